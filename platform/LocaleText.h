@@ -1,0 +1,37 @@
+#pragma once
+// Texts that follow the user's regional settings (QLocale's default locale), and the
+// storage forms used inside SQL text, which never do.
+#include <QDate>
+#include <QDateTime>
+#include <QString>
+
+namespace platform {
+
+// The locale's short date pattern, always with a four-digit year: a date shown in a list
+// must read back as the same date.
+QString shortDateFormat();
+QString shortDate(const QDate& d);
+// Reads a date written in the short date form (or yyyy-MM-dd); invalid QDate when unreadable.
+QDate parseShortDate(const QString& text);
+// The locale's time of day with seconds.
+QString timeText(const QTime& t);
+
+// Locale-aware numeric test: accepts 1250, 1,250.00 and 12.5 in an English locale, and the
+// locale's own separators elsewhere. Blanks around the number are allowed.
+bool isNumeric(const QString& text);
+// Reads a number the way isNumeric accepts it; 0 when unreadable.
+double toNumber(const QString& text);
+
+// Formats an amount with a pattern such as "##,##0.#0", "###,#0.#0" or "\"$\"#,##0.00":
+// a comma in the digits asks for grouping, the placeholders after the point give the
+// number of decimals, and quoted text is copied as it stands.
+QString formatNumber(double value, const QString& pattern);
+
+// Storage forms inside SQL text.
+QString sqlAmount(double value);          // '.' as decimal separator, no grouping
+QString sqlDate(const QDateTime& value);  // yyyy-MM-dd, plus HH:mm:ss when it has a time
+QString sqlTimestamp(const QDateTime& value); // yyyy-MM-dd HH:mm:ss
+// Reads a stored date or time stamp back.
+QDateTime fromStorage(const QString& text);
+
+} // namespace platform

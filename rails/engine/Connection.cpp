@@ -1,0 +1,211 @@
+#include "rails/engine/Connection.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <sqlite3.h>
+
+namespace engine {
+
+using platform::Error;
+
+namespace {
+constexpr int ErrMultipleStatements = SQLITE_MISUSE;
+}
+
+QString connectionStringPiece(const QString& connect, const QString& key) {
+    const auto pieces = connect.split(QLatin1Char(';'), Qt::SkipEmptyParts);
+    for (const QString& piece : pieces) {
+        const int eq = piece.indexOf(QLatin1Char('='));
+        if (eq < 0)
+            continue;
+        if (piece.left(eq).trimmed().compare(key, Qt::CaseInsensitive) == 0)
+            return piece.mid(eq + 1).trimmed();
+    }
+    return {};
+}
+
+QString resolvePathCase(const QString& path) {
+    QString p = path;
+    p.replace(QLatin1Char('\\'), QLatin1Char('/'));
+    if (p.isEmpty() || QFileInfo::exists(p))
+        return p;
+    const bool absolute = p.startsWith(QLatin1Char('/'));
+    const QStringList parts = p.split(QLatin1Char('/'), Qt::SkipEmptyParts);
+    QString built = absolute ? QStringLiteral("/") : QString();
+    for (const QString& part : parts) {
+        const QString base = built.isEmpty() ? QStringLiteral(".") : built;
+        QString next = built + part;
+        if (!QFileInfo::exists(next)) {
+            const QStringList entries =
+                QDir(base).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+            for (const QString& e : entries) {
+                if (e.compare(part, Qt::CaseInsensitive) == 0) {
+                    next = built + e;
+                    break;
+                }
+            }
+        }
+        built = next + QLatin1Char('/');
+    }
+    built.chop(1);
+    return built;
+}
+
+Connection::~Connection() {
+    if (db_)
+        sqlite3_close_v2(db_);
+}
+
+QString Connection::provider() const {
+    return connectionStringPiece(ConnectionString, QStringLiteral("Provider"));
+}
+
+QString Connection::dataSourcePath() const {
+    QString source = connectionStringPiece(ConnectionString, QStringLiteral("Data Source"));
+    source.replace(QLatin1Char('\\'), QLatin1Char('/'));
+    if (QFileInfo(source).isRelative())
+        source = QDir::current().absoluteFilePath(source);
+    return resolvePathCase(source);
+}
+
+void Connection::raise(int code, const QString& description) {
+    Error e(code, description);
+    errors_.append(e);
+    throw e;
+}
+
+void Connection::raiseFromDb() {
+    const int code = sqlite3_extended_errcode(db_);
+    raise(code, QString::fromUtf8(sqlite3_errmsg(db_)));
+}
+
+void Connection::Open() {
+    if (db_)
+        raise(platform::ErrObjectOpen,
+              QStringLiteral("Operation is not allowed when the object is open."));
+    if (provider().compare(QLatin1String("SQLite"), Qt::CaseInsensitive) != 0)
+        raise(SQLITE_CANTOPEN, QStringLiteral("Provider cannot be found. It may not be properly "
+                                              "installed."));
+    const QString path = dataSourcePath();
+    if (!QFileInfo(path).isFile())
+        raise(SQLITE_CANTOPEN, QStringLiteral("Could not find file '%1'.").arg(path));
+    sqlite3* db = nullptr;
+    const int rc = sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE, nullptr);
+    if (rc != SQLITE_OK) {
+        const QString msg = db ? QString::fromUtf8(sqlite3_errmsg(db))
+                               : QString::fromUtf8(sqlite3_errstr(rc));
+        const int code = db ? sqlite3_extended_errcode(db) : rc;
+        sqlite3_close_v2(db);
+        raise(code, msg);
+    }
+    db_ = db;
+    sqlite3_extended_result_codes(db_, 1);
+    sqlite3_busy_timeout(db_, busyTimeoutMs);
+}
+
+void Connection::Close() {
+    if (!db_)
+        raise(platform::ErrObjectClosed,
+              QStringLiteral("Operation is not allowed when the object is closed."));
+    if (inTransaction_) {
+        sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+        inTransaction_ = false;
+    }
+    sqlite3_close_v2(db_);
+    db_ = nullptr;
+}
+
+void Connection::exec(const char* sql) {
+    if (!db_)
+        raise(platform::ErrObjectClosed,
+              QStringLiteral("Operation is not allowed when the object is closed."));
+    if (sqlite3_exec(db_, sql, nullptr, nullptr, nullptr) != SQLITE_OK)
+        raiseFromDb();
+}
+
+int Connection::BeginTrans() {
+    exec("BEGIN");
+    inTransaction_ = true;
+    return 1;
+}
+
+void Connection::CommitTrans() {
+    if (!inTransaction_)
+        raise(SQLITE_ERROR, QStringLiteral("No transaction is active."));
+    exec("COMMIT");
+    inTransaction_ = false;
+}
+
+void Connection::RollbackTrans() {
+    if (!inTransaction_)
+        raise(SQLITE_ERROR, QStringLiteral("No transaction is active."));
+    inTransaction_ = false;
+    exec("ROLLBACK");
+}
+
+std::shared_ptr<Recordset> Connection::Execute(const QString& sql) {
+    if (!db_)
+        raise(platform::ErrObjectClosed,
+              QStringLiteral("Operation is not allowed when the object is closed."));
+    const QByteArray text = sql.toUtf8();
+    sqlite3_stmt* stmt = nullptr;
+    const char* tail = nullptr;
+    if (sqlite3_prepare_v2(db_, text.constData(), int(text.size()), &stmt, &tail) != SQLITE_OK)
+        raiseFromDb();
+    struct Finalizer {
+        sqlite3_stmt* s;
+        ~Finalizer() { sqlite3_finalize(s); }
+    } fin{stmt};
+    // Whatever follows the first statement must be blank: one call, one statement.
+    const char* end = text.constData() + text.size();
+    for (const char* p = tail; p && p < end; ++p) {
+        if (*p != ' ' && *p != '\t' && *p != '\r' && *p != '\n' && *p != ';')
+            raise(ErrMultipleStatements,
+                  QStringLiteral("Characters found after end of SQL statement."));
+    }
+    if (!stmt)
+        raise(SQLITE_ERROR, QStringLiteral("The command text holds no statement."));
+
+    const int columns = sqlite3_column_count(stmt);
+    std::shared_ptr<Recordset> rs;
+    if (columns > 0) {
+        rs = std::make_shared<Recordset>();
+        QStringList names;
+        names.reserve(columns);
+        for (int i = 0; i < columns; ++i)
+            names << QString::fromUtf8(sqlite3_column_name(stmt, i));
+        rs->setColumns(std::move(names));
+    }
+    for (;;) {
+        const int rc = sqlite3_step(stmt);
+        if (rc == SQLITE_DONE)
+            break;
+        if (rc != SQLITE_ROW)
+            raiseFromDb();
+        if (!rs)
+            continue;
+        for (int i = 0; i < columns; ++i) {
+            switch (sqlite3_column_type(stmt, i)) {
+            case SQLITE_NULL: rs->appendNull(); break;
+            case SQLITE_INTEGER: rs->appendInteger(sqlite3_column_int64(stmt, i)); break;
+            case SQLITE_FLOAT: rs->appendReal(sqlite3_column_double(stmt, i)); break;
+            case SQLITE_BLOB: {
+                const void* b = sqlite3_column_blob(stmt, i);
+                rs->appendBlob(b, sqlite3_column_bytes(stmt, i));
+                break;
+            }
+            default: {
+                const auto* t = reinterpret_cast<const char*>(sqlite3_column_text(stmt, i));
+                rs->appendText(t, sqlite3_column_bytes(stmt, i));
+                break;
+            }
+            }
+        }
+        rs->endRow();
+    }
+    if (rs)
+        rs->finish();
+    return rs;
+}
+
+} // namespace engine

@@ -1,0 +1,71 @@
+#pragma once
+// A connection to the collection database over SQLite's C API, in the shape the store and
+// the report data source use it: a connection string, open/close, one transaction at a time,
+// and execution of exactly one statement per call. Failures raise platform::Error carrying
+// SQLite's extended result code and message.
+#include "rails/engine/Recordset.h"
+
+#include "platform/Error.h"
+
+#include <QList>
+#include <QString>
+#include <memory>
+
+struct sqlite3;
+
+namespace engine {
+
+enum CursorLocation { adUseServer = 2, adUseClient = 3 };
+
+class Connection {
+public:
+    enum StateValue { adStateClosed = 0, adStateOpen = 1 };
+
+    Connection() = default;
+    ~Connection();
+    Connection(const Connection&) = delete;
+    Connection& operator=(const Connection&) = delete;
+
+    QString ConnectionString;
+    int CursorLocation = adUseServer;
+    // How long a statement waits for another process's lock before it fails.
+    int busyTimeoutMs = 2000;
+
+    const QList<platform::Error>& Errors() const { return errors_; }
+    void ErrorsClear() { errors_.clear(); }
+
+    void Open();
+    void Close();
+    int State() const { return db_ ? adStateOpen : adStateClosed; }
+    bool inTransaction() const { return inTransaction_; }
+
+    int BeginTrans();
+    void CommitTrans();
+    void RollbackTrans();
+
+    // Runs one statement. A statement that returns columns yields a detached record set;
+    // others yield nothing. Text holding more than one statement is refused.
+    std::shared_ptr<Recordset> Execute(const QString& sql);
+
+    // The file named by the Data Source piece, resolved against the current folder.
+    QString dataSourcePath() const;
+    QString provider() const;
+
+private:
+    [[noreturn]] void raise(int code, const QString& description);
+    [[noreturn]] void raiseFromDb();
+    void exec(const char* sql);
+
+    sqlite3* db_ = nullptr;
+    bool inTransaction_ = false;
+    QList<platform::Error> errors_;
+};
+
+// Reads one piece ("Data Source", "Provider", ...) of a connection string.
+QString connectionStringPiece(const QString& connect, const QString& key);
+
+// Resolves a path whose folder and file names may differ in letter case from what exists on
+// a case-sensitive file system; returns the path unchanged when nothing matches.
+QString resolvePathCase(const QString& path);
+
+} // namespace engine

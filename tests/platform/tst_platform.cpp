@@ -1,0 +1,90 @@
+// Locale texts and storage forms, and the log record line.
+#include "platform/LocaleText.h"
+#include "platform/LogFile.h"
+
+#include <QLocale>
+#include <QTest>
+
+class TestPlatform : public QObject {
+    Q_OBJECT
+private slots:
+    void cleanup() { QLocale::setDefault(QLocale::c()); }
+
+    void numberPatterns_data() {
+        QTest::addColumn<QString>("locale");
+        QTest::addColumn<double>("value");
+        QTest::addColumn<QString>("pattern");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("grouped") << "en_US" << 1234.5 << "###,#0.#0" << "1,234.50";
+        QTest::newRow("round") << "en_US" << 12.346 << "##,##0.#0" << "12.35";
+        QTest::newRow("zero") << "en_US" << 0.0 << "\"$\"#,##0.00" << "$0.00";
+        QTest::newRow("dollars") << "en_US" << 1234.5 << "\"$\"#,##0.00" << "$1,234.50";
+        QTest::newRow("german") << "de_DE" << 1234.5 << "##,##0.#0" << "1.234,50";
+        QTest::newRow("no grouping") << "en_US" << 1234.5 << "0.00" << "1234.50";
+    }
+    void numberPatterns() {
+        QFETCH(QString, locale);
+        QFETCH(double, value);
+        QFETCH(QString, pattern);
+        QFETCH(QString, text);
+        QLocale::setDefault(QLocale(locale));
+        QCOMPARE(platform::formatNumber(value, pattern), text);
+    }
+
+    void numericTest_data() {
+        QTest::addColumn<QString>("locale");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("numeric");
+        QTest::addColumn<double>("value");
+        QTest::newRow("plain") << "en_US" << "1250" << true << 1250.0;
+        QTest::newRow("grouped") << "en_US" << "1,250.00" << true << 1250.0;
+        QTest::newRow("decimal") << "en_US" << " 12.5 " << true << 12.5;
+        QTest::newRow("letters") << "en_US" << "12a" << false << 0.0;
+        QTest::newRow("empty") << "en_US" << "" << false << 0.0;
+        QTest::newRow("german comma") << "de_DE" << "12,5" << true << 12.5;
+    }
+    void numericTest() {
+        QFETCH(QString, locale);
+        QFETCH(QString, text);
+        QFETCH(bool, numeric);
+        QFETCH(double, value);
+        QLocale::setDefault(QLocale(locale));
+        QCOMPARE(platform::isNumeric(text), numeric);
+        QCOMPARE(platform::toNumber(text), value);
+    }
+
+    void storageFormsIgnoreTheLocale() {
+        QLocale::setDefault(QLocale("de_DE"));
+        QCOMPARE(platform::sqlAmount(12.35), QString("12.35"));
+        QCOMPARE(platform::sqlAmount(9999999.99), QString("9999999.99"));
+        QCOMPARE(platform::sqlDate(QDateTime(QDate(2007, 8, 16), QTime(0, 0))), QString("2007-08-16"));
+        QCOMPARE(platform::sqlDate(QDateTime(QDate(2007, 8, 16), QTime(14, 5, 9))), QString("2007-08-16 14:05:09"));
+        QCOMPARE(platform::fromStorage("2007-08-16").date(), QDate(2007, 8, 16));
+        QCOMPARE(platform::fromStorage("2007-08-16 14:05:09").time(), QTime(14, 5, 9));
+    }
+
+    void shortDateReadsBack_data() {
+        QTest::addColumn<QString>("locale");
+        QTest::newRow("us") << "en_US";
+        QTest::newRow("uk") << "en_GB";
+        QTest::newRow("de") << "de_DE";
+    }
+    void shortDateReadsBack() {
+        QFETCH(QString, locale);
+        QLocale::setDefault(QLocale(locale));
+        const QDate d(2007, 8, 16);
+        QVERIFY(platform::shortDate(d).contains("2007"));
+        QCOMPARE(platform::parseShortDate(platform::shortDate(d)), d);
+    }
+
+    void recordLineUsesPrintZones() {
+        QLocale::setDefault(QLocale("en_US"));
+        const QString line = platform::logRecordLine(QDateTime(QDate(2026, 3, 14), QTime(9, 5, 3)), "Error: 13");
+        QVERIFY(line.startsWith("3/14/2026"));
+        QCOMPARE(line.indexOf("9:05:03"), 14);
+        QCOMPARE(line.indexOf("Error: 13"), 28);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestPlatform)
+#include "tst_platform.moc"
