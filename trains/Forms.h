@@ -1,0 +1,20 @@
+#pragma once
+// The task forms and reports the main window opens by name. Each form family adds its entries
+// in Forms.cpp; a form that does not exist yet yields nullptr and the command does nothing.
+class QWidget;
+
+enum class FormId {
+    AddCar, AddLoco, AddSet,
+    EditCar, EditLoco, EditSet, EditOwner,
+    DeleteCar, DeleteLoco, DeleteSet,
+};
+
+// Object names of the forms ("frmAddCar", "frmDeletecar", ...), used to find an open one.
+const char* formName(FormId id);
+QWidget* createForm(FormId id);
+
+enum class ReportId { Cars, Locos, Sets };
+const char* reportName(ReportId id);
+// Closes an open run of the report, runs its command for fresh rows and returns the report
+// window to show; nullptr when reports are not available.
+QWidget* createReport(ReportId id);
