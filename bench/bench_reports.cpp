@@ -38,7 +38,8 @@ bool makeDatabase(const QString& folder, int items) {
     const QByteArray path = (folder + QStringLiteral("/zerizori/rails.trk")).toUtf8();
     if (sqlite3_open(path.constData(), &db) != SQLITE_OK)
         return false;
-    bool ok = sqlite3_exec(db, schema.readAll().constData(), nullptr, nullptr, nullptr) == SQLITE_OK;
+    bool ok =
+        sqlite3_exec(db, schema.readAll().constData(), nullptr, nullptr, nullptr) == SQLITE_OK;
     ok = ok && sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr) == SQLITE_OK;
     sqlite3_stmt* st = nullptr;
     ok = ok && sqlite3_prepare_v2(db,

@@ -128,8 +128,7 @@ QString BandedRenderer::substitute(const QString& text, int page) const {
     return out;
 }
 
-void BandedRenderer::paintBand(QPainter& painter, const Prepared& band, int top,
-                               int page) const {
+void BandedRenderer::paintBand(QPainter& painter, const Prepared& band, int top, int page) const {
     const auto& controls = band.band->controls;
     for (qsizetype i = 0; i < controls.size(); ++i) {
         const ReportControl& c = controls[i];
@@ -180,16 +179,19 @@ void BandedRenderer::paintPage(QPainter& painter, int page) const {
     if (page == pages_ - 1)
         paintBand(painter, reportFooter_, y, page);
 
-    paintBand(painter, pageFooter_, page_.height() - layout_.bottomMargin -
-                                        layout_.pageFooter.height, page);
+    paintBand(painter, pageFooter_,
+              page_.height() - layout_.bottomMargin - layout_.pageFooter.height, page);
     painter.restore();
 }
 
 bool BandedRenderer::print(QPagedPaintDevice& device, int from, int to) {
     QPageLayout pl = device.pageLayout();
-    const QSizeF paper = pl.fullRectPoints().size();
-    setPageSize(QSize(qRound(paper.width() * kTwipsPerPoint),
-                      qRound(paper.height() * kTwipsPerPoint)));
+    const QSizeF paper = pl.fullRectPoints().size() * kTwipsPerPoint;
+    // Paper narrower than the report (portrait chosen in the print dialog) gets the whole
+    // report scaled down to its width rather than losing the right-hand columns.
+    const double needed = layout_.leftMargin + layout_.width + layout_.rightMargin;
+    const double fit = std::min(1.0, paper.width() / needed);
+    setPageSize(QSize(qRound(paper.width() / fit), qRound(paper.height() / fit)));
     from = std::clamp(from, 1, pages_);
     to = to < 1 ? pages_ : std::clamp(to, from, pages_);
 
@@ -201,9 +203,10 @@ bool BandedRenderer::print(QPagedPaintDevice& device, int from, int to) {
     const double scale = device.logicalDpiX() / double(kTwipsPerInch);
     painter.scale(scale, scale);
     painter.translate(-printable.left() * kTwipsPerPoint, -printable.top() * kTwipsPerPoint);
+    painter.scale(fit, fit);
     for (int page = from - 1; page < to; ++page) {
-        if (page > from - 1)
-            device.newPage();
+        if (page > from - 1 && !device.newPage())
+            return false;
         paintPage(painter, page);
     }
     return painter.end();

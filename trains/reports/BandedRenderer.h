@@ -22,8 +22,7 @@ namespace reports {
 class BandedRenderer {
 public:
     // dateText is what "%d" shows on every page of this rendering.
-    BandedRenderer(ReportLayout layout, std::shared_ptr<engine::Recordset> rows,
-                   QString dateText);
+    BandedRenderer(ReportLayout layout, std::shared_ptr<engine::Recordset> rows, QString dateText);
 
     const ReportLayout& layout() const { return layout_; }
     // The paper in twips; pagination follows it. Landscape US Letter until set.

@@ -84,10 +84,10 @@ void CollectionReport::buildWindow() {
     bar->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
     const auto icon = [this](QStyle::StandardPixmap sp) { return style()->standardIcon(sp); };
 
-    actFirst_ = bar->addAction(icon(QStyle::SP_MediaSkipBackward), tr("First Page"),
-                               this, [this] { showPage(1); });
-    actPrevious_ = bar->addAction(icon(QStyle::SP_MediaSeekBackward), tr("Previous Page"),
-                                  this, [this] { showPage(currentPage() - 1); });
+    actFirst_ = bar->addAction(icon(QStyle::SP_MediaSkipBackward), tr("First Page"), this,
+                               [this] { showPage(1); });
+    actPrevious_ = bar->addAction(icon(QStyle::SP_MediaSeekBackward), tr("Previous Page"), this,
+                                  [this] { showPage(currentPage() - 1); });
     auto* lblPage = new QLabel(tr("&Page"), bar);
     spnPage_ = new QSpinBox(bar);
     spnPage_->setRange(1, pageCount());
@@ -101,10 +101,6 @@ void CollectionReport::buildWindow() {
                               [this] { showPage(currentPage() + 1); });
     actLast_ = bar->addAction(icon(QStyle::SP_MediaSkipForward), tr("Last Page"), this,
                               [this] { showPage(pageCount()); });
-    actPrevious_->setShortcut(QKeySequence::MoveToPreviousPage);
-    actNext_->setShortcut(QKeySequence::MoveToNextPage);
-    for (QAction* a : {actPrevious_, actNext_})
-        a->setShortcutContext(Qt::WidgetWithChildrenShortcut);
     connect(spnPage_, &QSpinBox::valueChanged, this, [this](int v) { showPage(v); });
     bar->addSeparator();
 
@@ -127,9 +123,19 @@ void CollectionReport::buildWindow() {
             setZoomPercent(z);
     });
     bar->addSeparator();
-    bar->addAction(icon(QStyle::SP_DialogSaveButton), tr("Save as PDF..."), this,
-                   [this] { cmdSavePdf_Click(); });
-    bar->addAction(tr("Print..."), this, [this] { cmdPrint_Click(); });
+    QAction* actSave = bar->addAction(icon(QStyle::SP_DialogSaveButton), tr("Save as PDF..."), this,
+                                      [this] { cmdSavePdf_Click(); });
+    QAction* actPrint = bar->addAction(tr("Print..."), this, [this] { cmdPrint_Click(); });
+
+    // The toolbar's buttons take no focus, so every command also has a key.
+    actFirst_->setShortcut(QKeySequence::MoveToStartOfDocument);
+    actPrevious_->setShortcut(QKeySequence::MoveToPreviousPage);
+    actNext_->setShortcut(QKeySequence::MoveToNextPage);
+    actLast_->setShortcut(QKeySequence::MoveToEndOfDocument);
+    actSave->setShortcut(QKeySequence::Save);
+    actPrint->setShortcut(QKeySequence::Print);
+    for (QAction* a : {actFirst_, actPrevious_, actNext_, actLast_, actSave, actPrint})
+        a->setShortcutContext(Qt::WidgetWithChildrenShortcut);
 
     view_ = new ReportPageView;
     view_->setRenderer(renderer_.get());
@@ -251,8 +257,8 @@ void CollectionReport::cmdPrint_Click() {
     if (dialog.exec() != QDialog::Accepted)
         return;
     if (!printTo(printer))
-        platform::MsgBox(QStringLiteral("The report could not be printed. "),
-                         platform::critical(), kAppTitle);
+        platform::MsgBox(QStringLiteral("The report could not be printed. "), platform::critical(),
+                         kAppTitle);
 }
 
 void CollectionReport::cmdSavePdf_Click() {

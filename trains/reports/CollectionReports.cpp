@@ -30,7 +30,7 @@ const ColumnSpec kPower{QStringLiteral("Power"), QStringLiteral("CarType"), {}};
 
 // Rules of the caption row and the detail rows: the lefts of the column boxes plus the
 // right edge of the last one.
-constexpr std::array<int, 13> kRuleLefts = {144,  1008, 3024,  5472,  6480,  7200, 8208,
+constexpr std::array<int, 13> kRuleLefts = {144,  1008,  3024,  5472,  6480,  7200, 8208,
                                             9216, 10080, 10944, 12096, 12672, 14400};
 constexpr int kRuleLeft = 144;
 constexpr int kRuleWidth = 14250;
@@ -120,8 +120,8 @@ ReportLayout buildLayout(const CollectionReportKind& kind) {
     for (std::size_t i = 0; i < kind.columns.size(); ++i) {
         const ColumnSpec& col = kind.columns[i];
         const ColumnBox& box = kColumnBoxes[i];
-        head.controls << label(QRect(box.left, 1296, box.width, 285), col.caption,
-                               Qt::AlignHCenter, bold(8.25));
+        head.controls << label(QRect(box.left, 1296, box.width, 285), col.caption, Qt::AlignHCenter,
+                               bold(8.25));
         ReportControl f;
         f.kind = ReportControl::Kind::Field;
         f.rect = QRect(box.left, 144, box.width, 285);
@@ -138,8 +138,7 @@ ReportLayout buildLayout(const CollectionReportKind& kind) {
                   << label(QRect(576, 144, 435, 300), QStringLiteral("%p"), Qt::AlignHCenter)
                   << label(QRect(1008, 144, 285, 300), QStringLiteral("of"), Qt::AlignHCenter)
                   << label(QRect(1296, 144, 435, 300), QStringLiteral("%P"), Qt::AlignHCenter)
-                  << label(QRect(5857, 144, 2880, 300), kAppTitle,
-                           Qt::AlignHCenter)
+                  << label(QRect(5857, 144, 2880, 300), kAppTitle, Qt::AlignHCenter)
                   << label(QRect(12240, 144, 2160, 300), kProductWebAddress, Qt::AlignLeft);
     return r;
 }

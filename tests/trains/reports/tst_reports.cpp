@@ -36,28 +36,36 @@ struct Item {
     QString date = QStringLiteral("2007-08-16");
 };
 
-void addItem(const testing::ProgramFolder& pf, const Item& it) {
+QString insertSql(const Item& it) {
     const auto flag = [&](const char* k) {
         return it.kind == QLatin1String(k) ? QStringLiteral("'YES'") : QStringLiteral("'NO'");
     };
-    pf.exec(QStringLiteral(
-                "INSERT INTO tblMain (ItemID, Manufacturer, RailLine, CarType, CarNumber, "
-                "SetNumber, Gauge, Curve, CarColor, OriginalCost, CurrentValue, DateAccquired, "
-                "Car, Loco, FullSet, Track, Accessory, Condition, Box) VALUES ('%1', 'Lionel', "
-                "'Santa Fe', '%2', '%3', '%4', 'O', '031', 'Red', %5, %6, %7, %8, %9, %10, "
-                "'NO', 'NO', 'Excellent', 'YES')")
-                .arg(it.itemId, it.type, it.carNumber, it.setNumber, it.cost, it.value,
-                     it.date == QLatin1String("NULL") ? it.date
-                                                      : QLatin1Char('\'') + it.date + QLatin1Char('\''),
-                     flag("Car"), flag("Loco"))
-                .arg(flag("FullSet")));
+    const QString date = it.date == QLatin1String("NULL")
+                             ? it.date
+                             : QLatin1Char('\'') + it.date + QLatin1Char('\'');
+    return QStringLiteral(
+               "INSERT INTO tblMain (ItemID, Manufacturer, RailLine, CarType, CarNumber, "
+               "SetNumber, Gauge, Curve, CarColor, OriginalCost, CurrentValue, DateAccquired, "
+               "Car, Loco, FullSet, Track, Accessory, Condition, Box) VALUES ('%1', 'Lionel', "
+               "'Santa Fe', '%2', '%3', '%4', 'O', '031', 'Red', %5, %6, %7, %8, %9, %10, "
+               "'NO', 'NO', 'Excellent', 'YES');")
+        .arg(it.itemId, it.type, it.carNumber, it.setNumber, it.cost, it.value, date, flag("Car"),
+             flag("Loco"))
+        .arg(flag("FullSet"));
 }
 
-// Many cars of one kind, numbered from `first`.
+void addItem(const testing::ProgramFolder& pf, const Item& it) { pf.exec(insertSql(it)); }
+
+// Many cars of one type, numbered from `first`, in one transaction.
 void addCars(const testing::ProgramFolder& pf, int count, int first = 1) {
+    QString sql = QStringLiteral("BEGIN;");
     for (int i = first; i < first + count; ++i)
-        addItem(pf, {QStringLiteral("Car"), QStringLiteral("CL-%1").arg(i),
-                     QStringLiteral("Boxcar"), QString::number(1000 + i), {}});
+        sql += insertSql({QStringLiteral("Car"),
+                          QStringLiteral("CL-%1").arg(i),
+                          QStringLiteral("Boxcar"),
+                          QString::number(1000 + i),
+                          {}});
+    pf.exec(sql + QStringLiteral("COMMIT;"));
 }
 
 QString run(const QString& program, const QStringList& args) {
@@ -208,15 +216,27 @@ private slots:
         QTest::addColumn<QString>("itemId");
         QTest::addColumn<QString>("numberShown");
         QTest::addColumn<QString>("numberHidden");
-        QTest::newRow("rolling stock")
-            << "rptCar" << "Quillon  -  Rolling Stock Report"
-            << "Ann O'Neil  -  Rolling Stock Report" << "Color" << "CL-1" << "C-101" << "";
-        QTest::newRow("locomotives")
-            << "rptLoco" << "Quillon  -  Locomotive Report"
-            << "Ann O'Neil  -  Locomotives Report" << "Power" << "LL-2" << "L-202" << "X-9";
-        QTest::newRow("full sets") << "rptSets" << "Quillon  -  Full Set Report"
-                                   << "Ann O'Neil  -  Full Set Report" << "Power" << "SL-3"
-                                   << "S-303" << "C-303";
+        QTest::newRow("rolling stock") << "rptCar"
+                                       << "Quillon  -  Rolling Stock Report"
+                                       << "Ann O'Neil  -  Rolling Stock Report"
+                                       << "Color"
+                                       << "CL-1"
+                                       << "C-101"
+                                       << "";
+        QTest::newRow("locomotives") << "rptLoco"
+                                     << "Quillon  -  Locomotive Report"
+                                     << "Ann O'Neil  -  Locomotives Report"
+                                     << "Power"
+                                     << "LL-2"
+                                     << "L-202"
+                                     << "X-9";
+        QTest::newRow("full sets") << "rptSets"
+                                   << "Quillon  -  Full Set Report"
+                                   << "Ann O'Neil  -  Full Set Report"
+                                   << "Power"
+                                   << "SL-3"
+                                   << "S-303"
+                                   << "C-303";
     }
     void pdfShowsReport() {
         QFETCH(QString, report);
@@ -272,8 +292,10 @@ private slots:
                     return squeezed(l);
             return QString();
         };
-        QVERIFY2(lineOf("CL-1").contains("$0.00 $1,234.50 8/16/2007 YES"), qPrintable(lineOf("CL-1")));
-        QVERIFY2(lineOf("CL-2").contains("$1,234,567.89 $5.00 12/1/2024"), qPrintable(lineOf("CL-2")));
+        QVERIFY2(lineOf("CL-1").contains("$0.00 $1,234.50 8/16/2007 YES"),
+                 qPrintable(lineOf("CL-1")));
+        QVERIFY2(lineOf("CL-2").contains("$1,234,567.89 $5.00 12/1/2024"),
+                 qPrintable(lineOf("CL-2")));
         // No cost and no date print as blanks, not as $0.00 or a made-up date.
         QVERIFY2(lineOf("CL-3").contains("031 Red 3 $7.10 YES"), qPrintable(lineOf("CL-3")));
     }
@@ -281,9 +303,11 @@ private slots:
     // Rows come sorted by type, not by item number, across page breaks.
     void pdfListsRowsByTypeOverPages() {
         for (int i = 1; i <= 45; ++i)
-            addItem(*pf, {"Car", QStringLiteral("CL-%1").arg(i),
+            addItem(*pf, {"Car",
+                          QStringLiteral("CL-%1").arg(i),
                           i % 2 ? QStringLiteral("Tanker") : QStringLiteral("Boxcar"),
-                          QString::number(i), {}});
+                          QString::number(i),
+                          {}});
         CollectionReport* r = openReport(ReportId::Cars);
         QVERIFY(r);
         QCOMPARE(r->pageCount(), 3);
@@ -372,6 +396,15 @@ private slots:
         if (const QByteArray dir = qgetenv("QUILLON_SHOT_DIR"); !dir.isEmpty())
             shot.save(QString::fromLocal8Bit(dir) + QStringLiteral("/report-preview.png"));
 
+        // Paging by keyboard.
+        area.setActiveSubWindow(sub);
+        area.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&area));
+        QTest::keyClick(r->pageView(), Qt::Key_PageDown);
+        QCOMPARE(r->currentPage(), 2);
+        QTest::keyClick(r->pageView(), Qt::Key_PageUp);
+        QCOMPARE(r->currentPage(), 1);
+
         r->showPage(7);
         area.grab();
         QCOMPARE(r->currentPage(), 7);
@@ -379,6 +412,7 @@ private slots:
         r->showPage(99);
         QCOMPARE(r->currentPage(), 10);
         r->setZoomPercent(100);
+        QCoreApplication::processEvents();
         const QImage zoomed = area.grab().toImage();
         QCOMPARE(r->pageView()->pagesDrawn(), 3);
         if (const QByteArray dir = qgetenv("QUILLON_SHOT_DIR"); !dir.isEmpty())
@@ -408,6 +442,55 @@ private slots:
         QVERIFY(text.contains(QStringLiteral("Page 3 of 3")));
         QVERIFY(!text.contains(QStringLiteral("Page 1 of 3")));
         QVERIFY(text.contains(QStringLiteral("CL-45 ")));
+    }
+
+    // Portrait paper is narrower than the report: every column still reaches the paper.
+    void printOnPortraitPaperKeepsEveryColumn() {
+        addCars(*pf, 45);
+        CollectionReport* r = openReport(ReportId::Cars);
+        QVERIFY(r);
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        const QString path = out.filePath(QStringLiteral("portrait.pdf"));
+        printer.setOutputFileName(path);
+        printer.setPageSize(QPageSize(QPageSize::Letter));
+        printer.setPageOrientation(QPageLayout::Portrait);
+        printer.setFullPage(true);
+        QVERIFY(r->printTo(printer));
+        QVERIFY(pdfInfo(path, QStringLiteral("Page size")).startsWith(QStringLiteral("612 x 792")));
+        const QString text = squeezed(pdfText(path));
+        QVERIFY2(text.contains(QStringLiteral("Box Condition:")), qPrintable(text));
+        QVERIFY(text.contains(QStringLiteral("CL-45 Lionel Santa Fe O 031 Red 1045 $10.00 "
+                                             "$20.00 8/16/2007 YES Excellent")));
+        QVERIFY(text.contains(reports::kProductWebAddress));
+        // The preview keeps its own landscape pages.
+        QCOMPARE(r->pageCount(), 3);
+    }
+
+    void fieldFormats_data() {
+        QTest::addColumn<QVariant>("value");
+        QTest::addColumn<QString>("format");
+        QTest::addColumn<QString>("expected");
+        const QString money = QStringLiteral("\"$\"#,##0.00");
+        const QString date = QStringLiteral("M/d/yyyy");
+        QTest::newRow("amount") << QVariant(1234.5) << money << "$1,234.50";
+        QTest::newRow("zero") << QVariant(0.0) << money << "$0.00";
+        QTest::newRow("negative") << QVariant(-5.0) << money << "-$5.00";
+        QTest::newRow("tiny negative") << QVariant(-0.001) << money << "$0.00";
+        QTest::newRow("amount as text") << QVariant(QStringLiteral("12.5")) << money << "$12.50";
+        QTest::newRow("text amount") << QVariant(QStringLiteral("n/a")) << money << "n/a";
+        QTest::newRow("null amount") << QVariant() << money << "";
+        QTest::newRow("date") << QVariant(QStringLiteral("2007-08-16")) << date << "8/16/2007";
+        QTest::newRow("time stamp")
+            << QVariant(QStringLiteral("2024-12-01 10:30:00")) << date << "12/1/2024";
+        QTest::newRow("unreadable date") << QVariant(QStringLiteral("soon")) << date << "soon";
+        QTest::newRow("plain") << QVariant(QStringLiteral("O'Neil")) << QString() << "O'Neil";
+    }
+    void fieldFormats() {
+        QFETCH(QVariant, value);
+        QFETCH(QString, format);
+        QFETCH(QString, expected);
+        QCOMPARE(reports::formatField(value, format), expected);
     }
 
     void saveAsPdfAsksForTheFile() {
