@@ -2,6 +2,7 @@
 // with poppler's pdftotext), which rows the report's commands fetch, and how a report run
 // replaces the previous one.
 #include "platform/Error.h"
+#include "platform/LocaleText.h"
 #include "tests/support/TestSupport.h"
 #include "trains/Forms.h"
 #include "trains/modGlobal.h"
@@ -249,6 +250,7 @@ private slots:
         addItem(*pf, {"Car", "CL-1", "Boxcar", "C-101", {}});
         addItem(*pf, {"Loco", "LL-2", "Diesel", "L-202", "X-9"});
         addItem(*pf, {"FullSet", "SL-3", "Steam", "C-303", "S-303"});
+        testing::FakeClock clock(QDateTime(QDate(2026, 3, 14), QTime(9, 26, 53)));
 
         CollectionReport* r = openReport(reportIdOf(report));
         QVERIFY(r);
@@ -272,6 +274,7 @@ private slots:
             if (itemId != QLatin1String(other))
                 QVERIFY(!text.contains(QLatin1String(other)));
         QVERIFY(text.contains(QStringLiteral("Page 1 of 1")));
+        QVERIFY(text.contains(platform::shortDate(QDate(2026, 3, 14))));
         QVERIFY(text.contains(QStringLiteral("Quillon")));
         QVERIFY(text.contains(reports::kProductWebAddress));
         QCOMPARE(pdfInfo(path, QStringLiteral("Pages")), QStringLiteral("1"));
@@ -334,13 +337,13 @@ private slots:
             QCOMPARE(order[i] % 2, i < 22 ? 0 : 1);
     }
 
-    // A title is printed as the owner wrote it, even when it holds a placeholder's letters.
+    // A title is printed as the owner wrote it: accents, quotes and a placeholder's letters.
     void placeholdersInOwnerNamePrintAsWritten() {
         addCars(*pf, 1);
-        strOwnerName = QStringLiteral("100%P %d Club");
+        strOwnerName = QStringLiteral("Zo\u00eb's 100%P %d Club");
         const QString path = savePdf(openReport(ReportId::Cars), QStringLiteral("pct.pdf"));
         const QString text = squeezed(pdfText(path));
-        QVERIFY2(text.contains(QStringLiteral("100%P %d Club - Rolling Stock Report")),
+        QVERIFY2(text.contains(QStringLiteral("Zo\u00eb's 100%P %d Club - Rolling Stock Report")),
                  qPrintable(text));
     }
 
