@@ -23,7 +23,7 @@ bool rowsReadable(const std::shared_ptr<engine::Recordset>& rs) {
 BandedRenderer::BandedRenderer(ReportLayout layout, std::shared_ptr<engine::Recordset> rows,
                                QString dateText)
     : layout_(std::move(layout)), rows_(std::move(rows)), dateText_(std::move(dateText)),
-      page_(defaultPageSize()) {
+      page_(defaultPageSize(layout_.landscape)) {
     rowCount_ = rowsReadable(rows_) ? rows_->RecordCount() : 0;
     reportHeader_ = prepare(layout_.reportHeader);
     pageHeader_ = prepare(layout_.pageHeader);
@@ -33,9 +33,15 @@ BandedRenderer::BandedRenderer(ReportLayout layout, std::shared_ptr<engine::Reco
     paginate();
 }
 
-QSize BandedRenderer::defaultPageSize() {
-    const QSizeF pt = QPageSize(QPageSize::Letter).size(QPageSize::Point);
-    return QSize(qRound(pt.height() * kTwipsPerPoint), qRound(pt.width() * kTwipsPerPoint));
+QSize BandedRenderer::defaultPageSize(bool landscape) {
+    const QSizeF pt = paperLayout(landscape).fullRectPoints().size();
+    return QSize(qRound(pt.width() * kTwipsPerPoint), qRound(pt.height() * kTwipsPerPoint));
+}
+
+QPageLayout BandedRenderer::paperLayout(bool landscape) {
+    return QPageLayout(QPageSize(QPageSize::Letter),
+                       landscape ? QPageLayout::Landscape : QPageLayout::Portrait,
+                       QMarginsF(0, 0, 0, 0));
 }
 
 void BandedRenderer::setPageSize(QSize twips) {

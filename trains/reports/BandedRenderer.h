@@ -10,6 +10,7 @@
 #include <utility>
 #include <vector>
 
+class QPageLayout;
 class QPainter;
 class QPagedPaintDevice;
 
@@ -25,7 +26,8 @@ public:
     BandedRenderer(ReportLayout layout, std::shared_ptr<engine::Recordset> rows, QString dateText);
 
     const ReportLayout& layout() const { return layout_; }
-    // The paper in twips; pagination follows it. Landscape US Letter until set.
+    // The paper in twips; pagination follows it. US Letter in the layout's orientation until
+    // set.
     void setPageSize(QSize twips);
     QSize pageSize() const { return page_; }
 
@@ -42,8 +44,10 @@ public:
     // PDF writer, paginated for its paper. False when the device cannot be painted on.
     bool print(QPagedPaintDevice& device, int from = 1, int to = 0);
 
-    // Landscape US Letter in twips.
-    static QSize defaultPageSize();
+    // US Letter in twips.
+    static QSize defaultPageSize(bool landscape = true);
+    // The paper layout a report's pages are written on: US Letter, no margins.
+    static QPageLayout paperLayout(bool landscape);
 
 private:
     struct Prepared {

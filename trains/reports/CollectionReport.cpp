@@ -218,8 +218,7 @@ bool CollectionReport::saveAsPdf(const QString& path) {
         QPdfWriter pdf(path);
         pdf.setCreator(kAppTitle);
         pdf.setTitle(layout_.title);
-        pdf.setPageLayout(QPageLayout(QPageSize(QPageSize::Letter), QPageLayout::Landscape,
-                                      QMarginsF(0, 0, 0, 0)));
+        pdf.setPageLayout(BandedRenderer::paperLayout(layout_.landscape));
         // A rendering of its own, so the preview keeps its pages whatever the paper.
         BandedRenderer out(layout_, rows_, dateText_);
         ok = out.print(pdf);
@@ -248,7 +247,8 @@ bool CollectionReport::printTo(QPrinter& printer) {
 void CollectionReport::cmdPrint_Click() {
     QPrinter printer(QPrinter::HighResolution);
     printer.setPageSize(QPageSize(QPageSize::Letter));
-    printer.setPageOrientation(QPageLayout::Landscape);
+    printer.setPageOrientation(layout_.landscape ? QPageLayout::Landscape
+                                                 : QPageLayout::Portrait);
     printer.setFullPage(true);
     printer.setDocName(layout_.title);
     QPrintDialog dialog(&printer, this);
