@@ -1,5 +1,8 @@
 #include "trains/Forms.h"
 
+#include "trains/reports/CollectionReport.h"
+#include "trains/reports/Reports.h"
+
 const char* formName(FormId id) {
     switch (id) {
     case FormId::AddCar: return "frmAddCar";
@@ -31,4 +34,4 @@ const char* reportName(ReportId id) {
     return "";
 }
 
-QWidget* createReport(ReportId) { return nullptr; }
+QWidget* createReport(ReportId id) { return reports::RunReport(id); }

@@ -1,0 +1,221 @@
+#include "trains/reports/BandedRenderer.h"
+
+#include "platform/Error.h"
+#include "rails/engine/Recordset.h"
+
+#include <QPageLayout>
+#include <QPageSize>
+#include <QPagedPaintDevice>
+#include <QPainter>
+#include <algorithm>
+
+namespace reports {
+
+namespace {
+// Rules are one screen pixel wide, as the layout was drawn.
+constexpr int kRuleWidth = 15;
+
+bool rowsReadable(const std::shared_ptr<engine::Recordset>& rs) {
+    return rs && rs->State() == engine::Recordset::adStateOpen;
+}
+} // namespace
+
+BandedRenderer::BandedRenderer(ReportLayout layout, std::shared_ptr<engine::Recordset> rows,
+                               QString dateText)
+    : layout_(std::move(layout)), rows_(std::move(rows)), dateText_(std::move(dateText)),
+      page_(defaultPageSize(layout_.landscape)) {
+    rowCount_ = rowsReadable(rows_) ? rows_->RecordCount() : 0;
+    reportHeader_ = prepare(layout_.reportHeader);
+    pageHeader_ = prepare(layout_.pageHeader);
+    detail_ = prepare(layout_.detail);
+    pageFooter_ = prepare(layout_.pageFooter);
+    reportFooter_ = prepare(layout_.reportFooter);
+    paginate();
+}
+
+QSize BandedRenderer::defaultPageSize(bool landscape) {
+    const QSizeF pt = paperLayout(landscape).fullRectPoints().size();
+    return QSize(qRound(pt.width() * kTwipsPerPoint), qRound(pt.height() * kTwipsPerPoint));
+}
+
+QPageLayout BandedRenderer::paperLayout(bool landscape) {
+    return QPageLayout(QPageSize(QPageSize::Letter),
+                       landscape ? QPageLayout::Landscape : QPageLayout::Portrait,
+                       QMarginsF(0, 0, 0, 0));
+}
+
+void BandedRenderer::setPageSize(QSize twips) {
+    page_ = twips;
+    paginate();
+}
+
+BandedRenderer::Prepared BandedRenderer::prepare(const ReportBand& band) const {
+    Prepared p{&band, {}, {}};
+    p.fonts.reserve(std::size_t(band.controls.size()));
+    p.columns.reserve(std::size_t(band.controls.size()));
+    for (const ReportControl& c : band.controls) {
+        QFont f(c.style.family);
+        // Font sizes in twips: the painter's unit.
+        f.setPixelSize(qRound(c.style.points * kTwipsPerPoint));
+        f.setBold(c.style.bold);
+        p.fonts.push_back(f);
+        int column = -1;
+        if (c.kind == ReportControl::Kind::Field && rowsReadable(rows_))
+            column = rows_->fieldIndex(c.field);
+        p.columns.push_back(column);
+    }
+    return p;
+}
+
+void BandedRenderer::paginate() {
+    const int body = page_.height() - layout_.topMargin - layout_.bottomMargin -
+                     layout_.pageHeader.height - layout_.pageFooter.height;
+    const int rowHeight = std::max(1, layout_.detail.height);
+    // A page holds at least one row, however small the paper.
+    firstPageRows_ = std::max(1, (body - layout_.reportHeader.height) / rowHeight);
+    pageRows_ = std::max(1, body / rowHeight);
+
+    int used = layout_.reportHeader.height;
+    if (rowCount_ <= firstPageRows_) {
+        pages_ = 1;
+        used += int(rowCount_) * rowHeight;
+    } else {
+        const qsizetype rest = rowCount_ - firstPageRows_;
+        pages_ = 1 + int((rest + pageRows_ - 1) / pageRows_);
+        used = int((rest - 1) % pageRows_ + 1) * rowHeight;
+    }
+    if (layout_.reportFooter.height > 0 && used + layout_.reportFooter.height > body)
+        ++pages_;
+}
+
+std::pair<qsizetype, qsizetype> BandedRenderer::rowRange(int page) const {
+    if (page < 0 || page >= pages_)
+        return {rowCount_, 0};
+    const qsizetype first = page == 0 ? 0 : firstPageRows_ + qsizetype(page - 1) * pageRows_;
+    const qsizetype size = page == 0 ? firstPageRows_ : pageRows_;
+    const qsizetype begin = std::min(first, rowCount_);
+    return {begin, std::min(size, rowCount_ - begin)};
+}
+
+QString BandedRenderer::substitute(const QString& text, int page) const {
+    // One pass over the label's own text: a replacement is never scanned again, so a title
+    // that holds "%p" prints as written.
+    if (!text.contains(QLatin1Char('%')))
+        return text;
+    QString out;
+    out.reserve(text.size() + 32);
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (c == QLatin1Char('%') && i + 1 < text.size()) {
+            const QChar k = text[i + 1];
+            if (k == QLatin1Char('i')) {
+                out += layout_.title;
+                ++i;
+                continue;
+            }
+            if (k == QLatin1Char('d')) {
+                out += dateText_;
+                ++i;
+                continue;
+            }
+            if (k == QLatin1Char('p')) {
+                out += QString::number(page + 1);
+                ++i;
+                continue;
+            }
+            if (k == QLatin1Char('P')) {
+                out += QString::number(pages_);
+                ++i;
+                continue;
+            }
+        }
+        out += c;
+    }
+    return out;
+}
+
+void BandedRenderer::paintBand(QPainter& painter, const Prepared& band, int top, int page) const {
+    const auto& controls = band.band->controls;
+    for (qsizetype i = 0; i < controls.size(); ++i) {
+        const ReportControl& c = controls[i];
+        const QRect r = c.rect.translated(layout_.leftMargin, top);
+        if (c.kind == ReportControl::Kind::Line) {
+            painter.drawLine(r.left(), r.top(), r.left() + c.rect.width(),
+                             r.top() + c.rect.height());
+            continue;
+        }
+        QString text;
+        if (c.kind == ReportControl::Kind::Label) {
+            text = substitute(c.text, page);
+        } else {
+            const int column = band.columns[std::size_t(i)];
+            if (column >= 0)
+                text = formatField(rows_->Fields(column), c.format);
+        }
+        if (text.isEmpty())
+            continue;
+        painter.setFont(band.fonts[std::size_t(i)]);
+        painter.drawText(r, int(c.align | Qt::AlignTop | Qt::TextSingleLine), text);
+    }
+}
+
+void BandedRenderer::paintPage(QPainter& painter, int page) const {
+    if (page < 0 || page >= pages_)
+        return;
+    painter.save();
+    painter.setPen(QPen(Qt::black, kRuleWidth));
+    painter.setBrush(Qt::NoBrush);
+
+    int y = layout_.topMargin;
+    if (page == 0) {
+        paintBand(painter, reportHeader_, y, page);
+        y += layout_.reportHeader.height;
+    }
+    paintBand(painter, pageHeader_, y, page);
+    y += layout_.pageHeader.height;
+
+    const auto [first, count] = rowRange(page);
+    if (count > 0 && rowsReadable(rows_)) {
+        for (qsizetype row = first; row < first + count; ++row) {
+            rows_->moveTo(row);
+            paintBand(painter, detail_, y, page);
+            y += layout_.detail.height;
+        }
+    }
+    if (page == pages_ - 1)
+        paintBand(painter, reportFooter_, y, page);
+
+    paintBand(painter, pageFooter_,
+              page_.height() - layout_.bottomMargin - layout_.pageFooter.height, page);
+    painter.restore();
+}
+
+bool BandedRenderer::print(QPagedPaintDevice& device, int from, int to) {
+    QPageLayout pl = device.pageLayout();
+    const QSizeF paper = pl.fullRectPoints().size() * kTwipsPerPoint;
+    // Paper narrower than the report (portrait chosen in the print dialog) gets the whole
+    // report scaled down to its width rather than losing the right-hand columns.
+    const double needed = layout_.leftMargin + layout_.width + layout_.rightMargin;
+    const double fit = std::min(1.0, paper.width() / needed);
+    setPageSize(QSize(qRound(paper.width() / fit), qRound(paper.height() / fit)));
+    from = std::clamp(from, 1, pages_);
+    to = to < 1 ? pages_ : std::clamp(to, from, pages_);
+
+    QPainter painter;
+    if (!painter.begin(&device))
+        return false;
+    // The device's origin is the printable area's corner; ours is the paper's.
+    const QRectF printable = pl.paintRectPoints();
+    const double scale = device.logicalDpiX() / double(kTwipsPerInch);
+    painter.scale(scale, scale);
+    painter.translate(-printable.left() * kTwipsPerPoint, -printable.top() * kTwipsPerPoint);
+    painter.scale(fit, fit);
+    for (int page = from - 1; page < to; ++page) {
+        if (page > from - 1 && !device.newPage())
+            return false;
+        paintPage(painter, page);
+    }
+    return painter.end();
+}
+
+} // namespace reports

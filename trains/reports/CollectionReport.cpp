@@ -1,0 +1,277 @@
+#include "trains/reports/CollectionReport.h"
+
+#include "platform/Clock.h"
+#include "platform/LocaleText.h"
+#include "platform/MsgBox.h"
+#include "platform/Pointer.h"
+#include "trains/modGlobal.h"
+#include "trains/reports/ReportPreview.h"
+#include "trains/reports/dataReport.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QEvent>
+#include <QFileDialog>
+#include <QLabel>
+#include <QMdiSubWindow>
+#include <QPdfWriter>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QSpinBox>
+#include <QStyle>
+#include <QToolBar>
+#include <QVBoxLayout>
+
+namespace reports {
+
+namespace {
+CollectionReport::FileNameAsker& fileNameAsker() {
+    static CollectionReport::FileNameAsker asker;
+    return asker;
+}
+
+QString askPdfFileName(QWidget* parent, const QString& suggested) {
+    if (fileNameAsker())
+        return fileNameAsker()(parent, suggested);
+    return QFileDialog::getSaveFileName(parent, QObject::tr("Save Report as PDF"), suggested,
+                                        QObject::tr("PDF files (*.pdf)"));
+}
+
+const int kZoomSteps[] = {25, 50, 75, 100, 125, 150, 200};
+} // namespace
+
+CollectionReport::CollectionReport(const CollectionReportKind& kind, QWidget* parent)
+    : QWidget(parent), kind_(kind) {
+    setObjectName(QString::fromLatin1(kind_.name));
+    layout_ = buildLayout(kind_);
+    DataReport_Initialize();
+    // The rows are the command's record set as it stands now; the main window runs the
+    // command just before it creates the report.
+    rows_ = dataReport().recordsetOf(QString::fromLatin1(kind_.command));
+    dateText_ = platform::shortDate(platform::now().date());
+    renderer_ = std::make_unique<BandedRenderer>(layout_, rows_, dateText_);
+    buildWindow();
+    showPage(startPage_);
+}
+
+CollectionReport::~CollectionReport() = default;
+
+void CollectionReport::DataReport_Initialize() {
+    setWindowTitle(kAppTitle + kind_.captionSuffix);
+    layout_.width = kReportWidth;
+    layout_.bottomMargin = 1000;
+    layout_.landscape = true;
+    layout_.title = strOwnerName + kind_.titleSuffix;
+    layout_.leftMargin = 400;
+    layout_.rightMargin = 500;
+    layout_.topMargin = 500;
+    // The preview opens at the first page.
+    startPage_ = 1;
+}
+
+void CollectionReport::DataReport_Terminate() {
+    QWidget* window = this;
+    if (auto* sub = qobject_cast<QMdiSubWindow*>(parentWidget()))
+        window = sub;
+    window->close();
+    window->deleteLater();
+}
+
+void CollectionReport::buildWindow() {
+    auto* bar = new QToolBar(this);
+    bar->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    const auto icon = [this](QStyle::StandardPixmap sp) { return style()->standardIcon(sp); };
+
+    actFirst_ = bar->addAction(icon(QStyle::SP_MediaSkipBackward), tr("First Page"), this,
+                               [this] { showPage(1); });
+    actPrevious_ = bar->addAction(icon(QStyle::SP_MediaSeekBackward), tr("Previous Page"), this,
+                                  [this] { showPage(currentPage() - 1); });
+    auto* lblPage = new QLabel(tr("&Page"), bar);
+    spnPage_ = new QSpinBox(bar);
+    spnPage_->setRange(1, pageCount());
+    spnPage_->setKeyboardTracking(false);
+    lblPage->setBuddy(spnPage_);
+    lblPageCount_ = new QLabel(tr("of %1").arg(pageCount()), bar);
+    bar->addWidget(lblPage);
+    bar->addWidget(spnPage_);
+    bar->addWidget(lblPageCount_);
+    actNext_ = bar->addAction(icon(QStyle::SP_MediaSeekForward), tr("Next Page"), this,
+                              [this] { showPage(currentPage() + 1); });
+    actLast_ = bar->addAction(icon(QStyle::SP_MediaSkipForward), tr("Last Page"), this,
+                              [this] { showPage(pageCount()); });
+    connect(spnPage_, &QSpinBox::valueChanged, this, [this](int v) { showPage(v); });
+    bar->addSeparator();
+
+    auto* lblZoom = new QLabel(tr("&Zoom"), bar);
+    cboZoom_ = new QComboBox(bar);
+    cboZoom_->addItem(tr("Fit Width"), -1);
+    cboZoom_->addItem(tr("Whole Page"), -2);
+    for (int z : kZoomSteps)
+        cboZoom_->addItem(QStringLiteral("%1%").arg(z), z);
+    lblZoom->setBuddy(cboZoom_);
+    bar->addWidget(lblZoom);
+    bar->addWidget(cboZoom_);
+    connect(cboZoom_, &QComboBox::activated, this, [this](int index) {
+        const int z = cboZoom_->itemData(index).toInt();
+        if (z == -1)
+            setFit(Fit::Width);
+        else if (z == -2)
+            setFit(Fit::Page);
+        else
+            setZoomPercent(z);
+    });
+    bar->addSeparator();
+    QAction* actSave = bar->addAction(icon(QStyle::SP_DialogSaveButton), tr("Save as PDF..."), this,
+                                      [this] { cmdSavePdf_Click(); });
+    QAction* actPrint = bar->addAction(tr("Print..."), this, [this] { cmdPrint_Click(); });
+
+    // The toolbar's buttons take no focus, so every command also has a key.
+    actFirst_->setShortcut(QKeySequence::MoveToStartOfDocument);
+    actPrevious_->setShortcut(QKeySequence::MoveToPreviousPage);
+    actNext_->setShortcut(QKeySequence::MoveToNextPage);
+    actLast_->setShortcut(QKeySequence::MoveToEndOfDocument);
+    actSave->setShortcut(QKeySequence::Save);
+    actPrint->setShortcut(QKeySequence::Print);
+    for (QAction* a : {actFirst_, actPrevious_, actNext_, actLast_, actSave, actPrint})
+        a->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+
+    view_ = new ReportPageView;
+    view_->setRenderer(renderer_.get());
+    scroll_ = new QScrollArea(this);
+    scroll_->setWidget(view_);
+    scroll_->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    scroll_->setBackgroundRole(QPalette::Dark);
+    scroll_->installEventFilter(this);
+
+    auto* box = new QVBoxLayout(this);
+    box->setContentsMargins(0, 0, 0, 0);
+    box->setSpacing(0);
+    box->addWidget(bar);
+    box->addWidget(scroll_, 1);
+    resize(900, 640);
+}
+
+int CollectionReport::pageCount() const { return renderer_->pageCount(); }
+
+int CollectionReport::currentPage() const { return view_ ? view_->page() + 1 : startPage_; }
+
+void CollectionReport::showPage(int page) {
+    page = std::clamp(page, 1, pageCount());
+    view_->setPage(page - 1);
+    scroll_->verticalScrollBar()->setValue(0);
+    updatePageControls();
+}
+
+void CollectionReport::updatePageControls() {
+    const int page = currentPage();
+    const QSignalBlocker block(spnPage_);
+    spnPage_->setValue(page);
+    actFirst_->setEnabled(page > 1);
+    actPrevious_->setEnabled(page > 1);
+    actNext_->setEnabled(page < pageCount());
+    actLast_->setEnabled(page < pageCount());
+}
+
+void CollectionReport::setZoomPercent(int percent) {
+    fit_ = Fit::None;
+    const double dpi = logicalDpiX() > 0 ? logicalDpiX() : 96;
+    view_->setScale(percent / 100.0 * dpi / kTwipsPerInch);
+    const int index = cboZoom_->findData(percent);
+    if (index >= 0)
+        cboZoom_->setCurrentIndex(index);
+}
+
+void CollectionReport::setFit(Fit fit) {
+    fit_ = fit;
+    cboZoom_->setCurrentIndex(fit == Fit::Page ? 1 : 0);
+    applyFit();
+}
+
+void CollectionReport::applyFit() {
+    if (fit_ == Fit::None || !scroll_)
+        return;
+    const QSize paper = renderer_->pageSize();
+    // The room without scroll bars, less a vertical bar for a fitted width, so that a bar
+    // appearing cannot change the fit again.
+    const int border = 2 * ReportPageView::kGap;
+    QSize room = scroll_->maximumViewportSize() - QSize(border, border);
+    if (fit_ == Fit::Width)
+        room.rwidth() -= scroll_->verticalScrollBar()->sizeHint().width();
+    double s = double(room.width()) / paper.width();
+    if (fit_ == Fit::Page)
+        s = std::min(s, double(room.height()) / paper.height());
+    view_->setScale(std::max(s, 0.005));
+}
+
+bool CollectionReport::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == scroll_ && event->type() == QEvent::Resize)
+        applyFit();
+    return QWidget::eventFilter(watched, event);
+}
+
+bool CollectionReport::saveAsPdf(const QString& path) {
+    platform::setScreenPointer(platform::Pointer::Wait);
+    bool ok = false;
+    {
+        QPdfWriter pdf(path);
+        pdf.setCreator(kAppTitle);
+        pdf.setTitle(layout_.title);
+        pdf.setPageLayout(BandedRenderer::paperLayout(layout_.landscape));
+        // A rendering of its own, so the preview keeps its pages whatever the paper.
+        BandedRenderer out(layout_, rows_, dateText_);
+        ok = out.print(pdf);
+    }
+    platform::setScreenPointer(platform::Pointer::Default);
+    if (!ok)
+        platform::MsgBox(QStringLiteral("The report could not be saved as ") +
+                             QDir::toNativeSeparators(path) + QStringLiteral(". "),
+                         platform::critical(), kAppTitle);
+    return ok;
+}
+
+bool CollectionReport::printTo(QPrinter& printer) {
+    int from = 1, to = 0;
+    if (printer.printRange() == QPrinter::PageRange && printer.fromPage() > 0) {
+        from = printer.fromPage();
+        to = printer.toPage();
+    }
+    platform::setScreenPointer(platform::Pointer::Wait);
+    BandedRenderer out(layout_, rows_, dateText_);
+    const bool ok = out.print(printer, from, to);
+    platform::setScreenPointer(platform::Pointer::Default);
+    return ok;
+}
+
+void CollectionReport::cmdPrint_Click() {
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setPageSize(QPageSize(QPageSize::Letter));
+    printer.setPageOrientation(layout_.landscape ? QPageLayout::Landscape
+                                                 : QPageLayout::Portrait);
+    printer.setFullPage(true);
+    printer.setDocName(layout_.title);
+    QPrintDialog dialog(&printer, this);
+    dialog.setMinMax(1, pageCount());
+    dialog.setOption(QAbstractPrintDialog::PrintPageRange, true);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    if (!printTo(printer))
+        platform::MsgBox(QStringLiteral("The report could not be printed. "), platform::critical(),
+                         kAppTitle);
+}
+
+void CollectionReport::cmdSavePdf_Click() {
+    const QString suggested =
+        QDir::home().filePath(QString::fromLatin1(kind_.name) + QStringLiteral(".pdf"));
+    const QString path = askPdfFileName(this, suggested);
+    if (path.isEmpty())
+        return;
+    saveAsPdf(path);
+}
+
+void CollectionReport::setPdfFileNameAsker(FileNameAsker asker) {
+    fileNameAsker() = std::move(asker);
+}
+
+} // namespace reports

@@ -1,0 +1,103 @@
+#pragma once
+// A collection report's window: a page preview with page-through and zoom, Print and Save as
+// PDF. One class serves the three reports; rptCar, rptLoco and rptSets pass their descriptor.
+#include "trains/reports/BandedRenderer.h"
+#include "trains/reports/CollectionReports.h"
+
+#include <QWidget>
+#include <functional>
+#include <memory>
+
+class QComboBox;
+class QLabel;
+class QPrinter;
+class QScrollArea;
+class QSpinBox;
+class QAction;
+
+namespace reports {
+
+class ReportPageView;
+
+class CollectionReport : public QWidget {
+    Q_OBJECT
+public:
+    ~CollectionReport() override;
+
+    const CollectionReportKind& kind() const { return kind_; }
+    QString title() const { return layout_.title; }
+    int pageCount() const;
+    int currentPage() const; // 1-based
+    void showPage(int page); // 1-based, clamped
+    const BandedRenderer& renderer() const { return *renderer_; }
+    ReportPageView* pageView() const { return view_; }
+
+    // Zoom: a percentage of the paper's real size, or one of the fitting modes.
+    enum class Fit { None, Width, Page };
+    void setZoomPercent(int percent);
+    void setFit(Fit fit);
+
+    // Writes every page to a PDF file; false (after a message) when the file cannot be written.
+    bool saveAsPdf(const QString& path);
+    // Prints on a printer that is already set up (the print dialog's choice of pages applies).
+    bool printTo(QPrinter& printer);
+
+    // Asks the user for the PDF file name; tests replace it. Receives the window and a suggested
+    // name, returns the chosen path or empty for cancel.
+    using FileNameAsker = std::function<QString(QWidget*, const QString&)>;
+    static void setPdfFileNameAsker(FileNameAsker asker);
+
+    void cmdPrint_Click();
+    void cmdSavePdf_Click();
+
+    // Unloads the report's window.
+    void DataReport_Terminate();
+
+protected:
+    explicit CollectionReport(const CollectionReportKind& kind, QWidget* parent = nullptr);
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void DataReport_Initialize();
+    void buildWindow();
+    void applyFit();
+    void updatePageControls();
+
+    const CollectionReportKind& kind_;
+    ReportLayout layout_;
+    std::shared_ptr<engine::Recordset> rows_;
+    QString dateText_;
+    std::unique_ptr<BandedRenderer> renderer_;
+    int startPage_ = 1;
+    Fit fit_ = Fit::Width;
+
+    ReportPageView* view_ = nullptr;
+    QScrollArea* scroll_ = nullptr;
+    QSpinBox* spnPage_ = nullptr;
+    QLabel* lblPageCount_ = nullptr;
+    QComboBox* cboZoom_ = nullptr;
+    QAction* actFirst_ = nullptr;
+    QAction* actPrevious_ = nullptr;
+    QAction* actNext_ = nullptr;
+    QAction* actLast_ = nullptr;
+};
+
+class rptCar : public CollectionReport {
+    Q_OBJECT
+public:
+    explicit rptCar(QWidget* parent = nullptr) : CollectionReport(carReport(), parent) {}
+};
+
+class rptLoco : public CollectionReport {
+    Q_OBJECT
+public:
+    explicit rptLoco(QWidget* parent = nullptr) : CollectionReport(locoReport(), parent) {}
+};
+
+class rptSets : public CollectionReport {
+    Q_OBJECT
+public:
+    explicit rptSets(QWidget* parent = nullptr) : CollectionReport(setsReport(), parent) {}
+};
+
+} // namespace reports

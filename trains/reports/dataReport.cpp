@@ -1,0 +1,92 @@
+#include "trains/reports/dataReport.h"
+
+#include "platform/Error.h"
+
+namespace {
+std::unique_ptr<DataReportSource>& instance() {
+    static std::unique_ptr<DataReportSource> source;
+    return source;
+}
+
+void closeIfOpen(const std::shared_ptr<engine::Recordset>& rs) {
+    if (rs && rs->State() == engine::Recordset::adStateOpen)
+        rs->Close();
+}
+} // namespace
+
+DataReportSource::DataReportSource()
+    : rscmdCars(std::make_shared<engine::Recordset>()),
+      rscmdLoco(std::make_shared<engine::Recordset>()),
+      rscmdSets(std::make_shared<engine::Recordset>()) {
+    // Relative to the current folder, which start-up makes the program folder; the engine
+    // finds the store's "zerizori" folder under this spelling.
+    conReport.ConnectionString = QStringLiteral(
+        "Provider=SQLite;Data Source=ZeriZori\\rails.trk;Persist Security Info=False;");
+    conReport.CursorLocation = engine::adUseClient;
+}
+
+DataReportSource::~DataReportSource() {
+    platform::resumeNext([this] { closeIfOpen(rscmdCars); });
+    platform::resumeNext([this] { closeIfOpen(rscmdLoco); });
+    platform::resumeNext([this] { closeIfOpen(rscmdSets); });
+    if (conReport.State() == engine::Connection::adStateOpen)
+        platform::resumeNext([this] { conReport.Close(); });
+}
+
+QString DataReportSource::commandText(const QString& command) {
+    if (command == QLatin1String("cmdCars"))
+        return QStringLiteral("SELECT * FROM tblMain WHERE Car = 'YES' ORDER BY CarType");
+    if (command == QLatin1String("cmdLoco"))
+        return QStringLiteral("SELECT * FROM tblMain WHERE Loco = 'YES' ORDER BY CarType");
+    if (command == QLatin1String("cmdSets"))
+        return QStringLiteral("SELECT * FROM tblMain WHERE FullSet = 'YES' ORDER BY CarType");
+    return {};
+}
+
+std::shared_ptr<engine::Recordset>& DataReportSource::recordsetOf(const QString& command) {
+    if (command == QLatin1String("cmdCars"))
+        return rscmdCars;
+    if (command == QLatin1String("cmdLoco"))
+        return rscmdLoco;
+    if (command == QLatin1String("cmdSets"))
+        return rscmdSets;
+    unknown_.reset();
+    return unknown_;
+}
+
+void DataReportSource::Run(const QString& command) {
+    const QString sql = commandText(command);
+    if (sql.isEmpty())
+        throw platform::Error(platform::ErrItemNotFound,
+                              QStringLiteral("Item cannot be found in the collection "
+                                             "corresponding to the requested name or ordinal."));
+    auto& rs = recordsetOf(command);
+    // A run always starts from a closed record set, so that a failed run leaves no stale
+    // rows behind for a report to show.
+    platform::resumeNext([&rs] { closeIfOpen(rs); });
+    rs = std::make_shared<engine::Recordset>();
+
+    // The rows are detached once read, so the connection is only open for the run itself and
+    // holds no file handle while the reports are on screen.
+    conReport.ErrorsClear();
+    if (conReport.State() == engine::Connection::adStateClosed)
+        conReport.Open();
+    std::shared_ptr<engine::Recordset> rows;
+    platform::trap([&] { rows = conReport.Execute(sql); },
+                   [this](const platform::Error& e) {
+                       platform::resumeNext([this] { conReport.Close(); });
+                       throw e;
+                   });
+    conReport.Close();
+    if (rows)
+        rs = std::move(rows);
+}
+
+DataReportSource& dataReport() {
+    auto& s = instance();
+    if (!s)
+        s = std::make_unique<DataReportSource>();
+    return *s;
+}
+
+void ReleaseDataReport() { instance().reset(); }
