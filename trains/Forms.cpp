@@ -1,5 +1,7 @@
 #include "trains/Forms.h"
 
+#include "trains/delete/DeleteForms.h"
+
 const char* formName(FormId id) {
     switch (id) {
     case FormId::AddCar: return "frmAddCar";
@@ -18,6 +20,9 @@ const char* formName(FormId id) {
 
 QWidget* createForm(FormId id) {
     switch (id) {
+    case FormId::DeleteCar: return new frmDeletecar;
+    case FormId::DeleteLoco: return new frmDeleteLoco;
+    case FormId::DeleteSet: return new frmDeleteSet;
     default: return nullptr;
     }
 }
