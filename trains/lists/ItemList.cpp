@@ -140,7 +140,7 @@ ItemListView::ItemListView(QList<ListColumn> columns, QWidget* parent)
     connect(header(), &QHeaderView::sectionClicked, this, &ItemListView::sortByHeader);
     connect(selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             [this](const QModelIndex& current) {
-                if (!current.isValid())
+                if (!current.isValid() || focusing_)
                     return;
                 changedByThisPress_ = true;
                 emit rowChosen(current.row());
@@ -156,6 +156,18 @@ ItemListView::ItemListView(QList<ListColumn> columns, QWidget* parent)
 void ItemListView::mousePressEvent(QMouseEvent* e) {
     changedByThisPress_ = false;
     QTreeView::mousePressEvent(e);
+}
+
+void ItemListView::focusInEvent(QFocusEvent* e) {
+    // Entering the list by keyboard must not choose its first row for the user: a form would
+    // show (and offer to delete) an item nobody picked. The first arrow key chooses the first
+    // row instead.
+    const bool hadCurrent = currentIndex().isValid();
+    focusing_ = true;
+    QTreeView::focusInEvent(e);
+    focusing_ = false;
+    if (!hadCurrent && currentIndex().isValid())
+        selectionModel()->setCurrentIndex(QModelIndex(), QItemSelectionModel::NoUpdate);
 }
 
 void ItemListView::sortByHeader(int column) {

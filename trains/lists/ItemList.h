@@ -71,9 +71,11 @@ signals:
 
 protected:
     void mousePressEvent(QMouseEvent* e) override;
+    void focusInEvent(QFocusEvent* e) override;
 
 private:
     ItemListModel* model_;
     Qt::SortOrder order_ = Qt::AscendingOrder;
     bool changedByThisPress_ = false;
+    bool focusing_ = false;
 };
