@@ -161,6 +161,8 @@ void DeleteForm::buildControls() {
     updateDeleteEnabled();
 }
 
+QSize DeleteForm::sizeHint() const { return {px(kind_.clientWidth), px(kind_.clientHeight)}; }
+
 void DeleteForm::Form_Load() {
     setWindowTitle(AppCaption());
     NewRails();

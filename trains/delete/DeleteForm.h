@@ -17,6 +17,8 @@ public:
     explicit DeleteForm(const DeleteKind& kind, QWidget* parent = nullptr);
 
     ItemListView* list() const { return lvList; }
+    // The designed client area; the sub-window that shows the form takes its size from it.
+    QSize sizeHint() const override;
 
     // Handlers, named as the form's events.
     void FillList();

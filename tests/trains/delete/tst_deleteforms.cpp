@@ -264,6 +264,7 @@ private slots:
         clickRow(s.list(), 1);
         QCOMPARE(boxTexts(s.form, k.typeCaption),
                  QStringList({k.prefix + "2", "Märklin", "Tank Car", "Deutsche Bahn", "HO Gauge"}));
+        maybeScreenshot(s.sub, formName(k.id) + QStringLiteral("-chosen"));
 
         QTest::mouseClick(button(s.form, "&Clear"), Qt::LeftButton);
         QCOMPARE(boxTexts(s.form, k.typeCaption), QStringList(5, QString()));
@@ -287,6 +288,7 @@ private slots:
         QCOMPARE(columnTexts(lv, 9), QStringList({"900.00", "35.25", "1,200.00"}));
         clickHeader(lv, 9);
         QCOMPARE(columnTexts(lv, 9), QStringList({"1,200.00", "35.25", "900.00"}));
+        maybeScreenshot(s.sub, QStringLiteral("frmDeletecar-sorted"));
         clickHeader(lv, 5); // another column continues the one flipping direction
         QCOMPARE(columnTexts(lv, 5), QStringList({"O Gauge", "N Gauge", "HO Gauge"}));
         // A click on a sorted row still shows that row.
