@@ -27,38 +27,40 @@ QFont verdana(double points, bool bold) {
     return f;
 }
 
-// Turns one stored value into the text of its cell.
+// Writes one stored value as the text of its cell, at the end of the row's text.
 class CellWriter {
 public:
-    QString operator()(const engine::Recordset& rs, int field, CellFormat format) {
+    void operator()(const engine::Recordset& rs, int field, CellFormat format, QString& out) {
         if (field < 0 || rs.isNull(field))
-            return {};
+            return;
         switch (format) {
-        case CellFormat::Text: return rs.text(field);
+        case CellFormat::Text: rs.appendTextTo(field, out); return;
         case CellFormat::Money: {
             const QVariant v = rs.Fields(field);
             bool ok = false;
             const double amount = v.toDouble(&ok);
-            return ok ? platform::formatNumber(amount, deletetexts::kMoneyPattern) : v.toString();
+            out += ok ? platform::formatNumber(amount, deletetexts::kMoneyPattern) : v.toString();
+            return;
         }
         case CellFormat::Date: {
             // Collections hold many items bought on the same day; each stored text is
             // converted once per fill.
-            const QString stored = rs.text(field);
-            auto it = dates_.constFind(stored);
-            if (it != dates_.constEnd())
-                return *it;
-            const QDate d = platform::fromStorage(stored).date();
-            const QString shown = d.isValid() ? platform::shortDate(d) : stored;
-            dates_.insert(stored, shown);
-            return shown;
+            stored_.resize(0);
+            rs.appendTextTo(field, stored_);
+            auto it = dates_.constFind(stored_);
+            if (it == dates_.constEnd()) {
+                const QDate d = platform::fromStorage(stored_).date();
+                it = dates_.insert(stored_, d.isValid() ? platform::shortDate(d) : stored_);
+            }
+            out += *it;
+            return;
         }
         }
-        return {};
     }
 
 private:
     QHash<QString, QString> dates_;
+    QString stored_; // reused for every row's date
 };
 
 } // namespace
@@ -70,17 +72,21 @@ void fillItemList(ItemListModel* model, engine::Recordset& rs,
     for (const DeleteColumn& c : columns)
         fields << rs.fieldIndex(c.field);
     CellWriter write;
-    QStringList cells;
-    cells.reserve(columns.size());
+    // One buffer holds a row's cells one after the other; the list copies it.
+    QString text;
+    text.reserve(512);
+    std::vector<int> ends(std::size_t(columns.size()));
     model->beginFill();
     // A failure ends the walk; the rows added so far stay listed.
     platform::resumeNext([&] {
         rs.MoveFirst();
         while (!rs.isEOF()) {
-            cells.clear();
-            for (int c = 0; c < columns.size(); ++c)
-                cells << write(rs, fields[c], columns[c].format);
-            model->addRow(cells.first(), cells);
+            text.resize(0);
+            for (int c = 0; c < columns.size(); ++c) {
+                write(rs, fields[c], columns[c].format, text);
+                ends[std::size_t(c)] = int(text.size());
+            }
+            model->addRow(text.left(ends[0]), text, ends);
             rs.MoveNext();
         }
     });
