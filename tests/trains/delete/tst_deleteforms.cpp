@@ -7,6 +7,7 @@
 #include "trains/delete/DeleteForms.h"
 #include "trains/modGlobal.h"
 
+#include <QFile>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -35,16 +36,17 @@ struct KindCase {
     int typeWidth; // pixels
     QString noun;  // as the messages name the kind
     QString title;
+    QString load; // the store's listing operation
 };
 
 const QList<KindCase>& kinds() {
     static const QList<KindCase> k = {
         {FormId::DeleteCar, "Car", "CL-", "CarNumber", "Car Number", "Type", 200, "Rolling Stock",
-         "Delete Rolling Stock Record"},
+         "Delete Rolling Stock Record", "LoadDeleteCar"},
         {FormId::DeleteLoco, "Loco", "LL-", "CarNumber", "Loco Number", "Car Type", 80,
-         "Locomotive", "Delete Locomotive Record"},
+         "Locomotive", "Delete Locomotive Record", "LoadDeleteLoco"},
         {FormId::DeleteSet, "FullSet", "SL-", "SetNumber", "Set Number", "Type", 200, "Full Set",
-         "Delete Full Set Record"},
+         "Delete Full Set Record", "LoadDeleteSet"},
     };
     return k;
 }
@@ -417,6 +419,42 @@ private slots:
         QTest::keyClick(s.form, Qt::Key_D, Qt::AltModifier);
         QVERIFY(msg->boxes().isEmpty()); // no question, no "Deleted"
         QCOMPARE(pf->scalar("SELECT COUNT(*) FROM tblMain").toInt(), 1);
+    }
+
+    // The store reports its own failures; the forms add only their own short message.
+    void storeFailuresLeaveTheFormUsable_data() { addKindColumn(); }
+    void storeFailuresLeaveTheFormUsable() {
+        QFETCH(int, kind);
+        const KindCase& k = kinds()[kind];
+        insertItem(*pf, k, k.prefix + "1");
+        const QString db = pf->databasePath();
+        QVERIFY(QFile::rename(db, db + ".away"));
+        msg->answer(MsgResult::OK);
+        {
+            Shown s(k.id); // the listing fails: one store message, an empty list
+            QCOMPARE(msg->boxes().size(), 1);
+            QCOMPARE(msg->boxes()[0].icon, MsgIcon::Critical);
+            QVERIFY(msg->boxes()[0].prompt.endsWith("Function: " + k.load));
+            QCOMPARE(s.list()->listModel()->rowCount(), 0);
+            QVERIFY(!button(s.form, "&Delete")->isEnabled());
+        }
+        QVERIFY(QFile::rename(db + ".away", db));
+
+        msg->clear();
+        Shown s(k.id);
+        clickRow(s.list(), 0);
+        QVERIFY(QFile::rename(db, db + ".away")); // gone while the form is open
+        msg->answer(MsgResult::OK); // the store's failure
+        msg->answer(MsgResult::OK); // the form's own
+        QTest::mouseClick(button(s.form, "&Delete"), Qt::LeftButton);
+        QCOMPARE(msg->boxes().size(), 2);
+        QCOMPARE(msg->boxes()[0].icon, MsgIcon::Critical);
+        QCOMPARE(msg->boxes()[1].prompt, k.noun + " Record was NOT Deleted");
+        QVERIFY(!pf->readLog().isEmpty());
+        QVERIFY(QFile::rename(db + ".away", db));
+        QCOMPARE(pf->scalar("SELECT COUNT(*) FROM tblMain").toInt(), 1);
+        QCOMPARE(s.list()->listModel()->rowCount(), 1);
+        QCOMPARE(boxUnder(s.form, "ID")->text(), QString());
     }
 
     // A Null value shows as an empty cell; every later row is still listed.
