@@ -177,7 +177,9 @@ void DeleteForm::Form_Load() {
 
 void DeleteForm::FillList() {
     platform::setScreenPointer(platform::Pointer::Wait);
-    platform::resumeNext([&] { rsRecords = ((*objRails).*kind_.load)(); });
+    rsRecords.reset();
+    if (objRails)
+        platform::resumeNext([&] { rsRecords = ((*objRails).*kind_.load)(); });
     // No record set means the store has already reported its failure: the list stays empty.
     if (rsRecords && rsRecords->State() == engine::Recordset::adStateOpen)
         fillItemList(lvList->listModel(), *rsRecords, kind_.columns);
@@ -204,7 +206,9 @@ void DeleteForm::cmdDelete_Click() {
     QString strID = txtBox[0]->text();
     if (strID.isEmpty())
         return;
-    const bool deleted = ((*objRails).*kind_.remove)(strID);
+    // The store handles its own failures and answers false; without a store there is nothing
+    // to delete through.
+    const bool deleted = objRails && ((*objRails).*kind_.remove)(strID);
     platform::setScreenPointer(platform::Pointer::Default);
     if (deleted) {
         const auto answer = platform::MsgBox(
