@@ -19,21 +19,21 @@
 
 namespace {
 
-const char* kSelect = "SELECT * FROM tblMain WHERE Car = 'YES' ORDER BY ItemID;";
+const char *kSelect = "SELECT * FROM tblMain WHERE Car = 'YES' ORDER BY ItemID;";
 
-void check(int rc, sqlite3* db, const char* what) {
+void check(int rc, sqlite3 *db, const char *what) {
     if (rc != SQLITE_OK && rc != SQLITE_DONE && rc != SQLITE_ROW) {
         std::fprintf(stderr, "%s: %s\n", what, sqlite3_errmsg(db));
         std::exit(1);
     }
 }
 
-template <std::size_t N> const char* pick(QRandomGenerator& g, const char* const (&from)[N]) {
+template <std::size_t N> const char *pick(QRandomGenerator &g, const char *const (&from)[N]) {
     return from[g.bounded(int(N))];
 }
 
 // A program folder whose database holds `cars` cars with the kind of texts collectors type.
-void buildFolder(const QString& folder, int cars) {
+void buildFolder(const QString &folder, int cars) {
     QDir(folder).mkpath(QStringLiteral("zerizori"));
     QFile schemaFile(QStringLiteral(QUILLON_SCHEMA_FILE));
     if (!schemaFile.open(QIODevice::ReadOnly)) {
@@ -42,11 +42,11 @@ void buildFolder(const QString& folder, int cars) {
     }
     const QByteArray schema = schemaFile.readAll();
     const QByteArray path = (folder + QStringLiteral("/zerizori/rails.trk")).toUtf8();
-    sqlite3* db = nullptr;
+    sqlite3 *db = nullptr;
     check(sqlite3_open(path.constData(), &db), db, "open");
     check(sqlite3_exec(db, schema.constData(), nullptr, nullptr, nullptr), db, "schema");
     check(sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr), db, "begin");
-    sqlite3_stmt* st = nullptr;
+    sqlite3_stmt *st = nullptr;
     check(sqlite3_prepare_v2(
               db,
               "INSERT INTO tblMain (ItemID, Manufacturer, RailLine, CarType, CarNumber, Gauge, "
@@ -55,27 +55,31 @@ void buildFolder(const QString& folder, int cars) {
               "(?,?,?,?,?,?,?,?,?,?,?,?,?,'NO','YES','NO','NO','NO',?,?,?)",
               -1, &st, nullptr),
           db, "prepare");
-    static const char* const makers[] = {"Lionel", "Bachmann", "Atlas", "Walthers", "Athearn",
-                                         "Kato", "Märklin", "MTH", "American Flyer", "Williams"};
-    static const char* const lines[] = {"Santa Fe", "Union Pacific", "Pennsylvania",
-                                        "New York Central", "Baltimore & Ohio", "Great Northern",
-                                        "Southern Pacific", "Chesapeake & Ohio", "Erie Lackawanna",
-                                        "Deutsche Bundesbahn"};
-    static const char* const types[] = {"Boxcar", "Hopper", "Tank Car", "Caboose", "Flatcar",
-                                        "Gondola", "Reefer", "Stock Car", "Passenger Coach",
-                                        "Crane Car"};
-    static const char* const gauges[] = {"O Gauge", "HO Gauge", "N Gauge", "S Gauge", "G Gauge",
-                                         "Standard Gauge"};
-    static const char* const curves[] = {"O-27", "O-31", "O-42", "18\" Radius", "22\" Radius",
-                                         "9 3/4\" Radius"};
-    static const char* const colours[] = {"Red", "Brown", "Black", "Silver", "Yellow", "Green",
-                                          "Orange and Black"};
-    static const char* const sources[] = {"Train Show", "eBay", "Hobby Shop", "Estate Sale",
-                                          "Gift from Dad", "Swap Meet", "Catalogue Order"};
-    static const char* const conditions[] = {"Mint", "Excellent", "Very Good", "Good", "Fair",
-                                             "Poor"};
-    static const char* const notes[] = {
-        "", "Original box, a little shelf wear.", "Needs new couplers",
+    static const char *const makers[] = {"Lionel",         "Bachmann", "Atlas",   "Walthers",
+                                         "Athearn",        "Kato",     "Märklin", "MTH",
+                                         "American Flyer", "Williams"};
+    static const char *const lines[] = {
+        "Santa Fe",         "Union Pacific",      "Pennsylvania",     "New York Central",
+        "Baltimore & Ohio", "Great Northern",     "Southern Pacific", "Chesapeake & Ohio",
+        "Erie Lackawanna",  "Deutsche Bundesbahn"};
+    static const char *const types[] = {"Boxcar",          "Hopper",   "Tank Car", "Caboose",
+                                        "Flatcar",         "Gondola",  "Reefer",   "Stock Car",
+                                        "Passenger Coach", "Crane Car"};
+    static const char *const gauges[] = {"O Gauge", "HO Gauge", "N Gauge",
+                                         "S Gauge", "G Gauge",  "Standard Gauge"};
+    static const char *const curves[] = {"O-27",        "O-31",        "O-42",
+                                         "18\" Radius", "22\" Radius", "9 3/4\" Radius"};
+    static const char *const colours[] = {"Red",    "Brown", "Black",           "Silver",
+                                          "Yellow", "Green", "Orange and Black"};
+    static const char *const sources[] = {"Train Show",     "eBay",          "Hobby Shop",
+                                          "Estate Sale",    "Gift from Dad", "Swap Meet",
+                                          "Catalogue Order"};
+    static const char *const conditions[] = {"Mint", "Excellent", "Very Good",
+                                             "Good", "Fair",      "Poor"};
+    static const char *const notes[] = {
+        "",
+        "Original box, a little shelf wear.",
+        "Needs new couplers",
         "Repainted by the previous owner; decals are reproductions.",
         "Runs well. Light bulb replaced in 2003.",
         "Part of the 1957 catalogue set; wheels cleaned, trucks lubricated, minor scratch on "
@@ -90,9 +94,7 @@ void buildFolder(const QString& folder, int cars) {
         const double cost = g.bounded(50000) / 100.0 + 5;
         const double value = cost * (0.5 + g.bounded(200) / 100.0);
         int col = 1;
-        auto text = [&](const char* t) {
-            sqlite3_bind_text(st, col++, t, -1, SQLITE_TRANSIENT);
-        };
+        auto text = [&](const char *t) { sqlite3_bind_text(st, col++, t, -1, SQLITE_TRANSIENT); };
         text(id.constData());
         text(pick(g, makers));
         text(pick(g, lines));
@@ -123,7 +125,7 @@ double median(std::vector<double> v) {
 }
 
 // The sqlite3 shell running the listing statement, output discarded; milliseconds.
-double shellSelect(const QString& db) {
+double shellSelect(const QString &db) {
     QProcess p;
     p.setStandardOutputFile(QProcess::nullDevice());
     QElapsedTimer t;
@@ -144,19 +146,19 @@ long peakKiB() {
 
 } // namespace
 
-int main(int argc, char** argv) {
+int main(int argc, char **argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     constexpr int kRuns = 5;
 
-    std::printf("%9s %12s %12s %7s %12s %12s %12s %10s\n", "cars", "open+fill", "sqlite3",
-                "ratio", "store load", "sort Cost", "sort Manuf", "peak");
+    std::printf("%9s %12s %12s %7s %12s %12s %12s %10s\n", "cars", "open+fill", "sqlite3", "ratio",
+                "store load", "sort Cost", "sort Manuf", "peak");
     std::printf("%9s %12s %12s %7s %12s %12s %12s %10s\n", "", "ms", "shell ms", "", "ms", "ms",
                 "ms", "MiB");
     // Sizes may be given on the command line; the default is the three of the report.
     std::vector<int> sizes;
-    for (const QString& a : app.arguments().mid(1))
+    for (const QString &a : app.arguments().mid(1))
         if (a.toInt() > 0)
             sizes.push_back(a.toInt());
     if (sizes.empty())
@@ -174,7 +176,7 @@ int main(int argc, char** argv) {
 
             QElapsedTimer t;
             t.start();
-            auto* form = new frmDeletecar;
+            auto *form = new frmDeletecar;
             open.push_back(t.nsecsElapsed() / 1e6);
             if (form->list()->listModel()->rowCount() != cars) {
                 std::fprintf(stderr, "listed %d of %d cars\n",

@@ -15,7 +15,9 @@
 namespace {
 
 // Positions are kept in twips; 15 twips make one pixel.
-constexpr int px(int twips) { return twips / 15; }
+constexpr int px(int twips) {
+    return twips / 15;
+}
 QRect twips(int left, int top, int width, int height) {
     return {px(left), px(top), px(width), px(height)};
 }
@@ -29,12 +31,14 @@ QFont verdana(double points, bool bold) {
 
 // Writes one stored value as the text of its cell, at the end of the row's text.
 class CellWriter {
-public:
-    void operator()(const engine::Recordset& rs, int field, CellFormat format, QString& out) {
+  public:
+    void operator()(const engine::Recordset &rs, int field, CellFormat format, QString &out) {
         if (field < 0 || rs.isNull(field))
             return;
         switch (format) {
-        case CellFormat::Text: rs.appendTextTo(field, out); return;
+        case CellFormat::Text:
+            rs.appendTextTo(field, out);
+            return;
         case CellFormat::Money: {
             const QVariant v = rs.Fields(field);
             bool ok = false;
@@ -58,18 +62,17 @@ public:
         }
     }
 
-private:
+  private:
     QHash<QString, QString> dates_;
     QString stored_; // reused for every row's date
 };
 
 } // namespace
 
-void fillItemList(ItemListModel* model, engine::Recordset& rs,
-                  const QList<DeleteColumn>& columns) {
+void fillItemList(ItemListModel *model, engine::Recordset &rs, const QList<DeleteColumn> &columns) {
     QList<int> fields;
     fields.reserve(columns.size());
-    for (const DeleteColumn& c : columns)
+    for (const DeleteColumn &c : columns)
         fields << rs.fieldIndex(c.field);
     CellWriter write;
     // One buffer holds a row's cells one after the other; the list copies it.
@@ -93,7 +96,7 @@ void fillItemList(ItemListModel* model, engine::Recordset& rs,
     model->endFill();
 }
 
-DeleteForm::DeleteForm(const DeleteKind& kind, QWidget* parent) : QWidget(parent), kind_(kind) {
+DeleteForm::DeleteForm(const DeleteKind &kind, QWidget *parent) : QWidget(parent), kind_(kind) {
     setObjectName(QString::fromLatin1(kind_.formName));
     setAttribute(Qt::WA_DeleteOnClose);
     buildControls();
@@ -111,7 +114,7 @@ void DeleteForm::buildControls() {
     Label1->setGeometry(twips(120, 120, 10935, 435));
 
     QList<ListColumn> columns;
-    for (const DeleteColumn& c : kind_.columns)
+    for (const DeleteColumn &c : kind_.columns)
         columns << c.column;
     lvList = new ItemListView(columns, this);
     lvList->setObjectName(kind_.listName);
@@ -123,11 +126,11 @@ void DeleteForm::buildControls() {
     const std::array<QString, 5> captions = {QStringLiteral("ID"), QStringLiteral("Manufacturer"),
                                              kind_.typeCaption, QStringLiteral("Rail Line"),
                                              QStringLiteral("Gauge")};
-    const std::array<const char*, 5> labelNames = {"Label13", "Label11", "Label9", "Label7",
-                                                   "Label5"};
+    const std::array<const char *, 5> labelNames = {"Label13", "Label11", "Label9", "Label7",
+                                                    "Label5"};
     const QColor tipBack = palette().color(QPalette::ToolTipBase);
     for (std::size_t i = 0; i < txtBox.size(); ++i) {
-        auto* box = new QLineEdit(this);
+        auto *box = new QLineEdit(this);
         box->setObjectName(QStringLiteral("txtBox_%1").arg(i));
         box->setReadOnly(true);
         box->setAlignment(Qt::AlignCenter);
@@ -139,7 +142,7 @@ void DeleteForm::buildControls() {
         box->setGeometry(twips(kind_.boxLefts[i], 5400, kind_.boxWidths[i], 315));
         txtBox[i] = box;
 
-        auto* caption = new QLabel(captions[i], this);
+        auto *caption = new QLabel(captions[i], this);
         caption->setObjectName(QString::fromLatin1(labelNames[i]));
         caption->setAlignment(Qt::AlignHCenter | Qt::AlignBottom);
         caption->setGeometry(twips(kind_.boxLefts[i], 5040, kind_.boxWidths[i], 315));
@@ -147,8 +150,8 @@ void DeleteForm::buildControls() {
         lblCaption[i] = caption;
     }
 
-    auto button = [this](const QString& text, const char* name, int left) {
-        auto* b = new QPushButton(text, this);
+    auto button = [this](const QString &text, const char *name, int left) {
+        auto *b = new QPushButton(text, this);
         b->setObjectName(QString::fromLatin1(name));
         b->setFont(verdana(9.75, true));
         QPalette p = b->palette();
@@ -167,7 +170,9 @@ void DeleteForm::buildControls() {
     updateDeleteEnabled();
 }
 
-QSize DeleteForm::sizeHint() const { return {px(kind_.clientWidth), px(kind_.clientHeight)}; }
+QSize DeleteForm::sizeHint() const {
+    return {px(kind_.clientWidth), px(kind_.clientHeight)};
+}
 
 void DeleteForm::Form_Load() {
     setWindowTitle(AppCaption());
@@ -189,7 +194,7 @@ void DeleteForm::FillList() {
 
 void DeleteForm::lvList_Click(int row) {
     platform::setScreenPointer(platform::Pointer::Wait);
-    const ItemListModel* m = lvList->listModel();
+    const ItemListModel *m = lvList->listModel();
     if (row >= 0 && row < m->rowCount()) {
         // The boxes follow their captions left to right: type (cell 3) before rail line (2).
         txtBox[0]->setText(m->key(row));
@@ -230,17 +235,19 @@ void DeleteForm::cmdDelete_Click() {
 }
 
 void DeleteForm::cmdClear_Click() {
-    for (QLineEdit* box : txtBox)
+    for (QLineEdit *box : txtBox)
         box->clear();
     updateDeleteEnabled();
 }
 
 void DeleteForm::cmdExit_Click() {
     // The main window shows the form inside a sub-window; closing that closes the form too.
-    if (auto* sub = qobject_cast<QMdiSubWindow*>(parentWidget()))
+    if (auto *sub = qobject_cast<QMdiSubWindow *>(parentWidget()))
         sub->close();
     else
         close();
 }
 
-void DeleteForm::updateDeleteEnabled() { cmdDelete->setEnabled(!txtBox[0]->text().isEmpty()); }
+void DeleteForm::updateDeleteEnabled() {
+    cmdDelete->setEnabled(!txtBox[0]->text().isEmpty());
+}

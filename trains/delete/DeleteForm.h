@@ -13,10 +13,10 @@ class QPushButton;
 
 class DeleteForm : public QWidget {
     Q_OBJECT
-public:
-    explicit DeleteForm(const DeleteKind& kind, QWidget* parent = nullptr);
+  public:
+    explicit DeleteForm(const DeleteKind &kind, QWidget *parent = nullptr);
 
-    ItemListView* list() const { return lvList; }
+    ItemListView *list() const { return lvList; }
     // The designed client area; the sub-window that shows the form takes its size from it.
     QSize sizeHint() const override;
 
@@ -27,25 +27,24 @@ public:
     void cmdClear_Click();
     void cmdExit_Click();
 
-private:
+  private:
     void Form_Load();
     void buildControls();
     // Delete is offered only while a row's item number is shown: an empty item number would
     // let the store "delete" nothing and report success.
     void updateDeleteEnabled();
 
-    const DeleteKind& kind_;
-    QLabel* Label1 = nullptr;
-    ItemListView* lvList = nullptr;
-    std::array<QLabel*, 5> lblCaption{};
-    std::array<QLineEdit*, 5> txtBox{};
-    QPushButton* cmdDelete = nullptr;
-    QPushButton* cmdClear = nullptr;
-    QPushButton* cmdExit = nullptr;
+    const DeleteKind &kind_;
+    QLabel *Label1 = nullptr;
+    ItemListView *lvList = nullptr;
+    std::array<QLabel *, 5> lblCaption{};
+    std::array<QLineEdit *, 5> txtBox{};
+    QPushButton *cmdDelete = nullptr;
+    QPushButton *cmdClear = nullptr;
+    QPushButton *cmdExit = nullptr;
 };
 
 // Fills a list from a listing record set: one row per record, in the record set's order, the
 // cells formatted per column. A Null value or a missing column gives an empty cell; the row is
 // still listed. Shared by every list of stored items.
-void fillItemList(ItemListModel* model, engine::Recordset& rs,
-                  const QList<DeleteColumn>& columns);
+void fillItemList(ItemListModel *model, engine::Recordset &rs, const QList<DeleteColumn> &columns);

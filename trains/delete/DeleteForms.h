@@ -4,18 +4,18 @@
 
 class frmDeletecar : public DeleteForm {
     Q_OBJECT
-public:
-    explicit frmDeletecar(QWidget* parent = nullptr) : DeleteForm(carDeleteKind(), parent) {}
+  public:
+    explicit frmDeletecar(QWidget *parent = nullptr) : DeleteForm(carDeleteKind(), parent) {}
 };
 
 class frmDeleteLoco : public DeleteForm {
     Q_OBJECT
-public:
-    explicit frmDeleteLoco(QWidget* parent = nullptr) : DeleteForm(locoDeleteKind(), parent) {}
+  public:
+    explicit frmDeleteLoco(QWidget *parent = nullptr) : DeleteForm(locoDeleteKind(), parent) {}
 };
 
 class frmDeleteSet : public DeleteForm {
     Q_OBJECT
-public:
-    explicit frmDeleteSet(QWidget* parent = nullptr) : DeleteForm(setDeleteKind(), parent) {}
+  public:
+    explicit frmDeleteSet(QWidget *parent = nullptr) : DeleteForm(setDeleteKind(), parent) {}
 };

@@ -23,14 +23,14 @@ struct DeleteColumn {
 };
 
 struct DeleteKind {
-    const char* formName;   // object name: "frmDeletecar", ...
-    QString title;          // Label1
-    QString listName;       // lvCars, lvLocos, lvSets
-    QString typeCaption;    // caption of the third box
+    const char *formName; // object name: "frmDeletecar", ...
+    QString title;        // Label1
+    QString listName;     // lvCars, lvLocos, lvSets
+    QString typeCaption;  // caption of the third box
     QList<DeleteColumn> columns;
 
     RecordsetPtr (dllRails::*load)();
-    bool (dllRails::*remove)(QString& strID);
+    bool (dllRails::*remove)(QString &strID);
 
     // After the store's answer.
     QString deletedLine;     // first line after success
@@ -44,9 +44,9 @@ struct DeleteKind {
     int clientHeight; // twips
 };
 
-const DeleteKind& carDeleteKind();
-const DeleteKind& locoDeleteKind();
-const DeleteKind& setDeleteKind();
+const DeleteKind &carDeleteKind();
+const DeleteKind &locoDeleteKind();
+const DeleteKind &setDeleteKind();
 
 // Texts the three forms share.
 namespace deletetexts {

@@ -8,8 +8,8 @@ constexpr Qt::Alignment kCentre = Qt::AlignHCenter;
 constexpr Qt::Alignment kRight = Qt::AlignRight;
 
 // The list's columns; only the type column's width and the number column differ by kind.
-QList<DeleteColumn> listColumns(int typeWidth, const QString& numberHeader,
-                                const QString& numberField) {
+QList<DeleteColumn> listColumns(int typeWidth, const QString &numberHeader,
+                                const QString &numberField) {
     using F = CellFormat;
     return {
         {{QStringLiteral("ID"), kLeft, 1000}, QStringLiteral("ItemID"), F::Text},
@@ -20,7 +20,9 @@ QList<DeleteColumn> listColumns(int typeWidth, const QString& numberHeader,
         {{QStringLiteral("Gauge"), kCentre, 1200}, QStringLiteral("Gauge"), F::Text},
         {{QStringLiteral("Curve"), kCentre, 1200}, QStringLiteral("Curve"), F::Text},
         {{QStringLiteral("Color"), kCentre, 1200}, QStringLiteral("CarColor"), F::Text},
-        {{QStringLiteral("Accquired From"), kCentre, 2500}, QStringLiteral("AccquiredFrom"), F::Text},
+        {{QStringLiteral("Accquired From"), kCentre, 2500},
+         QStringLiteral("AccquiredFrom"),
+         F::Text},
         {{QStringLiteral("Cost"), kRight, 1200}, QStringLiteral("OriginalCost"), F::Money},
         {{QStringLiteral("Value"), kRight, 1200}, QStringLiteral("CurrentValue"), F::Money},
         {{QStringLiteral("Accquired"), kCentre, 1440}, QStringLiteral("DateAccquired"), F::Date},
@@ -35,7 +37,7 @@ constexpr std::array<int, 5> kWidths = {1095, 2475, 2715, 3135, 1335};
 
 } // namespace
 
-const DeleteKind& carDeleteKind() {
+const DeleteKind &carDeleteKind() {
     static const DeleteKind k{
         "frmDeletecar",
         QStringLiteral("Delete Rolling Stock Record"),
@@ -55,7 +57,7 @@ const DeleteKind& carDeleteKind() {
     return k;
 }
 
-const DeleteKind& locoDeleteKind() {
+const DeleteKind &locoDeleteKind() {
     static const DeleteKind k{
         "frmDeleteLoco",
         QStringLiteral("Delete Locomotive Record"),
@@ -75,7 +77,7 @@ const DeleteKind& locoDeleteKind() {
     return k;
 }
 
-const DeleteKind& setDeleteKind() {
+const DeleteKind &setDeleteKind() {
     static const DeleteKind k{
         "frmDeleteSet",
         QStringLiteral("Delete Full Set Record"),

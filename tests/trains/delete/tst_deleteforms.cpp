@@ -1,8 +1,8 @@
 // The deletion forms of the three kinds, driven as a user drives them: mouse clicks on rows,
 // headers and buttons, keys, and the answers to the message boxes (the store's own question
 // among them). What is stored is read from the database directly.
-#include "tests/support/TestSupport.h"
 #include "platform/LocaleText.h"
+#include "tests/support/TestSupport.h"
 #include "trains/Forms.h"
 #include "trains/delete/DeleteForms.h"
 #include "trains/modGlobal.h"
@@ -39,7 +39,7 @@ struct KindCase {
     QString load; // the store's listing operation
 };
 
-const QList<KindCase>& kinds() {
+const QList<KindCase> &kinds() {
     static const QList<KindCase> k = {
         {FormId::DeleteCar, "Car", "CL-", "CarNumber", "Car Number", "Type", 200, "Rolling Stock",
          "Delete Rolling Stock Record", "LoadDeleteCar"},
@@ -51,7 +51,7 @@ const QList<KindCase>& kinds() {
     return k;
 }
 
-QString sqlValue(const QVariant& v) {
+QString sqlValue(const QVariant &v) {
     if (v.isNull())
         return QStringLiteral("NULL");
     if (v.typeId() == QMetaType::Double || v.typeId() == QMetaType::Int)
@@ -61,17 +61,31 @@ QString sqlValue(const QVariant& v) {
 
 // One stored item of the kind; `overrides` replaces any column's value (a null QVariant stores
 // Null).
-void insertItem(const testing::ProgramFolder& pf, const KindCase& k, const QString& itemId,
-                const QVariantMap& overrides = {}) {
+void insertItem(const testing::ProgramFolder &pf, const KindCase &k, const QString &itemId,
+                const QVariantMap &overrides = {}) {
     QVariantMap v = {
-        {"ItemID", itemId},          {"Manufacturer", "Lionel"}, {"RailLine", "Santa Fe"},
-        {"CarType", "Boxcar"},       {"CarNumber", "6464"},      {"SetNumber", "1590"},
-        {"Gauge", "O Gauge"},        {"Curve", "O-27"},          {"CarColor", "Red"},
-        {"AccquiredFrom", "Show"},   {"OriginalCost", 1234.5},   {"CurrentValue", 0.0},
-        {"DateAccquired", "2007-08-16"}, {"DateAdd", "2007-08-16 10:00:00"},
-        {"Condition", "Excellent"},  {"Box", "YES"},             {"Notes", "Mint"},
-        {"FullSet", "NO"},           {"Car", "NO"},              {"Loco", "NO"},
-        {"Track", "NO"},             {"Accessory", "NO"},
+        {"ItemID", itemId},
+        {"Manufacturer", "Lionel"},
+        {"RailLine", "Santa Fe"},
+        {"CarType", "Boxcar"},
+        {"CarNumber", "6464"},
+        {"SetNumber", "1590"},
+        {"Gauge", "O Gauge"},
+        {"Curve", "O-27"},
+        {"CarColor", "Red"},
+        {"AccquiredFrom", "Show"},
+        {"OriginalCost", 1234.5},
+        {"CurrentValue", 0.0},
+        {"DateAccquired", "2007-08-16"},
+        {"DateAdd", "2007-08-16 10:00:00"},
+        {"Condition", "Excellent"},
+        {"Box", "YES"},
+        {"Notes", "Mint"},
+        {"FullSet", "NO"},
+        {"Car", "NO"},
+        {"Loco", "NO"},
+        {"Track", "NO"},
+        {"Accessory", "NO"},
     };
     v[k.flag] = "YES";
     for (auto it = overrides.begin(); it != overrides.end(); ++it)
@@ -85,7 +99,7 @@ void insertItem(const testing::ProgramFolder& pf, const KindCase& k, const QStri
                 .arg(cols.join(','), vals.join(',')));
 }
 
-QStringList columnTexts(const ItemListView* lv, int column) {
+QStringList columnTexts(const ItemListView *lv, int column) {
     QStringList out;
     for (int r = 0; r < lv->listModel()->rowCount(); ++r)
         out << lv->listModel()->cell(r, column);
@@ -93,37 +107,37 @@ QStringList columnTexts(const ItemListView* lv, int column) {
 }
 
 // Controls are found the way a person finds them: by their captions.
-QLineEdit* boxUnder(QWidget* form, const QString& caption) {
-    for (QLabel* l : form->findChildren<QLabel*>())
+QLineEdit *boxUnder(QWidget *form, const QString &caption) {
+    for (QLabel *l : form->findChildren<QLabel *>())
         if (l->text() == caption && l->buddy())
-            return qobject_cast<QLineEdit*>(l->buddy());
+            return qobject_cast<QLineEdit *>(l->buddy());
     return nullptr;
 }
 
-QPushButton* button(QWidget* form, const QString& text) {
-    for (QPushButton* b : form->findChildren<QPushButton*>())
+QPushButton *button(QWidget *form, const QString &text) {
+    for (QPushButton *b : form->findChildren<QPushButton *>())
         if (b->text() == text)
             return b;
     return nullptr;
 }
 
-QStringList boxTexts(QWidget* form, const QString& typeCaption) {
+QStringList boxTexts(QWidget *form, const QString &typeCaption) {
     QStringList out;
-    for (const QString& c : {QString("ID"), QString("Manufacturer"), typeCaption,
+    for (const QString &c : {QString("ID"), QString("Manufacturer"), typeCaption,
                              QString("Rail Line"), QString("Gauge")})
         out << boxUnder(form, c)->text();
     return out;
 }
 
-void clickRow(ItemListView* lv, int row) {
+void clickRow(ItemListView *lv, int row) {
     lv->scrollTo(lv->model()->index(row, 0));
     const QRect r = lv->visualRect(lv->model()->index(row, 0));
     QTest::mouseClick(lv->viewport(), Qt::LeftButton, {}, r.center());
 }
 
-void clickHeader(ItemListView* lv, int column) {
+void clickHeader(ItemListView *lv, int column) {
     lv->scrollTo(lv->model()->index(0, column));
-    QHeaderView* h = lv->header();
+    QHeaderView *h = lv->header();
     const QPoint at(h->sectionViewportPosition(column) + h->sectionSize(column) / 2,
                     h->height() / 2);
     QTest::mouseClick(h->viewport(), Qt::LeftButton, {}, at);
@@ -137,16 +151,16 @@ struct Shown {
 
     explicit Shown(FormId id) {
         area->resize(900, 650);
-        form = qobject_cast<DeleteForm*>(createForm(id));
+        form = qobject_cast<DeleteForm *>(createForm(id));
         sub = area->addSubWindow(form);
         sub->show();
         area->show();
         QVERIFY(QTest::qWaitForWindowExposed(area.get()));
     }
-    ItemListView* list() const { return form->list(); }
+    ItemListView *list() const { return form->list(); }
 };
 
-void maybeScreenshot(QWidget* w, const QString& name) {
+void maybeScreenshot(QWidget *w, const QString &name) {
     const QString dir = qEnvironmentVariable("QUILLON_SHOT_DIR");
     if (!dir.isEmpty())
         w->grab().save(dir + QLatin1Char('/') + name + QStringLiteral(".png"));
@@ -166,7 +180,7 @@ class TestDeleteForms : public QObject {
             QTest::newRow(formName(kinds()[i].id)) << i;
     }
 
-private slots:
+  private slots:
     void initTestCase() { QLocale::setDefault(QLocale(QStringLiteral("en_US"))); }
 
     void init() {
@@ -185,25 +199,30 @@ private slots:
     void listShowsTheKindsColumnsAndFormats_data() { addKindColumn(); }
     void listShowsTheKindsColumnsAndFormats() {
         QFETCH(int, kind);
-        const KindCase& k = kinds()[kind];
+        const KindCase &k = kinds()[kind];
         // Rows of other kinds are not listed; rows stand in item number order as text.
-        const KindCase& other = kinds()[(kind + 1) % kinds().size()];
+        const KindCase &other = kinds()[(kind + 1) % kinds().size()];
         insertItem(*pf, other, other.prefix + "7");
         insertItem(*pf, k, k.prefix + "2");
         insertItem(*pf, k, k.prefix + "10",
-                   {{"CarNumber", "N-10"}, {"SetNumber", "S-10"}, {"OriginalCost", 1234.5},
-                    {"CurrentValue", 0.0}, {"CarType", "Caboose"}, {"RailLine", "Erie"}});
+                   {{"CarNumber", "N-10"},
+                    {"SetNumber", "S-10"},
+                    {"OriginalCost", 1234.5},
+                    {"CurrentValue", 0.0},
+                    {"CarType", "Caboose"},
+                    {"RailLine", "Erie"}});
 
         Shown s(k.id);
         QCOMPARE(s.form->objectName(), QString(formName(k.id)));
         QCOMPARE(s.form->windowTitle(), AppCaption());
         QVERIFY(objRails);
-        ItemListView* lv = s.list();
+        ItemListView *lv = s.list();
         QCOMPARE(columnTexts(lv, 0), QStringList({k.prefix + "10", k.prefix + "2"}));
 
-        const QStringList headers = {"ID", "Manufacturer", "Rail Line", "Type", k.numberHeader,
-                                     "Gauge", "Curve", "Color", "Accquired From", "Cost",
-                                     "Value", "Accquired", "Condition", "Box", "Notes"};
+        const QStringList headers = {
+            "ID",        "Manufacturer", "Rail Line",      "Type", k.numberHeader, "Gauge",
+            "Curve",     "Color",        "Accquired From", "Cost", "Value",        "Accquired",
+            "Condition", "Box",          "Notes"};
         QStringList shownHeaders;
         for (int c = 0; c < lv->model()->columnCount(); ++c)
             shownHeaders << lv->model()->headerData(c, Qt::Horizontal).toString();
@@ -224,16 +243,16 @@ private slots:
         const QString number = k.numberField == "SetNumber" ? "S-10" : "N-10";
         QCOMPARE(lv->listModel()->rowCells(0),
                  QStringList({k.prefix + "10", "Lionel", "Erie", "Caboose", number, "O Gauge",
-                              "O-27", "Red", "Show", "1,234.50", "0.00", "8/16/2007",
-                              "Excellent", "YES", "Mint"}));
+                              "O-27", "Red", "Show", "1,234.50", "0.00", "8/16/2007", "Excellent",
+                              "YES", "Mint"}));
         QCOMPARE(lv->listModel()->key(0), k.prefix + "10");
 
         // The lower row: captions label their boxes, title and caption texts per kind.
-        auto* title = s.form->findChild<QLabel*>("Label1");
+        auto *title = s.form->findChild<QLabel *>("Label1");
         QCOMPARE(title->text(), k.title);
-        for (const QString& c : {QString("ID"), QString("Manufacturer"), k.typeCaption,
+        for (const QString &c : {QString("ID"), QString("Manufacturer"), k.typeCaption,
                                  QString("Rail Line"), QString("Gauge")}) {
-            QLineEdit* box = boxUnder(s.form, c);
+            QLineEdit *box = boxUnder(s.form, c);
             QVERIFY2(box, qPrintable(c));
             QVERIFY(box->isReadOnly());
             QVERIFY(box->text().isEmpty());
@@ -246,13 +265,15 @@ private slots:
     void rowClickFillsBoxesInCaptionOrder_data() { addKindColumn(); }
     void rowClickFillsBoxesInCaptionOrder() {
         QFETCH(int, kind);
-        const KindCase& k = kinds()[kind];
+        const KindCase &k = kinds()[kind];
         insertItem(*pf, k, k.prefix + "1");
         insertItem(*pf, k, k.prefix + "2",
-                   {{"Manufacturer", "Märklin"}, {"CarType", "Tank Car"},
-                    {"RailLine", "Deutsche Bahn"}, {"Gauge", "HO Gauge"}});
+                   {{"Manufacturer", "Märklin"},
+                    {"CarType", "Tank Car"},
+                    {"RailLine", "Deutsche Bahn"},
+                    {"Gauge", "HO Gauge"}});
         Shown s(k.id);
-        QPushButton* del = button(s.form, "&Delete");
+        QPushButton *del = button(s.form, "&Delete");
         QVERIFY(!del->isEnabled());
 
         // Entering the list by keyboard chooses nothing; the first arrow key chooses row 0.
@@ -279,12 +300,12 @@ private slots:
     }
 
     void headerClicksSortByShownText() {
-        const KindCase& k = kinds()[0];
+        const KindCase &k = kinds()[0];
         insertItem(*pf, k, "CL-1", {{"OriginalCost", 900.0}, {"Gauge", "O Gauge"}});
         insertItem(*pf, k, "CL-2", {{"OriginalCost", 1200.0}, {"Gauge", "HO Gauge"}});
         insertItem(*pf, k, "CL-3", {{"OriginalCost", 35.25}, {"Gauge", "N Gauge"}});
         Shown s(k.id);
-        ItemListView* lv = s.list();
+        ItemListView *lv = s.list();
         QCOMPARE(columnTexts(lv, 9), QStringList({"900.00", "1,200.00", "35.25"}));
         clickHeader(lv, 9); // first click: descending
         QCOMPARE(columnTexts(lv, 9), QStringList({"900.00", "35.25", "1,200.00"}));
@@ -301,7 +322,7 @@ private slots:
     void deleteAnsweredNoKeepsTheItem_data() { addKindColumn(); }
     void deleteAnsweredNoKeepsTheItem() {
         QFETCH(int, kind);
-        const KindCase& k = kinds()[kind];
+        const KindCase &k = kinds()[kind];
         insertItem(*pf, k, k.prefix + "1");
         insertItem(*pf, k, k.prefix + "2");
         Shown s(k.id);
@@ -313,13 +334,15 @@ private slots:
         QCOMPARE(msg->boxes().size(), 2);
         QCOMPARE(msg->boxes()[0].title, QString("** WARNING **"));
         QVERIFY(msg->boxes()[0].prompt.startsWith("Delete this " + k.noun + " Record?"));
-        const auto& notDeleted = msg->boxes()[1];
+        const auto &notDeleted = msg->boxes()[1];
         QCOMPARE(notDeleted.prompt, k.noun + " Record was NOT Deleted");
         QCOMPARE(notDeleted.title, QString("Quillon"));
         QCOMPARE(notDeleted.icon, MsgIcon::None);
         QCOMPARE(notDeleted.buttons, MsgButtons::OK);
 
-        QCOMPARE(pf->scalar("SELECT COUNT(*) FROM tblMain WHERE ItemID = '" + k.prefix + "2'").toInt(), 1);
+        QCOMPARE(
+            pf->scalar("SELECT COUNT(*) FROM tblMain WHERE ItemID = '" + k.prefix + "2'").toInt(),
+            1);
         QCOMPARE(columnTexts(s.list(), 0), QStringList({k.prefix + "1", k.prefix + "2"}));
         QCOMPARE(boxTexts(s.form, k.typeCaption), QStringList(5, QString()));
         QVERIFY(!button(s.form, "&Delete")->isEnabled());
@@ -329,15 +352,15 @@ private slots:
     void deleteYesThenYesRefillsTheList_data() { addKindColumn(); }
     void deleteYesThenYesRefillsTheList() {
         QFETCH(int, kind);
-        const KindCase& k = kinds()[kind];
-        for (const char* n : {"1", "2", "3"})
+        const KindCase &k = kinds()[kind];
+        for (const char *n : {"1", "2", "3"})
             insertItem(*pf, k, k.prefix + n);
         Shown s(k.id);
         clickHeader(s.list(), 0); // descending: 3, 2, 1
         clickRow(s.list(), 0);
         QCOMPARE(boxUnder(s.form, "ID")->text(), k.prefix + "3");
         int rowsWhileAsked = -1;
-        msg->onShow = [&](const platform::MsgRequest& r) {
+        msg->onShow = [&](const platform::MsgRequest &r) {
             if (r.title == "** WARNING **")
                 rowsWhileAsked = pf->scalar("SELECT COUNT(*) FROM tblMain").toInt();
         };
@@ -347,7 +370,7 @@ private slots:
 
         QCOMPARE(rowsWhileAsked, 3); // the deletion waits in its transaction, unseen
         QCOMPARE(msg->boxes().size(), 2);
-        const auto& done = msg->boxes()[1];
+        const auto &done = msg->boxes()[1];
         QCOMPARE(done.prompt, k.noun + " Record Deleted" + vbCrLf + vbCrLf +
                                   "Do you want to delete another " + k.noun + " record? ");
         QCOMPARE(done.title, QString("Record Deleted Successfully"));
@@ -365,7 +388,7 @@ private slots:
     void deleteYesThenNoClosesTheForm_data() { addKindColumn(); }
     void deleteYesThenNoClosesTheForm() {
         QFETCH(int, kind);
-        const KindCase& k = kinds()[kind];
+        const KindCase &k = kinds()[kind];
         insertItem(*pf, k, k.prefix + "1");
         insertItem(*pf, k, k.prefix + "2");
         Shown s(k.id);
@@ -394,7 +417,7 @@ private slots:
     }
 
     void deletingTheLastItemLeavesAnEmptyList() {
-        const KindCase& k = kinds()[2];
+        const KindCase &k = kinds()[2];
         insertItem(*pf, k, "SL-1");
         insertItem(*pf, kinds()[0], "CL-2"); // another kind stays
         Shown s(k.id);
@@ -409,10 +432,10 @@ private slots:
     }
 
     void deleteNeedsAChosenRow() {
-        const KindCase& k = kinds()[0];
+        const KindCase &k = kinds()[0];
         insertItem(*pf, k, "CL-1");
         Shown s(k.id);
-        QPushButton* del = button(s.form, "&Delete");
+        QPushButton *del = button(s.form, "&Delete");
         QVERIFY(!del->isEnabled());
         QTest::mouseClick(del, Qt::LeftButton);
         s.form->activateWindow();
@@ -425,7 +448,7 @@ private slots:
     void storeFailuresLeaveTheFormUsable_data() { addKindColumn(); }
     void storeFailuresLeaveTheFormUsable() {
         QFETCH(int, kind);
-        const KindCase& k = kinds()[kind];
+        const KindCase &k = kinds()[kind];
         insertItem(*pf, k, k.prefix + "1");
         const QString db = pf->databasePath();
         QVERIFY(QFile::rename(db, db + ".away"));
@@ -444,8 +467,8 @@ private slots:
         Shown s(k.id);
         clickRow(s.list(), 0);
         QVERIFY(QFile::rename(db, db + ".away")); // gone while the form is open
-        msg->answer(MsgResult::OK); // the store's failure
-        msg->answer(MsgResult::OK); // the form's own
+        msg->answer(MsgResult::OK);               // the store's failure
+        msg->answer(MsgResult::OK);               // the form's own
         QTest::mouseClick(button(s.form, "&Delete"), Qt::LeftButton);
         QCOMPARE(msg->boxes().size(), 2);
         QCOMPARE(msg->boxes()[0].icon, MsgIcon::Critical);
@@ -461,15 +484,18 @@ private slots:
     void nullValuesLeaveEmptyCells_data() { addKindColumn(); }
     void nullValuesLeaveEmptyCells() {
         QFETCH(int, kind);
-        const KindCase& k = kinds()[kind];
+        const KindCase &k = kinds()[kind];
         insertItem(*pf, k, k.prefix + "1");
         insertItem(*pf, k, k.prefix + "2",
-                   {{"Notes", QVariant()}, {"OriginalCost", QVariant()},
-                    {"DateAccquired", QVariant()}, {"Manufacturer", QVariant()},
-                    {k.numberField, QVariant()}, {"Box", QVariant()}});
+                   {{"Notes", QVariant()},
+                    {"OriginalCost", QVariant()},
+                    {"DateAccquired", QVariant()},
+                    {"Manufacturer", QVariant()},
+                    {k.numberField, QVariant()},
+                    {"Box", QVariant()}});
         insertItem(*pf, k, k.prefix + "3");
         Shown s(k.id);
-        ItemListView* lv = s.list();
+        ItemListView *lv = s.list();
         QCOMPARE(columnTexts(lv, 0), QStringList({k.prefix + "1", k.prefix + "2", k.prefix + "3"}));
         const QStringList row = lv->listModel()->rowCells(1);
         for (int c : {1, 4, 9, 11, 13, 14})
@@ -483,10 +509,12 @@ private slots:
 
     // Texts the store holds in odd forms still show, unchanged, rather than as blanks.
     void unusualStoredValuesShowAsStored() {
-        const KindCase& k = kinds()[0];
+        const KindCase &k = kinds()[0];
         insertItem(*pf, k, "CL-1",
-                   {{"DateAccquired", "sometime"}, {"OriginalCost", "n/a"},
-                    {"Notes", "It's a \"gem\" — 1950s"}, {"CurrentValue", 1234567.891}});
+                   {{"DateAccquired", "sometime"},
+                    {"OriginalCost", "n/a"},
+                    {"Notes", "It's a \"gem\" — 1950s"},
+                    {"CurrentValue", 1234567.891}});
         Shown s(k.id);
         const QStringList row = s.list()->listModel()->rowCells(0);
         QCOMPARE(row[11], QString("sometime"));
