@@ -7,9 +7,17 @@
 namespace platform {
 
 QString shortDateFormat() {
-    QString f = QLocale().dateFormat(QLocale::ShortFormat);
+    // Lists convert every row's date; the widened pattern is worked out once per locale.
+    thread_local QLocale cachedFor(QLocale::c());
+    thread_local QString cached;
+    const QLocale now;
+    if (!cached.isEmpty() && now == cachedFor)
+        return cached;
+    QString f = now.dateFormat(QLocale::ShortFormat);
     if (!f.contains(QLatin1String("yyyy")))
         f.replace(QRegularExpression(QStringLiteral("y+")), QStringLiteral("yyyy"));
+    cachedFor = now;
+    cached = f;
     return f;
 }
 
@@ -53,8 +61,17 @@ double toNumber(const QString& text) {
     return readNumber(text, &v) ? v : 0.0;
 }
 
-QString formatNumber(double value, const QString& pattern) {
-    QString prefix, suffix, digits;
+namespace {
+// A number pattern taken apart: literal text around the digits, grouping, decimals.
+struct NumberPattern {
+    QString prefix, suffix;
+    bool grouped = false;
+    int decimals = 0;
+};
+
+NumberPattern parsePattern(const QString& pattern) {
+    NumberPattern out;
+    QString digits;
     // Split the pattern into quoted literal text and the digit placeholders.
     bool inQuote = false, seenDigits = false;
     for (QChar c : pattern) {
@@ -68,19 +85,34 @@ QString formatNumber(double value, const QString& pattern) {
             digits += c;
             seenDigits = true;
         } else if (!seenDigits) {
-            prefix += c;
+            out.prefix += c;
         } else {
-            suffix += c;
+            out.suffix += c;
         }
     }
     const int point = digits.indexOf(QLatin1Char('.'));
     const QString intPart = point < 0 ? digits : digits.left(point);
-    const int decimals = point < 0 ? 0 : int(digits.size() - point - 1);
+    out.decimals = point < 0 ? 0 : int(digits.size() - point - 1);
+    out.grouped = intPart.contains(QLatin1Char(','));
+    return out;
+}
+} // namespace
+
+QString formatNumber(double value, const QString& pattern) {
+    // Lists format two amounts per row with one pattern; it is taken apart once.
+    thread_local QString lastPattern;
+    thread_local NumberPattern parsed;
+    if (pattern != lastPattern || lastPattern.isNull()) {
+        parsed = parsePattern(pattern);
+        lastPattern = pattern;
+    }
     QLocale loc;
-    if (!intPart.contains(QLatin1Char(',')))
+    if (!parsed.grouped)
         loc.setNumberOptions(QLocale::OmitGroupSeparator);
-    const QString number = loc.toString(value, 'f', decimals);
-    return prefix + number + suffix;
+    const QString number = loc.toString(value, 'f', parsed.decimals);
+    if (parsed.prefix.isEmpty() && parsed.suffix.isEmpty())
+        return number;
+    return parsed.prefix + number + parsed.suffix;
 }
 
 QString sqlAmount(double value) { return QString::number(value, 'g', 15); }
@@ -97,6 +129,17 @@ QString sqlTimestamp(const QDateTime& value) {
 
 QDateTime fromStorage(const QString& text) {
     const QString t = text.trimmed();
+    // The two stored forms, read without building a format parser for every value.
+    if (t.size() == 10) {
+        const QDate d = QDate::fromString(t, Qt::ISODate);
+        if (d.isValid())
+            return QDateTime(d, QTime(0, 0));
+    } else if (t.size() == 19 && t[10] == QLatin1Char(' ')) {
+        const QDate d = QDate::fromString(QStringView(t).left(10), Qt::ISODate);
+        const QTime tm = QTime::fromString(QStringView(t).mid(11), Qt::ISODate);
+        if (d.isValid() && tm.isValid())
+            return QDateTime(d, tm);
+    }
     QDateTime dt = QDateTime::fromString(t, QStringLiteral("yyyy-MM-dd HH:mm:ss"));
     if (!dt.isValid())
         dt = QDateTime(QDate::fromString(t.left(10), Qt::ISODate), QTime(0, 0));

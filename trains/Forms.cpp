@@ -2,6 +2,7 @@
 
 #include "trains/reports/CollectionReport.h"
 #include "trains/reports/Reports.h"
+#include "trains/delete/DeleteForms.h"
 
 const char* formName(FormId id) {
     switch (id) {
@@ -21,6 +22,9 @@ const char* formName(FormId id) {
 
 QWidget* createForm(FormId id) {
     switch (id) {
+    case FormId::DeleteCar: return new frmDeletecar;
+    case FormId::DeleteLoco: return new frmDeleteLoco;
+    case FormId::DeleteSet: return new frmDeleteSet;
     default: return nullptr;
     }
 }

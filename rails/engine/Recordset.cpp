@@ -135,6 +135,31 @@ QString Recordset::text(int column) const {
     return Fields(column).toString();
 }
 
+void Recordset::appendTextTo(int column, QString& out) const {
+    const Cell& c = cell(column);
+    if (CellType(c.type) == CellType::Null)
+        return;
+    if (CellType(c.type) != CellType::Text) {
+        out += Fields(column).toString();
+        return;
+    }
+    const char* p = data_.data() + c.offset;
+    const qsizetype n = c.size;
+    qsizetype i = 0;
+    while (i < n && static_cast<unsigned char>(p[i]) < 0x80)
+        ++i;
+    if (i < n) {
+        out += QString::fromUtf8(p, n);
+        return;
+    }
+    // Plain ASCII, the usual case: widened in place.
+    const qsizetype at = out.size();
+    out.resize(at + n);
+    QChar* d = out.data() + at;
+    for (qsizetype k = 0; k < n; ++k)
+        d[k] = QLatin1Char(p[k]);
+}
+
 bool Recordset::isNull(int column) const { return CellType(cell(column).type) == CellType::Null; }
 
 void Recordset::setColumns(QStringList names) { columns_ = std::move(names); }

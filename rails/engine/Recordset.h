@@ -35,6 +35,9 @@ public:
     // Text of a cell without building a QVariant; empty for Null.
     QString text(int column) const;
     bool isNull(int column) const;
+    // Appends the text of a cell to `out` (nothing for Null): lists build each row's text in
+    // one buffer instead of one string per cell.
+    void appendTextTo(int column, QString& out) const;
     // Moves to the given row (0-based); past the end means EOF.
     void moveTo(qsizetype row);
     qsizetype position() const { return pos_; }

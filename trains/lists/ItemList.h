@@ -29,6 +29,9 @@ public:
     // Filling: rows added between beginFill and endFill appear together.
     void beginFill();
     void addRow(const QString& key, const QStringList& cells);
+    // The same with the cells already written one after the other: ends[i] is where cell i
+    // ends in `packed`.
+    void addRow(const QString& key, QStringView packed, const std::vector<int>& ends);
     void endFill();
     void clear();
 
@@ -46,6 +49,7 @@ private:
         std::vector<int> ends;      // end offset of each cell in text
     };
     QStringView cellView(const Row& r, int column) const;
+    void appendRow(Row&& r);
 
     QList<ListColumn> columns_;
     std::vector<Row> rows_;
@@ -71,9 +75,11 @@ signals:
 
 protected:
     void mousePressEvent(QMouseEvent* e) override;
+    void focusInEvent(QFocusEvent* e) override;
 
 private:
     ItemListModel* model_;
     Qt::SortOrder order_ = Qt::AscendingOrder;
     bool changedByThisPress_ = false;
+    bool focusing_ = false;
 };

@@ -1,0 +1,538 @@
+// The deletion forms of the three kinds, driven as a user drives them: mouse clicks on rows,
+// headers and buttons, keys, and the answers to the message boxes (the store's own question
+// among them). What is stored is read from the database directly.
+#include "platform/LocaleText.h"
+#include "tests/support/TestSupport.h"
+#include "trains/Forms.h"
+#include "trains/delete/DeleteForms.h"
+#include "trains/modGlobal.h"
+
+#include <QFile>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLocale>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QPointer>
+#include <QPushButton>
+#include <QTest>
+#include <memory>
+
+using platform::MsgButtons;
+using platform::MsgIcon;
+using platform::MsgResult;
+using platform::vbCrLf;
+
+namespace {
+
+struct KindCase {
+    FormId id;
+    QString flag;        // kind column set to 'YES'
+    QString prefix;      // item number prefix
+    QString numberField; // column shown under the number header
+    QString numberHeader;
+    QString typeCaption;
+    int typeWidth; // pixels
+    QString noun;  // as the messages name the kind
+    QString title;
+    QString load; // the store's listing operation
+};
+
+const QList<KindCase> &kinds() {
+    static const QList<KindCase> k = {
+        {FormId::DeleteCar, "Car", "CL-", "CarNumber", "Car Number", "Type", 200, "Rolling Stock",
+         "Delete Rolling Stock Record", "LoadDeleteCar"},
+        {FormId::DeleteLoco, "Loco", "LL-", "CarNumber", "Loco Number", "Car Type", 80,
+         "Locomotive", "Delete Locomotive Record", "LoadDeleteLoco"},
+        {FormId::DeleteSet, "FullSet", "SL-", "SetNumber", "Set Number", "Type", 200, "Full Set",
+         "Delete Full Set Record", "LoadDeleteSet"},
+    };
+    return k;
+}
+
+QString sqlValue(const QVariant &v) {
+    if (v.isNull())
+        return QStringLiteral("NULL");
+    if (v.typeId() == QMetaType::Double || v.typeId() == QMetaType::Int)
+        return v.toString();
+    return QLatin1Char('\'') + v.toString().replace('\'', "''") + QLatin1Char('\'');
+}
+
+// One stored item of the kind; `overrides` replaces any column's value (a null QVariant stores
+// Null).
+void insertItem(const testing::ProgramFolder &pf, const KindCase &k, const QString &itemId,
+                const QVariantMap &overrides = {}) {
+    QVariantMap v = {
+        {"ItemID", itemId},
+        {"Manufacturer", "Lionel"},
+        {"RailLine", "Santa Fe"},
+        {"CarType", "Boxcar"},
+        {"CarNumber", "6464"},
+        {"SetNumber", "1590"},
+        {"Gauge", "O Gauge"},
+        {"Curve", "O-27"},
+        {"CarColor", "Red"},
+        {"AccquiredFrom", "Show"},
+        {"OriginalCost", 1234.5},
+        {"CurrentValue", 0.0},
+        {"DateAccquired", "2007-08-16"},
+        {"DateAdd", "2007-08-16 10:00:00"},
+        {"Condition", "Excellent"},
+        {"Box", "YES"},
+        {"Notes", "Mint"},
+        {"FullSet", "NO"},
+        {"Car", "NO"},
+        {"Loco", "NO"},
+        {"Track", "NO"},
+        {"Accessory", "NO"},
+    };
+    v[k.flag] = "YES";
+    for (auto it = overrides.begin(); it != overrides.end(); ++it)
+        v[it.key()] = it.value();
+    QStringList cols, vals;
+    for (auto it = v.begin(); it != v.end(); ++it) {
+        cols << it.key();
+        vals << sqlValue(it.value());
+    }
+    pf.exec(QStringLiteral("INSERT INTO tblMain (%1) VALUES (%2);")
+                .arg(cols.join(','), vals.join(',')));
+}
+
+QStringList columnTexts(const ItemListView *lv, int column) {
+    QStringList out;
+    for (int r = 0; r < lv->listModel()->rowCount(); ++r)
+        out << lv->listModel()->cell(r, column);
+    return out;
+}
+
+// Controls are found the way a person finds them: by their captions.
+QLineEdit *boxUnder(QWidget *form, const QString &caption) {
+    for (QLabel *l : form->findChildren<QLabel *>())
+        if (l->text() == caption && l->buddy())
+            return qobject_cast<QLineEdit *>(l->buddy());
+    return nullptr;
+}
+
+QPushButton *button(QWidget *form, const QString &text) {
+    for (QPushButton *b : form->findChildren<QPushButton *>())
+        if (b->text() == text)
+            return b;
+    return nullptr;
+}
+
+QStringList boxTexts(QWidget *form, const QString &typeCaption) {
+    QStringList out;
+    for (const QString &c : {QString("ID"), QString("Manufacturer"), typeCaption,
+                             QString("Rail Line"), QString("Gauge")})
+        out << boxUnder(form, c)->text();
+    return out;
+}
+
+void clickRow(ItemListView *lv, int row) {
+    lv->scrollTo(lv->model()->index(row, 0));
+    const QRect r = lv->visualRect(lv->model()->index(row, 0));
+    QTest::mouseClick(lv->viewport(), Qt::LeftButton, {}, r.center());
+}
+
+void clickHeader(ItemListView *lv, int column) {
+    lv->scrollTo(lv->model()->index(0, column));
+    QHeaderView *h = lv->header();
+    const QPoint at(h->sectionViewportPosition(column) + h->sectionSize(column) / 2,
+                    h->height() / 2);
+    QTest::mouseClick(h->viewport(), Qt::LeftButton, {}, at);
+}
+
+// The form as the main window shows it: inside a sub-window of an MDI area.
+struct Shown {
+    std::unique_ptr<QMdiArea> area = std::make_unique<QMdiArea>();
+    QPointer<DeleteForm> form;
+    QPointer<QMdiSubWindow> sub;
+
+    explicit Shown(FormId id) {
+        area->resize(900, 650);
+        form = qobject_cast<DeleteForm *>(createForm(id));
+        sub = area->addSubWindow(form);
+        sub->show();
+        area->show();
+        QVERIFY(QTest::qWaitForWindowExposed(area.get()));
+    }
+    ItemListView *list() const { return form->list(); }
+};
+
+void maybeScreenshot(QWidget *w, const QString &name) {
+    const QString dir = qEnvironmentVariable("QUILLON_SHOT_DIR");
+    if (!dir.isEmpty())
+        w->grab().save(dir + QLatin1Char('/') + name + QStringLiteral(".png"));
+}
+
+} // namespace
+
+class TestDeleteForms : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<testing::ProgramFolder> pf;
+    std::unique_ptr<testing::ScriptedMsgBox> msg;
+
+    void addKindColumn() {
+        QTest::addColumn<int>("kind");
+        for (int i = 0; i < kinds().size(); ++i)
+            QTest::newRow(formName(kinds()[i].id)) << i;
+    }
+
+  private slots:
+    void initTestCase() { QLocale::setDefault(QLocale(QStringLiteral("en_US"))); }
+
+    void init() {
+        pf = std::make_unique<testing::ProgramFolder>();
+        SetProgramFolder(pf->path());
+        msg = std::make_unique<testing::ScriptedMsgBox>();
+    }
+
+    void cleanup() {
+        QCOMPARE(msg->unexpected(), 0);
+        msg.reset();
+        objRails.reset();
+        pf.reset();
+    }
+
+    void listShowsTheKindsColumnsAndFormats_data() { addKindColumn(); }
+    void listShowsTheKindsColumnsAndFormats() {
+        QFETCH(int, kind);
+        const KindCase &k = kinds()[kind];
+        // Rows of other kinds are not listed; rows stand in item number order as text.
+        const KindCase &other = kinds()[(kind + 1) % kinds().size()];
+        insertItem(*pf, other, other.prefix + "7");
+        insertItem(*pf, k, k.prefix + "2");
+        insertItem(*pf, k, k.prefix + "10",
+                   {{"CarNumber", "N-10"},
+                    {"SetNumber", "S-10"},
+                    {"OriginalCost", 1234.5},
+                    {"CurrentValue", 0.0},
+                    {"CarType", "Caboose"},
+                    {"RailLine", "Erie"}});
+
+        Shown s(k.id);
+        QCOMPARE(s.form->objectName(), QString(formName(k.id)));
+        QCOMPARE(s.form->windowTitle(), AppCaption());
+        QVERIFY(objRails);
+        ItemListView *lv = s.list();
+        QCOMPARE(columnTexts(lv, 0), QStringList({k.prefix + "10", k.prefix + "2"}));
+
+        const QStringList headers = {
+            "ID",        "Manufacturer", "Rail Line",      "Type", k.numberHeader, "Gauge",
+            "Curve",     "Color",        "Accquired From", "Cost", "Value",        "Accquired",
+            "Condition", "Box",          "Notes"};
+        QStringList shownHeaders;
+        for (int c = 0; c < lv->model()->columnCount(); ++c)
+            shownHeaders << lv->model()->headerData(c, Qt::Horizontal).toString();
+        QCOMPARE(shownHeaders, headers);
+        QCOMPARE(lv->columnWidth(3), k.typeWidth);
+        QCOMPARE(lv->columnWidth(9), 80);
+        auto align = [&](int c) {
+            return lv->model()->index(0, c).data(Qt::TextAlignmentRole).value<Qt::Alignment>() &
+                   Qt::AlignHorizontal_Mask;
+        };
+        QCOMPARE(align(0), Qt::AlignLeft);
+        QCOMPARE(align(4), Qt::AlignHCenter);
+        QCOMPARE(align(9), Qt::AlignRight);
+        QCOMPARE(align(10), Qt::AlignRight);
+        QCOMPARE(align(14), Qt::AlignLeft);
+        QCOMPARE(lv->toolTip(), QString(" Click to select a record to delete "));
+
+        const QString number = k.numberField == "SetNumber" ? "S-10" : "N-10";
+        QCOMPARE(lv->listModel()->rowCells(0),
+                 QStringList({k.prefix + "10", "Lionel", "Erie", "Caboose", number, "O Gauge",
+                              "O-27", "Red", "Show", "1,234.50", "0.00", "8/16/2007", "Excellent",
+                              "YES", "Mint"}));
+        QCOMPARE(lv->listModel()->key(0), k.prefix + "10");
+
+        // The lower row: captions label their boxes, title and caption texts per kind.
+        auto *title = s.form->findChild<QLabel *>("Label1");
+        QCOMPARE(title->text(), k.title);
+        for (const QString &c : {QString("ID"), QString("Manufacturer"), k.typeCaption,
+                                 QString("Rail Line"), QString("Gauge")}) {
+            QLineEdit *box = boxUnder(s.form, c);
+            QVERIFY2(box, qPrintable(c));
+            QVERIFY(box->isReadOnly());
+            QVERIFY(box->text().isEmpty());
+        }
+        // A locomotive's type box sits at 4080 twips; the others at 3780.
+        QCOMPARE(boxUnder(s.form, k.typeCaption)->x(), k.id == FormId::DeleteLoco ? 272 : 252);
+        maybeScreenshot(s.sub, formName(k.id));
+    }
+
+    void rowClickFillsBoxesInCaptionOrder_data() { addKindColumn(); }
+    void rowClickFillsBoxesInCaptionOrder() {
+        QFETCH(int, kind);
+        const KindCase &k = kinds()[kind];
+        insertItem(*pf, k, k.prefix + "1");
+        insertItem(*pf, k, k.prefix + "2",
+                   {{"Manufacturer", "Märklin"},
+                    {"CarType", "Tank Car"},
+                    {"RailLine", "Deutsche Bahn"},
+                    {"Gauge", "HO Gauge"}});
+        Shown s(k.id);
+        QPushButton *del = button(s.form, "&Delete");
+        QVERIFY(!del->isEnabled());
+
+        // Entering the list by keyboard chooses nothing; the first arrow key chooses row 0.
+        s.list()->setFocus(Qt::TabFocusReason);
+        QCOMPARE(boxUnder(s.form, "ID")->text(), QString());
+        QVERIFY(!del->isEnabled());
+        QTest::keyClick(s.list(), Qt::Key_Down);
+        QCOMPARE(boxUnder(s.form, "ID")->text(), k.prefix + "1");
+        QVERIFY(del->isEnabled());
+
+        clickRow(s.list(), 1);
+        QCOMPARE(boxTexts(s.form, k.typeCaption),
+                 QStringList({k.prefix + "2", "Märklin", "Tank Car", "Deutsche Bahn", "HO Gauge"}));
+        maybeScreenshot(s.sub, formName(k.id) + QStringLiteral("-chosen"));
+
+        QTest::mouseClick(button(s.form, "&Clear"), Qt::LeftButton);
+        QCOMPARE(boxTexts(s.form, k.typeCaption), QStringList(5, QString()));
+        QVERIFY(!del->isEnabled());
+        // Clicking the same row again after Clear shows it again.
+        clickRow(s.list(), 1);
+        QCOMPARE(boxUnder(s.form, "ID")->text(), k.prefix + "2");
+        QVERIFY(del->isEnabled());
+        QVERIFY(msg->boxes().isEmpty());
+    }
+
+    void headerClicksSortByShownText() {
+        const KindCase &k = kinds()[0];
+        insertItem(*pf, k, "CL-1", {{"OriginalCost", 900.0}, {"Gauge", "O Gauge"}});
+        insertItem(*pf, k, "CL-2", {{"OriginalCost", 1200.0}, {"Gauge", "HO Gauge"}});
+        insertItem(*pf, k, "CL-3", {{"OriginalCost", 35.25}, {"Gauge", "N Gauge"}});
+        Shown s(k.id);
+        ItemListView *lv = s.list();
+        QCOMPARE(columnTexts(lv, 9), QStringList({"900.00", "1,200.00", "35.25"}));
+        clickHeader(lv, 9); // first click: descending
+        QCOMPARE(columnTexts(lv, 9), QStringList({"900.00", "35.25", "1,200.00"}));
+        clickHeader(lv, 9);
+        QCOMPARE(columnTexts(lv, 9), QStringList({"1,200.00", "35.25", "900.00"}));
+        maybeScreenshot(s.sub, QStringLiteral("frmDeletecar-sorted"));
+        clickHeader(lv, 5); // another column continues the one flipping direction
+        QCOMPARE(columnTexts(lv, 5), QStringList({"O Gauge", "N Gauge", "HO Gauge"}));
+        // A click on a sorted row still shows that row.
+        clickRow(lv, 0);
+        QCOMPARE(boxUnder(s.form, "ID")->text(), QString("CL-1"));
+    }
+
+    void deleteAnsweredNoKeepsTheItem_data() { addKindColumn(); }
+    void deleteAnsweredNoKeepsTheItem() {
+        QFETCH(int, kind);
+        const KindCase &k = kinds()[kind];
+        insertItem(*pf, k, k.prefix + "1");
+        insertItem(*pf, k, k.prefix + "2");
+        Shown s(k.id);
+        clickRow(s.list(), 1);
+        msg->answer(MsgResult::No); // the store's question
+        msg->answer(MsgResult::OK);
+        QTest::mouseClick(button(s.form, "&Delete"), Qt::LeftButton);
+
+        QCOMPARE(msg->boxes().size(), 2);
+        QCOMPARE(msg->boxes()[0].title, QString("** WARNING **"));
+        QVERIFY(msg->boxes()[0].prompt.startsWith("Delete this " + k.noun + " Record?"));
+        const auto &notDeleted = msg->boxes()[1];
+        QCOMPARE(notDeleted.prompt, k.noun + " Record was NOT Deleted");
+        QCOMPARE(notDeleted.title, QString("Quillon"));
+        QCOMPARE(notDeleted.icon, MsgIcon::None);
+        QCOMPARE(notDeleted.buttons, MsgButtons::OK);
+
+        QCOMPARE(
+            pf->scalar("SELECT COUNT(*) FROM tblMain WHERE ItemID = '" + k.prefix + "2'").toInt(),
+            1);
+        QCOMPARE(columnTexts(s.list(), 0), QStringList({k.prefix + "1", k.prefix + "2"}));
+        QCOMPARE(boxTexts(s.form, k.typeCaption), QStringList(5, QString()));
+        QVERIFY(!button(s.form, "&Delete")->isEnabled());
+        QVERIFY(s.sub);
+    }
+
+    void deleteYesThenYesRefillsTheList_data() { addKindColumn(); }
+    void deleteYesThenYesRefillsTheList() {
+        QFETCH(int, kind);
+        const KindCase &k = kinds()[kind];
+        for (const char *n : {"1", "2", "3"})
+            insertItem(*pf, k, k.prefix + n);
+        Shown s(k.id);
+        clickHeader(s.list(), 0); // descending: 3, 2, 1
+        clickRow(s.list(), 0);
+        QCOMPARE(boxUnder(s.form, "ID")->text(), k.prefix + "3");
+        int rowsWhileAsked = -1;
+        msg->onShow = [&](const platform::MsgRequest &r) {
+            if (r.title == "** WARNING **")
+                rowsWhileAsked = pf->scalar("SELECT COUNT(*) FROM tblMain").toInt();
+        };
+        msg->answer(MsgResult::Yes);
+        msg->answer(MsgResult::Yes);
+        QTest::mouseClick(button(s.form, "&Delete"), Qt::LeftButton);
+
+        QCOMPARE(rowsWhileAsked, 3); // the deletion waits in its transaction, unseen
+        QCOMPARE(msg->boxes().size(), 2);
+        const auto &done = msg->boxes()[1];
+        QCOMPARE(done.prompt, k.noun + " Record Deleted" + vbCrLf + vbCrLf +
+                                  "Do you want to delete another " + k.noun + " record? ");
+        QCOMPARE(done.title, QString("Record Deleted Successfully"));
+        QCOMPARE(done.icon, MsgIcon::Question);
+        QCOMPARE(done.buttons, MsgButtons::YesNo);
+        QCOMPARE(done.defaultButton, platform::MsgDefault::Button1);
+
+        QCOMPARE(pf->scalar("SELECT COUNT(*) FROM tblMain").toInt(), 2);
+        // Refilled in the store's order, not in the last sort's.
+        QCOMPARE(columnTexts(s.list(), 0), QStringList({k.prefix + "1", k.prefix + "2"}));
+        QCOMPARE(boxTexts(s.form, k.typeCaption), QStringList(5, QString()));
+        QVERIFY(!button(s.form, "&Delete")->isEnabled());
+    }
+
+    void deleteYesThenNoClosesTheForm_data() { addKindColumn(); }
+    void deleteYesThenNoClosesTheForm() {
+        QFETCH(int, kind);
+        const KindCase &k = kinds()[kind];
+        insertItem(*pf, k, k.prefix + "1");
+        insertItem(*pf, k, k.prefix + "2");
+        Shown s(k.id);
+        clickRow(s.list(), 0);
+        msg->answer(MsgResult::Yes);
+        msg->answer(MsgResult::No);
+        QTest::mouseClick(button(s.form, "&Delete"), Qt::LeftButton);
+        QTRY_VERIFY(!s.form);
+        QTRY_VERIFY(!s.sub);
+        QCOMPARE(pf->scalar("SELECT COUNT(*) FROM tblMain").toInt(), 1);
+        QCOMPARE(pf->scalar("SELECT ItemID FROM tblMain").toString(), k.prefix + "2");
+    }
+
+    void exitClosesTheFormAndItsWindow() {
+        insertItem(*pf, kinds()[1], "LL-1");
+        Shown s(FormId::DeleteLoco);
+        QTest::mouseClick(button(s.form, "e&Xit"), Qt::LeftButton);
+        QTRY_VERIFY(!s.sub);
+        QVERIFY(!s.form);
+        QVERIFY(msg->boxes().isEmpty());
+        // Outside a sub-window the form closes itself.
+        QPointer<QWidget> bare = createForm(FormId::DeleteSet);
+        bare->show();
+        QTest::mouseClick(button(bare, "e&Xit"), Qt::LeftButton);
+        QTRY_VERIFY(!bare);
+    }
+
+    void deletingTheLastItemLeavesAnEmptyList() {
+        const KindCase &k = kinds()[2];
+        insertItem(*pf, k, "SL-1");
+        insertItem(*pf, kinds()[0], "CL-2"); // another kind stays
+        Shown s(k.id);
+        clickRow(s.list(), 0);
+        msg->answer(MsgResult::Yes);
+        msg->answer(MsgResult::Yes);
+        QTest::mouseClick(button(s.form, "&Delete"), Qt::LeftButton);
+        QCOMPARE(s.list()->listModel()->rowCount(), 0);
+        QVERIFY(s.form && s.form->isVisible());
+        QCOMPARE(pf->scalar("SELECT ItemID FROM tblMain").toString(), QString("CL-2"));
+        QVERIFY(!button(s.form, "&Delete")->isEnabled());
+    }
+
+    void deleteNeedsAChosenRow() {
+        const KindCase &k = kinds()[0];
+        insertItem(*pf, k, "CL-1");
+        Shown s(k.id);
+        QPushButton *del = button(s.form, "&Delete");
+        QVERIFY(!del->isEnabled());
+        QTest::mouseClick(del, Qt::LeftButton);
+        s.form->activateWindow();
+        QTest::keyClick(s.form, Qt::Key_D, Qt::AltModifier);
+        QVERIFY(msg->boxes().isEmpty()); // no question, no "Deleted"
+        QCOMPARE(pf->scalar("SELECT COUNT(*) FROM tblMain").toInt(), 1);
+    }
+
+    // The store reports its own failures; the forms add only their own short message.
+    void storeFailuresLeaveTheFormUsable_data() { addKindColumn(); }
+    void storeFailuresLeaveTheFormUsable() {
+        QFETCH(int, kind);
+        const KindCase &k = kinds()[kind];
+        insertItem(*pf, k, k.prefix + "1");
+        const QString db = pf->databasePath();
+        QVERIFY(QFile::rename(db, db + ".away"));
+        msg->answer(MsgResult::OK);
+        {
+            Shown s(k.id); // the listing fails: one store message, an empty list
+            QCOMPARE(msg->boxes().size(), 1);
+            QCOMPARE(msg->boxes()[0].icon, MsgIcon::Critical);
+            QVERIFY(msg->boxes()[0].prompt.endsWith("Function: " + k.load));
+            QCOMPARE(s.list()->listModel()->rowCount(), 0);
+            QVERIFY(!button(s.form, "&Delete")->isEnabled());
+        }
+        QVERIFY(QFile::rename(db + ".away", db));
+
+        msg->clear();
+        Shown s(k.id);
+        clickRow(s.list(), 0);
+        QVERIFY(QFile::rename(db, db + ".away")); // gone while the form is open
+        msg->answer(MsgResult::OK);               // the store's failure
+        msg->answer(MsgResult::OK);               // the form's own
+        QTest::mouseClick(button(s.form, "&Delete"), Qt::LeftButton);
+        QCOMPARE(msg->boxes().size(), 2);
+        QCOMPARE(msg->boxes()[0].icon, MsgIcon::Critical);
+        QCOMPARE(msg->boxes()[1].prompt, k.noun + " Record was NOT Deleted");
+        QVERIFY(!pf->readLog().isEmpty());
+        QVERIFY(QFile::rename(db + ".away", db));
+        QCOMPARE(pf->scalar("SELECT COUNT(*) FROM tblMain").toInt(), 1);
+        QCOMPARE(s.list()->listModel()->rowCount(), 1);
+        QCOMPARE(boxUnder(s.form, "ID")->text(), QString());
+    }
+
+    // A Null value shows as an empty cell; every later row is still listed.
+    void nullValuesLeaveEmptyCells_data() { addKindColumn(); }
+    void nullValuesLeaveEmptyCells() {
+        QFETCH(int, kind);
+        const KindCase &k = kinds()[kind];
+        insertItem(*pf, k, k.prefix + "1");
+        insertItem(*pf, k, k.prefix + "2",
+                   {{"Notes", QVariant()},
+                    {"OriginalCost", QVariant()},
+                    {"DateAccquired", QVariant()},
+                    {"Manufacturer", QVariant()},
+                    {k.numberField, QVariant()},
+                    {"Box", QVariant()}});
+        insertItem(*pf, k, k.prefix + "3");
+        Shown s(k.id);
+        ItemListView *lv = s.list();
+        QCOMPARE(columnTexts(lv, 0), QStringList({k.prefix + "1", k.prefix + "2", k.prefix + "3"}));
+        const QStringList row = lv->listModel()->rowCells(1);
+        for (int c : {1, 4, 9, 11, 13, 14})
+            QVERIFY2(row[c].isEmpty(), qPrintable(QString::number(c)));
+        QCOMPARE(row[10], QString("0.00"));
+        QCOMPARE(lv->listModel()->cell(2, 14), QString("Mint"));
+        clickRow(lv, 1);
+        QCOMPARE(boxUnder(s.form, "Manufacturer")->text(), QString());
+        QCOMPARE(boxUnder(s.form, "ID")->text(), k.prefix + "2");
+    }
+
+    // Texts the store holds in odd forms still show, unchanged, rather than as blanks.
+    void unusualStoredValuesShowAsStored() {
+        const KindCase &k = kinds()[0];
+        insertItem(*pf, k, "CL-1",
+                   {{"DateAccquired", "sometime"},
+                    {"OriginalCost", "n/a"},
+                    {"Notes", "It's a \"gem\" — 1950s"},
+                    {"CurrentValue", 1234567.891}});
+        Shown s(k.id);
+        const QStringList row = s.list()->listModel()->rowCells(0);
+        QCOMPARE(row[11], QString("sometime"));
+        QCOMPARE(row[9], QString("n/a"));
+        QCOMPARE(row[10], QString("1,234,567.89"));
+        QCOMPARE(row[14], QString("It's a \"gem\" — 1950s"));
+    }
+
+    void dateColumnFollowsTheLocale() {
+        QLocale::setDefault(QLocale(QStringLiteral("de_DE")));
+        insertItem(*pf, kinds()[1], "LL-1", {{"OriginalCost", 1234.5}});
+        Shown s(FormId::DeleteLoco);
+        const QStringList row = s.list()->listModel()->rowCells(0);
+        QLocale::setDefault(QLocale(QStringLiteral("en_US")));
+        QCOMPARE(row[11], QString("16.08.2007"));
+        QCOMPARE(row[9], QString("1.234,50"));
+    }
+};
+
+QTEST_MAIN(TestDeleteForms)
+#include "tst_deleteforms.moc"

@@ -1,0 +1,56 @@
+#pragma once
+// What the three deletion forms (rolling stock, locomotive, full set) do differently: texts,
+// one column of the list, the store calls and a few positions. Everything else is shared by
+// DeleteForm.
+#include "rails/dllRails.h"
+#include "trains/lists/ItemList.h"
+
+#include <QList>
+#include <QString>
+#include <array>
+
+// How a stored value becomes the text of a list cell.
+enum class CellFormat {
+    Text,  // as stored
+    Money, // "###,#0.#0"
+    Date,  // the short date form
+};
+
+struct DeleteColumn {
+    ListColumn column;
+    QString field; // column of tblMain
+    CellFormat format = CellFormat::Text;
+};
+
+struct DeleteKind {
+    const char *formName; // object name: "frmDeletecar", ...
+    QString title;        // Label1
+    QString listName;     // lvCars, lvLocos, lvSets
+    QString typeCaption;  // caption of the third box
+    QList<DeleteColumn> columns;
+
+    RecordsetPtr (dllRails::*load)();
+    bool (dllRails::*remove)(QString &strID);
+
+    // After the store's answer.
+    QString deletedLine;     // first line after success
+    QString anotherQuestion; // "Do you want to delete another ... record? "
+    QString notDeleted;      // shown on a false result
+
+    // Lower row of captions and boxes, in twips.
+    std::array<int, 5> boxLefts;
+    std::array<int, 5> boxWidths;
+    int clientWidth;  // twips
+    int clientHeight; // twips
+};
+
+const DeleteKind &carDeleteKind();
+const DeleteKind &locoDeleteKind();
+const DeleteKind &setDeleteKind();
+
+// Texts the three forms share.
+namespace deletetexts {
+inline const QString kListTip = QStringLiteral(" Click to select a record to delete ");
+inline const QString kDeletedTitle = QStringLiteral("Record Deleted Successfully");
+inline const QString kMoneyPattern = QStringLiteral("###,#0.#0");
+} // namespace deletetexts
