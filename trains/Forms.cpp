@@ -1,5 +1,7 @@
 #include "trains/Forms.h"
 
+#include "trains/items/AddForms.h"
+
 const char* formName(FormId id) {
     switch (id) {
     case FormId::AddCar: return "frmAddCar";
@@ -18,6 +20,9 @@ const char* formName(FormId id) {
 
 QWidget* createForm(FormId id) {
     switch (id) {
+    case FormId::AddCar: return new frmAddCar;
+    case FormId::AddLoco: return new frmAddLoco;
+    case FormId::AddSet: return new frmAddSet;
     default: return nullptr;
     }
 }
