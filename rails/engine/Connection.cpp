@@ -90,7 +90,9 @@ void Connection::Open() {
     if (!QFileInfo(path).isFile())
         raise(SQLITE_CANTOPEN, QStringLiteral("Could not find file '%1'.").arg(path));
     sqlite3* db = nullptr;
-    const int rc = sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE, nullptr);
+    const int rc = sqlite3_open_v2(path.toUtf8().constData(), &db,
+                                    SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
+    // One connection per store object, used from the user-interface thread only.
     if (rc != SQLITE_OK) {
         const QString msg = db ? QString::fromUtf8(sqlite3_errmsg(db))
                                : QString::fromUtf8(sqlite3_errstr(rc));

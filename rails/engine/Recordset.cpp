@@ -63,9 +63,13 @@ void Recordset::Close() {
 
 int Recordset::fieldIndex(const QString& column) const {
     const int n = int(columns_.size());
+    // Forms read the fields of a row one after the other: try the column after the last first.
+    const int hint = lastField_ + 1 < n ? lastField_ + 1 : 0;
+    if (n > 0 && columns_[hint] == column)
+        return lastField_ = hint;
     for (int i = 0; i < n; ++i)
         if (columns_[i] == column)
-            return i;
+            return lastField_ = i;
     for (int i = 0; i < n; ++i)
         if (columns_[i].compare(column, Qt::CaseInsensitive) == 0)
             return i;

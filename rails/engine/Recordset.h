@@ -66,6 +66,7 @@ private:
     qsizetype rows_ = 0;
     qsizetype pos_ = 0;
     bool open_ = false;
+    mutable int lastField_ = -1;
 };
 
 } // namespace engine
