@@ -1,6 +1,7 @@
 #include "trains/Forms.h"
 
 #include "trains/items/AddForms.h"
+#include "trains/items/EditForms.h"
 
 const char* formName(FormId id) {
     switch (id) {
@@ -23,6 +24,9 @@ QWidget* createForm(FormId id) {
     case FormId::AddCar: return new frmAddCar;
     case FormId::AddLoco: return new frmAddLoco;
     case FormId::AddSet: return new frmAddSet;
+    case FormId::EditCar: return new frmEditCar;
+    case FormId::EditLoco: return new frmEditLoco;
+    case FormId::EditSet: return new frmEditSet;
     default: return nullptr;
     }
 }

@@ -6,12 +6,12 @@ namespace items {
 
 namespace {
 
-using F = ListColumn::Format;
+using F = ListField::Format;
 constexpr Qt::Alignment Left = Qt::AlignLeft | Qt::AlignVCenter;
 constexpr Qt::Alignment Centre = Qt::AlignHCenter | Qt::AlignVCenter;
 constexpr Qt::Alignment Right = Qt::AlignRight | Qt::AlignVCenter;
 
-std::vector<ListColumn> carColumns() {
+std::vector<ListField> carColumns() {
     return {
         {QStringLiteral("ID"), Left, 1000, QStringLiteral("ItemID")},
         {QStringLiteral("Manufacturer"), Centre, 2000, QStringLiteral("Manufacturer")},
@@ -32,7 +32,7 @@ std::vector<ListColumn> carColumns() {
 }
 
 // Locomotives and full sets share one list layout; only the number column differs.
-std::vector<ListColumn> engineColumns(const QString &numberHeader, const QString &numberField) {
+std::vector<ListField> engineColumns(const QString &numberHeader, const QString &numberField) {
     return {
         {QStringLiteral("ID"), Left, 1000, QStringLiteral("ItemID")},
         {QStringLiteral("Manufacturer"), Centre, 2500, QStringLiteral("Manufacturer")},

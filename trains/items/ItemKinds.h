@@ -18,7 +18,7 @@ using WriteOperation = bool (dllRails::*)(QStringList &, QDateTime &, QList<doub
 using ListOperation = RecordsetPtr (dllRails::*)();
 
 // One column of an edit form's list.
-struct ListColumn {
+struct ListField {
     enum class Format { Text, Money, Date };
     QString header;
     Qt::Alignment alignment;
@@ -65,7 +65,7 @@ struct ItemKindInfo {
     QString updatedQuestion;
     QString updatedTitle;
     QString notUpdated;
-    std::vector<ListColumn> columns;
+    std::vector<ListField> columns;
 };
 
 const ItemKindInfo &kindInfo(ItemKind kind);
