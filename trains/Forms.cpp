@@ -1,5 +1,7 @@
 #include "trains/Forms.h"
 
+#include "trains/items/AddForms.h"
+#include "trains/items/EditForms.h"
 #include "trains/reports/CollectionReport.h"
 #include "trains/reports/Reports.h"
 #include "trains/delete/DeleteForms.h"
@@ -22,6 +24,12 @@ const char* formName(FormId id) {
 
 QWidget* createForm(FormId id) {
     switch (id) {
+    case FormId::AddCar: return new frmAddCar;
+    case FormId::AddLoco: return new frmAddLoco;
+    case FormId::AddSet: return new frmAddSet;
+    case FormId::EditCar: return new frmEditCar;
+    case FormId::EditLoco: return new frmEditLoco;
+    case FormId::EditSet: return new frmEditSet;
     case FormId::DeleteCar: return new frmDeletecar;
     case FormId::DeleteLoco: return new frmDeleteLoco;
     case FormId::DeleteSet: return new frmDeleteSet;

@@ -4,6 +4,7 @@
 #include "platform/Pointer.h"
 
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <algorithm>
 
@@ -190,6 +191,19 @@ void ItemListView::focusInEvent(QFocusEvent* e) {
     focusing_ = false;
     if (!hadCurrent && currentIndex().isValid())
         selectionModel()->setCurrentIndex(QModelIndex(), QItemSelectionModel::NoUpdate);
+}
+
+void ItemListView::keyPressEvent(QKeyEvent* e) {
+    // Enter chooses the current row again, or the first row when none is current yet.
+    if (e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter) {
+        const QModelIndex current = currentIndex();
+        if (current.isValid())
+            emit rowChosen(current.row());
+        else if (model_->rowCount() > 0)
+            setCurrentIndex(model_->index(0, 0));
+        return;
+    }
+    QTreeView::keyPressEvent(e);
 }
 
 void ItemListView::sortByHeader(int column) {

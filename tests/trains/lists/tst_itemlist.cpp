@@ -54,6 +54,21 @@ private slots:
         QCOMPARE(v->listModel()->rowCells(1), QStringList({"CL-2", "1,200.00", "ho gauge"}));
     }
 
+    void enterChoosesTheCurrentOrFirstRow() {
+        std::unique_ptr<ItemListView> v(makeList());
+        v->show();
+        QVERIFY(QTest::qWaitForWindowExposed(v.get()));
+        QSignalSpy chosen(v.get(), &ItemListView::rowChosen);
+        v->setFocus(Qt::TabFocusReason);
+        QCOMPARE(chosen.size(), 0); // entering the list chooses nothing
+        QTest::keyClick(v.get(), Qt::Key_Return);
+        QCOMPARE(chosen.size(), 1);
+        QCOMPARE(chosen.last().at(0).toInt(), 0);
+        QTest::keyClick(v.get(), Qt::Key_Enter);
+        QCOMPARE(chosen.size(), 2);
+        QCOMPARE(chosen.last().at(0).toInt(), 0);
+    }
+
     void rowsAreChosenOnceByMouseAndByKeyboard() {
         std::unique_ptr<ItemListView> v(makeList());
         v->resize(600, 300);

@@ -1,0 +1,21 @@
+#pragma once
+// The three add forms the main window opens.
+#include "trains/items/AddItemForm.h"
+
+class frmAddCar : public items::AddItemForm {
+    Q_OBJECT
+  public:
+    explicit frmAddCar(QWidget *parent = nullptr) : AddItemForm(items::ItemKind::Car, parent) {}
+};
+
+class frmAddLoco : public items::AddItemForm {
+    Q_OBJECT
+  public:
+    explicit frmAddLoco(QWidget *parent = nullptr) : AddItemForm(items::ItemKind::Loco, parent) {}
+};
+
+class frmAddSet : public items::AddItemForm {
+    Q_OBJECT
+  public:
+    explicit frmAddSet(QWidget *parent = nullptr) : AddItemForm(items::ItemKind::Set, parent) {}
+};

@@ -1,0 +1,233 @@
+#include "trains/items/EditItemForm.h"
+
+#include "trains/items/ItemFieldSet.h"
+#include "trains/items/ItemFormParts.h"
+#include "trains/lists/ItemList.h"
+#include "trains/modGlobal.h"
+
+#include "platform/Clock.h"
+#include "platform/Error.h"
+#include "platform/LocaleText.h"
+#include "platform/MsgBox.h"
+#include "platform/Pointer.h"
+
+#include <QDateEdit>
+#include <QEvent>
+#include <QHBoxLayout>
+#include <QItemSelectionModel>
+#include <QLabel>
+#include <QPushButton>
+#include <QSignalBlocker>
+#include <QTextEdit>
+#include <QVBoxLayout>
+
+namespace items {
+
+using platform::Error;
+using platform::MsgBox;
+
+namespace {
+
+QList<ListColumn> viewColumns(const std::vector<ListField> &fields) {
+    QList<ListColumn> out;
+    for (const ListField &f : fields)
+        out.append(ListColumn{f.header, f.alignment, f.twips});
+    return out;
+}
+
+Error objectNotSet() {
+    return Error(platform::ErrObjectNotSet,
+                 QStringLiteral("Object variable or With block variable not set"));
+}
+
+// The text a list cell shows for a stored value. A Null shows as an empty cell.
+QString cellText(const Recordset &rs, int column, ListField::Format format) {
+    if (rs.isNull(column))
+        return QString();
+    switch (format) {
+    case ListField::Format::Money: {
+        bool ok = false;
+        const double v = rs.Fields(column).toDouble(&ok);
+        return ok ? platform::formatNumber(v, text::ListMoneyPattern) : rs.text(column);
+    }
+    case ListField::Format::Date: {
+        const QString stored = rs.text(column);
+        const QDateTime d = platform::fromStorage(stored);
+        return d.isValid() ? platform::shortDate(d.date()) : stored;
+    }
+    case ListField::Format::Text:
+        break;
+    }
+    return rs.text(column);
+}
+
+} // namespace
+
+EditItemForm::EditItemForm(ItemKind kind, QWidget *parent)
+    : QWidget(parent), kind_(kindInfo(kind)) {
+    setObjectName(QLatin1String(kind_.editFormName));
+    setAttribute(Qt::WA_DeleteOnClose);
+
+    Label25 = makeHeading(this, kind_.editHeading);
+    list_ = new ItemListView(viewColumns(kind_.columns), this);
+    list_->setObjectName(QLatin1String(kind_.listName));
+    list_->setAccessibleName(kind_.editHeading);
+    list_->setMinimumHeight(180);
+    connect(list_, &ItemListView::rowChosen, this, &EditItemForm::rowChosen);
+
+    fields_ = new ItemFieldSet(this, kind_.typeCaption, kind_.numberCaption, kind_.editTypes);
+    if (!kind_.notesToolTip.isEmpty())
+        fields_->rtBox->setToolTip(kind_.notesToolTip);
+    lblID = new QLabel(this);
+    lblID->setObjectName(QStringLiteral("lblID"));
+    lblID->setVisible(false);
+
+    cmdSave = makeButton(this, QStringLiteral("&Save"), "cmdSave");
+    cmdClear = makeButton(this, QStringLiteral("&Clear"), "cmdClear");
+    cmdClear->setToolTip(QStringLiteral(" Clears all fields in the form "));
+    cmdExit = makeButton(this, QStringLiteral("e&Xit"), "cmdExit");
+    connect(cmdSave, &QPushButton::clicked, this, &EditItemForm::cmdSave_Click);
+    connect(cmdClear, &QPushButton::clicked, this, &EditItemForm::cmdClear_Click);
+    connect(cmdExit, &QPushButton::clicked, this, &EditItemForm::cmdExit_Click);
+
+    auto *columns = new QHBoxLayout;
+    columns->addWidget(fields_->fieldColumn(), 0, Qt::AlignTop);
+    columns->addSpacing(24);
+    columns->addWidget(fields_->notesColumn(), 1);
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(cmdSave);
+    buttons->addWidget(cmdClear);
+    buttons->addWidget(cmdExit);
+    auto *page = new QVBoxLayout(this);
+    page->addWidget(Label25);
+    page->addWidget(list_, 1);
+    page->addSpacing(8);
+    page->addLayout(columns);
+    page->addLayout(buttons);
+
+    QWidget *last = fields_->setTabOrderAfter(list_);
+    QWidget::setTabOrder(last, cmdSave);
+    QWidget::setTabOrder(cmdSave, cmdClear);
+    QWidget::setTabOrder(cmdClear, cmdExit);
+
+    Form_Load();
+}
+
+void EditItemForm::Form_Load() {
+    setWindowTitle(AppCaption());
+    NewRails();
+    fields_->datBox->setDate(platform::now().date());
+    setRowChosen(QString());
+    LoadList();
+}
+
+void EditItemForm::setRowChosen(const QString &itemId) {
+    lblID->setText(itemId);
+    // Without a chosen row an update would match no stored item.
+    cmdSave->setEnabled(!itemId.isEmpty());
+}
+
+void EditItemForm::LoadList() {
+    platform::setScreenPointer(platform::Pointer::Wait);
+    ItemListModel *model = list_->listModel();
+    platform::trap(
+        [&] {
+            if (!objRails)
+                throw objectNotSet();
+            rsRecords = ((*objRails).*kind_.listOperation)();
+            if (!rsRecords)
+                throw objectNotSet();
+            std::vector<int> index;
+            for (const ListField &f : kind_.columns) {
+                index.push_back(rsRecords->fieldIndex(f.field));
+                if (index.back() < 0)
+                    throw Error(platform::ErrItemNotFound,
+                                QStringLiteral("Item cannot be found in the collection "
+                                               "corresponding to the requested name or ordinal."));
+            }
+            model->beginFill();
+            QStringList cells;
+            for (rsRecords->MoveFirst(); !rsRecords->isEOF(); rsRecords->MoveNext()) {
+                cells.clear();
+                for (std::size_t c = 0; c < index.size(); ++c)
+                    cells << cellText(*rsRecords, index[c], kind_.columns[c].format);
+                model->addRow(cells.first(), cells);
+            }
+            model->endFill();
+        },
+        [&](const Error &e) {
+            model->endFill(); // the rows read so far stay
+            platform::setScreenPointer(platform::Pointer::Default);
+            if (kind_.loadReportsErrors)
+                MsgBox(QStringLiteral("ERROR # ") + QString::number(e.Number()) + platform::vbCrLf +
+                           platform::vbCrLf + e.Description() + platform::vbCrLf +
+                           kind_.loadErrorWhere + platform::vbCrLf + QStringLiteral("Procedure: ") +
+                           kind_.loadProcedure + QStringLiteral(" "),
+                       platform::critical(), kAppTitle);
+        });
+    CloseRecordset();
+    platform::setScreenPointer(platform::Pointer::Default);
+}
+
+void EditItemForm::rowChosen(int row) {
+    platform::setScreenPointer(platform::Pointer::Wait);
+    const ItemListModel *model = list_->listModel();
+    platform::resumeNext([&] { setRowChosen(model->key(row)); });
+    platform::resumeNext([&] { fields_->showRow(model->rowCells(row)); });
+    platform::setScreenPointer(platform::Pointer::Default);
+}
+
+bool EditItemForm::CheckFields() {
+    return fields_->CheckFields({kind_.typeMissing, kind_.numberMissing, false});
+}
+
+void EditItemForm::cmdSave_Click() {
+    if (lblID->text().isEmpty())
+        return;
+    TrimTextBoxes(this);
+    if (!CheckFields())
+        return;
+
+    QStringList strText(12);
+    QList<double> sngMoney;
+    QDateTime datDate;
+    bool result = false;
+    strText[0] = lblID->text();
+    fields_->fillArguments(strText, sngMoney, datDate);
+    platform::resumeNext([&] {
+        if (!objRails)
+            throw objectNotSet();
+        result = ((*objRails).*kind_.updateOperation)(strText, datDate, sngMoney);
+    });
+
+    if (result) {
+        const auto answer =
+            MsgBox(kind_.updatedFirst + platform::vbCrLf + platform::vbCrLf + kind_.updatedQuestion,
+                   {platform::MsgIcon::Question, platform::MsgButtons::YesNo,
+                    platform::MsgDefault::Button2},
+                   kind_.updatedTitle);
+        if (answer == platform::MsgResult::Yes) {
+            cmdClear_Click();
+            list_->listModel()->clear();
+            LoadList();
+        } else {
+            closeItemForm(this);
+        }
+    } else {
+        // The changes and the chosen row stay so the user can try again.
+        MsgBox(kind_.notUpdated, platform::critical(), text::ErrorTitle);
+    }
+}
+
+void EditItemForm::cmdClear_Click() {
+    fields_->clearFields();
+    setRowChosen(QString());
+    fields_->clearBoxAnswer();
+}
+
+void EditItemForm::cmdExit_Click() {
+    closeItemForm(this);
+}
+
+} // namespace items

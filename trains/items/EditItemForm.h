@@ -1,0 +1,52 @@
+#pragma once
+// The form that changes stored items of a kind: a list of every item of the kind, the field
+// set below it, and a save that rewrites the chosen item. frmEditCar, frmEditLoco and
+// frmEditSet are this form with their kind's table.
+#include "trains/items/ItemKinds.h"
+
+#include <QWidget>
+
+class ItemListView;
+class QLabel;
+class QPushButton;
+
+namespace items {
+
+class ItemFieldSet;
+
+class EditItemForm : public QWidget {
+    Q_OBJECT
+  public:
+    EditItemForm(ItemKind kind, QWidget *parent = nullptr);
+
+    ItemFieldSet *fields() const { return fields_; }
+    ItemListView *list() const { return list_; }
+
+    QLabel *Label25 = nullptr;
+    // Item number of the row last chosen; empty while no row is chosen. Never shown.
+    QLabel *lblID = nullptr;
+    QPushButton *cmdSave = nullptr;
+    QPushButton *cmdClear = nullptr;
+    QPushButton *cmdExit = nullptr;
+
+  public slots:
+    void cmdSave_Click();
+    void cmdClear_Click();
+    void cmdExit_Click();
+
+  protected:
+
+  private:
+    void Form_Load();
+    // Fills the list from the store (LoadCars, LoadLocos or LoadSets).
+    void LoadList();
+    void rowChosen(int row);
+    bool CheckFields();
+    void setRowChosen(const QString &itemId);
+
+    const ItemKindInfo &kind_;
+    ItemFieldSet *fields_ = nullptr;
+    ItemListView *list_ = nullptr;
+};
+
+} // namespace items
