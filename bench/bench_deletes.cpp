@@ -2,6 +2,7 @@
 // a filled list, against the same SELECT run by the sqlite3 shell; how long a header click's
 // sort takes; and the program's peak memory. Run by hand (bench/README.md).
 #include "trains/delete/DeleteForms.h"
+#include "trains/items/EditForms.h"
 #include "trains/modGlobal.h"
 
 #include <QApplication>
@@ -154,6 +155,7 @@ int main(int argc, char **argv) {
 
     std::printf("%9s %12s %12s %7s %12s %12s %12s %10s\n", "cars", "open+fill", "sqlite3", "ratio",
                 "store load", "sort Cost", "sort Manuf", "peak");
+    // The second table: the edit form, whose list is filled by the same listing.
     std::printf("%9s %12s %12s %7s %12s %12s %12s %10s\n", "", "ms", "shell ms", "", "ms", "ms",
                 "ms", "MiB");
     // Sizes may be given on the command line; the default is the three of the report.
@@ -169,7 +171,7 @@ int main(int argc, char **argv) {
         SetProgramFolder(dir.path());
         const QString db = dir.path() + QStringLiteral("/zerizori/rails.trk");
 
-        std::vector<double> open, shell, load, sortCost, sortMaker;
+        std::vector<double> open, shell, load, sortCost, sortMaker, edit, editSort;
         shellSelect(db); // both sides read a warm file
         for (int run = 0; run < kRuns; ++run) {
             shell.push_back(shellSelect(db));
@@ -197,10 +199,25 @@ int main(int argc, char **argv) {
             form->list()->sortByHeader(1);
             sortMaker.push_back(t.nsecsElapsed() / 1e6);
             delete form;
+
+            t.restart();
+            auto *editForm = new frmEditCar;
+            edit.push_back(t.nsecsElapsed() / 1e6);
+            if (editForm->list()->listModel()->rowCount() != cars) {
+                std::fprintf(stderr, "edit form listed %d of %d cars\n",
+                             editForm->list()->listModel()->rowCount(), cars);
+                return 1;
+            }
+            t.restart();
+            editForm->list()->sortByHeader(9);
+            editSort.push_back(t.nsecsElapsed() / 1e6);
+            delete editForm;
         }
         const double o = median(open), s = median(shell);
         std::printf("%9d %12.1f %12.1f %7.2f %12.1f %12.1f %12.1f %10.1f\n", cars, o, s, o / s,
                     median(load), median(sortCost), median(sortMaker), peakKiB() / 1024.0);
+        std::printf("%9s frmEditCar open+fill %.1f ms (ratio %.2f), sort Cost %.1f ms\n", "",
+                    median(edit), median(edit) / s, median(editSort));
         std::fflush(stdout);
         objRails.reset();
         SetProgramFolder(QString());

@@ -29,72 +29,7 @@ QFont verdana(double points, bool bold) {
     return f;
 }
 
-// Writes one stored value as the text of its cell, at the end of the row's text.
-class CellWriter {
-  public:
-    void operator()(const engine::Recordset &rs, int field, CellFormat format, QString &out) {
-        if (field < 0 || rs.isNull(field))
-            return;
-        switch (format) {
-        case CellFormat::Text:
-            rs.appendTextTo(field, out);
-            return;
-        case CellFormat::Money: {
-            const QVariant v = rs.Fields(field);
-            bool ok = false;
-            const double amount = v.toDouble(&ok);
-            out += ok ? platform::formatNumber(amount, deletetexts::kMoneyPattern) : v.toString();
-            return;
-        }
-        case CellFormat::Date: {
-            // Collections hold many items bought on the same day; each stored text is
-            // converted once per fill.
-            stored_.resize(0);
-            rs.appendTextTo(field, stored_);
-            auto it = dates_.constFind(stored_);
-            if (it == dates_.constEnd()) {
-                const QDate d = platform::fromStorage(stored_).date();
-                it = dates_.insert(stored_, d.isValid() ? platform::shortDate(d) : stored_);
-            }
-            out += *it;
-            return;
-        }
-        }
-    }
-
-  private:
-    QHash<QString, QString> dates_;
-    QString stored_; // reused for every row's date
-};
-
 } // namespace
-
-void fillItemList(ItemListModel *model, engine::Recordset &rs, const QList<DeleteColumn> &columns) {
-    QList<int> fields;
-    fields.reserve(columns.size());
-    for (const DeleteColumn &c : columns)
-        fields << rs.fieldIndex(c.field);
-    CellWriter write;
-    // One buffer holds a row's cells one after the other; the list copies it.
-    QString text;
-    text.reserve(512);
-    std::vector<int> ends(std::size_t(columns.size()));
-    model->beginFill();
-    // A failure ends the walk; the rows added so far stay listed.
-    platform::resumeNext([&] {
-        rs.MoveFirst();
-        while (!rs.isEOF()) {
-            text.resize(0);
-            for (int c = 0; c < columns.size(); ++c) {
-                write(rs, fields[c], columns[c].format, text);
-                ends[std::size_t(c)] = int(text.size());
-            }
-            model->addRow(text.left(ends[0]), text, ends);
-            rs.MoveNext();
-        }
-    });
-    model->endFill();
-}
 
 DeleteForm::DeleteForm(const DeleteKind &kind, QWidget *parent) : QWidget(parent), kind_(kind) {
     setObjectName(QString::fromLatin1(kind_.formName));
@@ -113,10 +48,7 @@ void DeleteForm::buildControls() {
     Label1->setAlignment(Qt::AlignCenter);
     Label1->setGeometry(twips(120, 120, 10935, 435));
 
-    QList<ListColumn> columns;
-    for (const DeleteColumn &c : kind_.columns)
-        columns << c.column;
-    lvList = new ItemListView(columns, this);
+    lvList = new ItemListView(listColumns(kind_.columns), this);
     lvList->setObjectName(kind_.listName);
     lvList->setToolTip(deletetexts::kListTip);
     lvList->setAccessibleName(kind_.title);
@@ -187,7 +119,8 @@ void DeleteForm::FillList() {
         platform::resumeNext([&] { rsRecords = ((*objRails).*kind_.load)(); });
     // No record set means the store has already reported its failure: the list stays empty.
     if (rsRecords && rsRecords->State() == engine::Recordset::adStateOpen)
-        fillItemList(lvList->listModel(), *rsRecords, kind_.columns);
+        // A failure ends the walk; the rows added so far stay listed.
+        platform::resumeNext([&] { fillItemList(lvList->listModel(), *rsRecords, kind_.columns); });
     CloseRecordset();
     platform::setScreenPointer(platform::Pointer::Default);
 }

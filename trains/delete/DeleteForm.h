@@ -46,5 +46,3 @@ class DeleteForm : public QWidget {
 
 // Fills a list from a listing record set: one row per record, in the record set's order, the
 // cells formatted per column. A Null value or a missing column gives an empty cell; the row is
-// still listed. Shared by every list of stored items.
-void fillItemList(ItemListModel *model, engine::Recordset &rs, const QList<DeleteColumn> &columns);

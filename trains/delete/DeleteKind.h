@@ -3,31 +3,18 @@
 // one column of the list, the store calls and a few positions. Everything else is shared by
 // DeleteForm.
 #include "rails/dllRails.h"
-#include "trains/lists/ItemList.h"
+#include "trains/lists/ListFill.h"
 
 #include <QList>
 #include <QString>
 #include <array>
-
-// How a stored value becomes the text of a list cell.
-enum class CellFormat {
-    Text,  // as stored
-    Money, // "###,#0.#0"
-    Date,  // the short date form
-};
-
-struct DeleteColumn {
-    ListColumn column;
-    QString field; // column of tblMain
-    CellFormat format = CellFormat::Text;
-};
 
 struct DeleteKind {
     const char *formName; // object name: "frmDeletecar", ...
     QString title;        // Label1
     QString listName;     // lvCars, lvLocos, lvSets
     QString typeCaption;  // caption of the third box
-    QList<DeleteColumn> columns;
+    QList<ListField> columns;
 
     RecordsetPtr (dllRails::*load)();
     bool (dllRails::*remove)(QString &strID);
@@ -52,5 +39,4 @@ const DeleteKind &setDeleteKind();
 namespace deletetexts {
 inline const QString kListTip = QStringLiteral(" Click to select a record to delete ");
 inline const QString kDeletedTitle = QStringLiteral("Record Deleted Successfully");
-inline const QString kMoneyPattern = QStringLiteral("###,#0.#0");
 } // namespace deletetexts

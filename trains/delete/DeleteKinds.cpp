@@ -8,7 +8,7 @@ constexpr Qt::Alignment kCentre = Qt::AlignHCenter;
 constexpr Qt::Alignment kRight = Qt::AlignRight;
 
 // The list's columns; only the type column's width and the number column differ by kind.
-QList<DeleteColumn> listColumns(int typeWidth, const QString &numberHeader,
+QList<ListField> deleteColumns(int typeWidth, const QString &numberHeader,
                                 const QString &numberField) {
     using F = CellFormat;
     return {
@@ -43,7 +43,7 @@ const DeleteKind &carDeleteKind() {
         QStringLiteral("Delete Rolling Stock Record"),
         QStringLiteral("lvCars"),
         QStringLiteral("Type"),
-        listColumns(3000, QStringLiteral("Car Number"), QStringLiteral("CarNumber")),
+        deleteColumns(3000, QStringLiteral("Car Number"), QStringLiteral("CarNumber")),
         &dllRails::LoadDeleteCar,
         &dllRails::DeleteCar,
         QStringLiteral("Rolling Stock Record Deleted"),
@@ -63,7 +63,7 @@ const DeleteKind &locoDeleteKind() {
         QStringLiteral("Delete Locomotive Record"),
         QStringLiteral("lvLocos"),
         QStringLiteral("Car Type"),
-        listColumns(1200, QStringLiteral("Loco Number"), QStringLiteral("CarNumber")),
+        deleteColumns(1200, QStringLiteral("Loco Number"), QStringLiteral("CarNumber")),
         &dllRails::LoadDeleteLoco,
         &dllRails::DeleteLoco,
         QStringLiteral("Locomotive Record Deleted"),
@@ -83,7 +83,7 @@ const DeleteKind &setDeleteKind() {
         QStringLiteral("Delete Full Set Record"),
         QStringLiteral("lvSets"),
         QStringLiteral("Type"),
-        listColumns(3000, QStringLiteral("Set Number"), QStringLiteral("SetNumber")),
+        deleteColumns(3000, QStringLiteral("Set Number"), QStringLiteral("SetNumber")),
         &dllRails::LoadDeleteSet,
         &dllRails::DeleteSet,
         QStringLiteral("Full Set Record Deleted"),

@@ -28,39 +28,12 @@ using platform::MsgBox;
 
 namespace {
 
-QList<ListColumn> viewColumns(const std::vector<ListField> &fields) {
-    QList<ListColumn> out;
-    for (const ListField &f : fields)
-        out.append(ListColumn{f.header, f.alignment, f.twips});
-    return out;
-}
-
 Error objectNotSet() {
     return Error(platform::ErrObjectNotSet,
                  QStringLiteral("Object variable or With block variable not set"));
 }
 
 // The text a list cell shows for a stored value. A Null shows as an empty cell.
-QString cellText(const Recordset &rs, int column, ListField::Format format) {
-    if (rs.isNull(column))
-        return QString();
-    switch (format) {
-    case ListField::Format::Money: {
-        bool ok = false;
-        const double v = rs.Fields(column).toDouble(&ok);
-        return ok ? platform::formatNumber(v, text::ListMoneyPattern) : rs.text(column);
-    }
-    case ListField::Format::Date: {
-        const QString stored = rs.text(column);
-        const QDateTime d = platform::fromStorage(stored);
-        return d.isValid() ? platform::shortDate(d.date()) : stored;
-    }
-    case ListField::Format::Text:
-        break;
-    }
-    return rs.text(column);
-}
-
 } // namespace
 
 EditItemForm::EditItemForm(ItemKind kind, QWidget *parent)
@@ -69,7 +42,7 @@ EditItemForm::EditItemForm(ItemKind kind, QWidget *parent)
     setAttribute(Qt::WA_DeleteOnClose);
 
     Label25 = makeHeading(this, kind_.editHeading);
-    list_ = new ItemListView(viewColumns(kind_.columns), this);
+    list_ = new ItemListView(listColumns(kind_.columns), this);
     list_->setObjectName(QLatin1String(kind_.listName));
     list_->setAccessibleName(kind_.editHeading);
     list_->setMinimumHeight(180);
@@ -138,26 +111,9 @@ void EditItemForm::LoadList() {
             rsRecords = ((*objRails).*kind_.listOperation)();
             if (!rsRecords)
                 throw objectNotSet();
-            std::vector<int> index;
-            for (const ListField &f : kind_.columns) {
-                index.push_back(rsRecords->fieldIndex(f.field));
-                if (index.back() < 0)
-                    throw Error(platform::ErrItemNotFound,
-                                QStringLiteral("Item cannot be found in the collection "
-                                               "corresponding to the requested name or ordinal."));
-            }
-            model->beginFill();
-            QStringList cells;
-            for (rsRecords->MoveFirst(); !rsRecords->isEOF(); rsRecords->MoveNext()) {
-                cells.clear();
-                for (std::size_t c = 0; c < index.size(); ++c)
-                    cells << cellText(*rsRecords, index[c], kind_.columns[c].format);
-                model->addRow(cells.first(), cells);
-            }
-            model->endFill();
+            fillItemList(model, *rsRecords, kind_.columns);
         },
         [&](const Error &e) {
-            model->endFill(); // the rows read so far stay
             platform::setScreenPointer(platform::Pointer::Default);
             if (kind_.loadReportsErrors)
                 MsgBox(QStringLiteral("ERROR # ") + QString::number(e.Number()) + platform::vbCrLf +

@@ -6,49 +6,49 @@ namespace items {
 
 namespace {
 
-using F = ListField::Format;
+using F = CellFormat;
 constexpr Qt::Alignment Left = Qt::AlignLeft | Qt::AlignVCenter;
 constexpr Qt::Alignment Centre = Qt::AlignHCenter | Qt::AlignVCenter;
 constexpr Qt::Alignment Right = Qt::AlignRight | Qt::AlignVCenter;
 
-std::vector<ListField> carColumns() {
+QList<ListField> carColumns() {
     return {
-        {QStringLiteral("ID"), Left, 1000, QStringLiteral("ItemID")},
-        {QStringLiteral("Manufacturer"), Centre, 2000, QStringLiteral("Manufacturer")},
-        {QStringLiteral("Rail Line"), Centre, 2500, QStringLiteral("RailLine")},
-        {QStringLiteral("Car Type"), Centre, 3500, QStringLiteral("CarType")},
-        {QStringLiteral("Number"), Centre, 1440, QStringLiteral("CarNumber")},
-        {QStringLiteral("Gauge"), Centre, 1200, QStringLiteral("Gauge")},
-        {QStringLiteral("Curve"), Centre, 1200, QStringLiteral("Curve")},
-        {QStringLiteral("Color"), Centre, 1500, QStringLiteral("CarColor")},
-        {QStringLiteral("Accquired From"), Centre, 2000, QStringLiteral("AccquiredFrom")},
-        {QStringLiteral("Cost"), Right, 1440, QStringLiteral("OriginalCost"), F::Money},
-        {QStringLiteral("Value"), Right, 1440, QStringLiteral("CurrentValue"), F::Money},
-        {QStringLiteral("Accquired"), Centre, 1500, QStringLiteral("DateAccquired"), F::Date},
-        {QStringLiteral("Condition"), Centre, 1500, QStringLiteral("Condition")},
-        {QStringLiteral("Box"), Centre, 1000, QStringLiteral("Box")},
-        {QStringLiteral("Notes"), Left, 3500, QStringLiteral("Notes")},
+        {{QStringLiteral("ID"), Left, 1000}, QStringLiteral("ItemID")},
+        {{QStringLiteral("Manufacturer"), Centre, 2000}, QStringLiteral("Manufacturer")},
+        {{QStringLiteral("Rail Line"), Centre, 2500}, QStringLiteral("RailLine")},
+        {{QStringLiteral("Car Type"), Centre, 3500}, QStringLiteral("CarType")},
+        {{QStringLiteral("Number"), Centre, 1440}, QStringLiteral("CarNumber")},
+        {{QStringLiteral("Gauge"), Centre, 1200}, QStringLiteral("Gauge")},
+        {{QStringLiteral("Curve"), Centre, 1200}, QStringLiteral("Curve")},
+        {{QStringLiteral("Color"), Centre, 1500}, QStringLiteral("CarColor")},
+        {{QStringLiteral("Accquired From"), Centre, 2000}, QStringLiteral("AccquiredFrom")},
+        {{QStringLiteral("Cost"), Right, 1440}, QStringLiteral("OriginalCost"), F::Money},
+        {{QStringLiteral("Value"), Right, 1440}, QStringLiteral("CurrentValue"), F::Money},
+        {{QStringLiteral("Accquired"), Centre, 1500}, QStringLiteral("DateAccquired"), F::Date},
+        {{QStringLiteral("Condition"), Centre, 1500}, QStringLiteral("Condition")},
+        {{QStringLiteral("Box"), Centre, 1000}, QStringLiteral("Box")},
+        {{QStringLiteral("Notes"), Left, 3500}, QStringLiteral("Notes")},
     };
 }
 
 // Locomotives and full sets share one list layout; only the number column differs.
-std::vector<ListField> engineColumns(const QString &numberHeader, const QString &numberField) {
+QList<ListField> engineColumns(const QString &numberHeader, const QString &numberField) {
     return {
-        {QStringLiteral("ID"), Left, 1000, QStringLiteral("ItemID")},
-        {QStringLiteral("Manufacturer"), Centre, 2500, QStringLiteral("Manufacturer")},
-        {QStringLiteral("Rail Line"), Centre, 3000, QStringLiteral("RailLine")},
-        {QStringLiteral("Loco Type"), Centre, 1500, QStringLiteral("CarType")},
-        {numberHeader, Centre, 1500, numberField},
-        {QStringLiteral("Gauge"), Centre, 1200, QStringLiteral("Gauge")},
-        {QStringLiteral("Curve"), Centre, 1200, QStringLiteral("Curve")},
-        {QStringLiteral("Loco Color"), Centre, 1500, QStringLiteral("CarColor")},
-        {QStringLiteral("Accquired From"), Centre, 3500, QStringLiteral("AccquiredFrom")},
-        {QStringLiteral("Cost"), Right, 1200, QStringLiteral("OriginalCost"), F::Money},
-        {QStringLiteral("Value"), Right, 1200, QStringLiteral("CurrentValue"), F::Money},
-        {QStringLiteral("Accquired"), Centre, 1500, QStringLiteral("DateAccquired"), F::Date},
-        {QStringLiteral("Condition"), Centre, 1500, QStringLiteral("Condition")},
-        {QStringLiteral("Box"), Centre, 1000, QStringLiteral("Box")},
-        {QStringLiteral("Notes"), Left, 3500, QStringLiteral("Notes")},
+        {{QStringLiteral("ID"), Left, 1000}, QStringLiteral("ItemID")},
+        {{QStringLiteral("Manufacturer"), Centre, 2500}, QStringLiteral("Manufacturer")},
+        {{QStringLiteral("Rail Line"), Centre, 3000}, QStringLiteral("RailLine")},
+        {{QStringLiteral("Loco Type"), Centre, 1500}, QStringLiteral("CarType")},
+        {{numberHeader, Centre, 1500}, numberField},
+        {{QStringLiteral("Gauge"), Centre, 1200}, QStringLiteral("Gauge")},
+        {{QStringLiteral("Curve"), Centre, 1200}, QStringLiteral("Curve")},
+        {{QStringLiteral("Loco Color"), Centre, 1500}, QStringLiteral("CarColor")},
+        {{QStringLiteral("Accquired From"), Centre, 3500}, QStringLiteral("AccquiredFrom")},
+        {{QStringLiteral("Cost"), Right, 1200}, QStringLiteral("OriginalCost"), F::Money},
+        {{QStringLiteral("Value"), Right, 1200}, QStringLiteral("CurrentValue"), F::Money},
+        {{QStringLiteral("Accquired"), Centre, 1500}, QStringLiteral("DateAccquired"), F::Date},
+        {{QStringLiteral("Condition"), Centre, 1500}, QStringLiteral("Condition")},
+        {{QStringLiteral("Box"), Centre, 1000}, QStringLiteral("Box")},
+        {{QStringLiteral("Notes"), Left, 3500}, QStringLiteral("Notes")},
     };
 }
 

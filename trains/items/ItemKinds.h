@@ -3,6 +3,7 @@
 // prefixes, store operations, list columns and every message text. The add and edit forms
 // are one implementation each; a kind is nothing but one of these tables.
 #include "rails/dllRails.h"
+#include "trains/lists/ListFill.h"
 
 #include <QList>
 #include <QString>
@@ -16,16 +17,6 @@ enum class ItemKind { Car, Loco, Set };
 
 using WriteOperation = bool (dllRails::*)(QStringList &, QDateTime &, QList<double> &);
 using ListOperation = RecordsetPtr (dllRails::*)();
-
-// One column of an edit form's list.
-struct ListField {
-    enum class Format { Text, Money, Date };
-    QString header;
-    Qt::Alignment alignment;
-    int twips;
-    QString field; // column of tblMain
-    Format format = Format::Text;
-};
 
 struct ItemKindInfo {
     ItemKind kind;
@@ -65,7 +56,7 @@ struct ItemKindInfo {
     QString updatedQuestion;
     QString updatedTitle;
     QString notUpdated;
-    std::vector<ListField> columns;
+    QList<ListField> columns;
 };
 
 const ItemKindInfo &kindInfo(ItemKind kind);
@@ -87,9 +78,8 @@ inline const QString BoxUnanswered = QStringLiteral("Is Box included?");
 inline const QString SavedTitle = QStringLiteral("Record Saved Successfully");
 inline const QString ErrorTitle = QStringLiteral(" ERROR");
 
-// Number pattern of the amount boxes, and of the list's money columns.
+// Number pattern of the amount boxes.
 inline const QString AmountPattern = QStringLiteral("##,##0.#0");
-inline const QString ListMoneyPattern = QStringLiteral("###,#0.#0");
 } // namespace text
 
 } // namespace items
