@@ -33,28 +33,15 @@ AddItemForm::AddItemForm(ItemKind kind, QWidget *parent) : QWidget(parent), kind
     fields_ = new ItemFieldSet(this, kind_.typeCaption, kind_.numberCaption, kind_.addTypes);
     fields_->txtBox[0]->setToolTip(QStringLiteral(" Road name "));
 
-    cmdSave = makeButton(this, QStringLiteral("&Save"), "cmdSave");
-    cmdClear = makeButton(this, QStringLiteral("&Clear"), "cmdClear");
-    cmdClear->setToolTip(QStringLiteral(" Clears all fields in the form "));
-    cmdExit = makeButton(this, QStringLiteral("e&Xit"), "cmdExit");
+    const ItemFormButtons buttons = makeItemFormButtons(this);
+    cmdSave = buttons.save;
+    cmdClear = buttons.clear;
+    cmdExit = buttons.exit;
     connect(cmdSave, &QPushButton::clicked, this, &AddItemForm::cmdSave_Click);
     connect(cmdClear, &QPushButton::clicked, this, &AddItemForm::cmdClear_Click);
     connect(cmdExit, &QPushButton::clicked, this, &AddItemForm::cmdExit_Click);
 
-    auto *columns = new QHBoxLayout;
-    columns->addWidget(fields_->fieldColumn(), 0, Qt::AlignTop);
-    columns->addSpacing(24);
-    columns->addWidget(fields_->notesColumn(), 1);
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(cmdSave);
-    buttons->addWidget(cmdClear);
-    buttons->addWidget(cmdExit);
-    auto *page = new QVBoxLayout(this);
-    page->addWidget(Label25);
-    page->addSpacing(8);
-    page->addLayout(columns, 1);
-    page->addLayout(buttons);
+    layoutItemForm(this, Label25, nullptr, fields_, buttons);
 
     QWidget *last = fields_->setTabOrderAfter(nullptr);
     QWidget::setTabOrder(last, cmdSave);

@@ -55,29 +55,15 @@ EditItemForm::EditItemForm(ItemKind kind, QWidget *parent)
     lblID->setObjectName(QStringLiteral("lblID"));
     lblID->setVisible(false);
 
-    cmdSave = makeButton(this, QStringLiteral("&Save"), "cmdSave");
-    cmdClear = makeButton(this, QStringLiteral("&Clear"), "cmdClear");
-    cmdClear->setToolTip(QStringLiteral(" Clears all fields in the form "));
-    cmdExit = makeButton(this, QStringLiteral("e&Xit"), "cmdExit");
+    const ItemFormButtons buttons = makeItemFormButtons(this);
+    cmdSave = buttons.save;
+    cmdClear = buttons.clear;
+    cmdExit = buttons.exit;
     connect(cmdSave, &QPushButton::clicked, this, &EditItemForm::cmdSave_Click);
     connect(cmdClear, &QPushButton::clicked, this, &EditItemForm::cmdClear_Click);
     connect(cmdExit, &QPushButton::clicked, this, &EditItemForm::cmdExit_Click);
 
-    auto *columns = new QHBoxLayout;
-    columns->addWidget(fields_->fieldColumn(), 0, Qt::AlignTop);
-    columns->addSpacing(24);
-    columns->addWidget(fields_->notesColumn(), 1);
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(cmdSave);
-    buttons->addWidget(cmdClear);
-    buttons->addWidget(cmdExit);
-    auto *page = new QVBoxLayout(this);
-    page->addWidget(Label25);
-    page->addWidget(list_, 1);
-    page->addSpacing(8);
-    page->addLayout(columns);
-    page->addLayout(buttons);
+    layoutItemForm(this, Label25, list_, fields_, buttons);
 
     QWidget *last = fields_->setTabOrderAfter(list_);
     QWidget::setTabOrder(last, cmdSave);

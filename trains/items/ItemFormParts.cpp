@@ -1,5 +1,8 @@
 #include "trains/items/ItemFormParts.h"
 
+#include "trains/items/ItemFieldSet.h"
+
+#include <QBoxLayout>
 #include <QLabel>
 #include <QMdiSubWindow>
 #include <QPushButton>
@@ -29,6 +32,35 @@ QPushButton *makeButton(QWidget *form, const QString &text, const char *name) {
     b->setAutoDefault(false);
     b->setMinimumWidth(90);
     return b;
+}
+
+ItemFormButtons makeItemFormButtons(QWidget *form) {
+    ItemFormButtons b{makeButton(form, QStringLiteral("&Save"), "cmdSave"),
+                      makeButton(form, QStringLiteral("&Clear"), "cmdClear"),
+                      makeButton(form, QStringLiteral("e&Xit"), "cmdExit")};
+    b.clear->setToolTip(QStringLiteral(" Clears all fields in the form "));
+    return b;
+}
+
+void layoutItemForm(QWidget *form, QLabel *heading, QWidget *list, ItemFieldSet *fields,
+                    const ItemFormButtons &b) {
+    auto *columns = new QHBoxLayout;
+    columns->addWidget(fields->fieldColumn(), 0, Qt::AlignTop);
+    columns->addSpacing(24);
+    columns->addWidget(fields->notesColumn(), 1);
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(b.save);
+    buttons->addWidget(b.clear);
+    buttons->addWidget(b.exit);
+    auto *page = new QVBoxLayout(form);
+    page->addWidget(heading);
+    if (list)
+        page->addWidget(list, 1);
+    page->addSpacing(8);
+    // Without a list the fields take the room; with one, the list does.
+    page->addLayout(columns, list ? 0 : 1);
+    page->addLayout(buttons);
 }
 
 void closeItemForm(QWidget *form) {

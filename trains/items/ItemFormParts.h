@@ -9,6 +9,21 @@ class QWidget;
 
 namespace items {
 
+class ItemFieldSet;
+
+// Save, Clear (with its tool tip) and eXit, with their access keys.
+struct ItemFormButtons {
+    QPushButton *save;
+    QPushButton *clear;
+    QPushButton *exit;
+};
+ItemFormButtons makeItemFormButtons(QWidget *form);
+
+// Lays out an item form: the heading, the list when there is one, the field set with the notes
+// on its right, and the buttons at the bottom right.
+void layoutItemForm(QWidget *form, QLabel *heading, QWidget *list, ItemFieldSet *fields,
+                    const ItemFormButtons &buttons);
+
 // The heading across the top of an item form (Label25).
 QLabel *makeHeading(QWidget *form, const QString &text);
 // One of the Save / Clear / Exit buttons.
