@@ -66,55 +66,25 @@ const QStringList &carTypesAddOrder() {
     return l;
 }
 
+// The edit form holds the same car types with a few of them in other places.
 const QStringList &carTypesEditOrder() {
-    static const QStringList l{
-        QStringLiteral("Baggage Car"),
-        QStringLiteral("Barrel Car"),
-        QStringLiteral("Box Car"),
-        QStringLiteral("Box Car - Double Door"),
-        QStringLiteral("Box Car - Operating"),
-        QStringLiteral("Box Car - PS1"),
-        QStringLiteral("Box Car - Reefer"),
-        QStringLiteral("Box Car - Double Sheathed"),
-        QStringLiteral("Bunk Car"),
-        QStringLiteral("Caboose"),
-        QStringLiteral("Caboose - Ext Window"),
-        QStringLiteral("Caboose - Bay Window"),
-        QStringLiteral("Caboose - Work"),
-        QStringLiteral("Derrick Car"),
-        QStringLiteral("Diner"),
-        QStringLiteral("Dump Car"),
-        QStringLiteral("Dump Car - Coal"),
-        QStringLiteral("Dump Car - Logs"),
-        QStringLiteral("Flat Car"),
-        QStringLiteral("Flat Car - Piggyback"),
-        QStringLiteral("Flat Car - Husky Stack"),
-        QStringLiteral("Gondola"),
-        QStringLiteral("Hopper"),
-        QStringLiteral("Hopper - 3 Bay"),
-        QStringLiteral("Hopper - Offset"),
-        QStringLiteral("Hopper - Operating"),
-        QStringLiteral("Launching Car"),
-        QStringLiteral("Log Car"),
-        QStringLiteral("Milk Car"),
-        QStringLiteral("Milk Car - Operating"),
-        QStringLiteral("MOW Car"),
-        QStringLiteral("MOW Car - Welding"),
-        QStringLiteral("Ore Car"),
-        QStringLiteral("Passenger Car"),
-        QStringLiteral("Passenger - Vista Dome"),
-        QStringLiteral("Refrigerator Car"),
-        QStringLiteral("Searchlight Car"),
-        QStringLiteral("Snow Blower"),
-        QStringLiteral("Stock Car"),
-        QStringLiteral("Stock Car - 40 Ton"),
-        QStringLiteral("Tank Car - Standard"),
-        QStringLiteral("Tank Car - 2 Dome"),
-        QStringLiteral("Tank Car - 3 Dome"),
-        QStringLiteral("Tender"),
-        QStringLiteral("Work Car"),
-        QStringLiteral("Other"),
-    };
+    static const QStringList l = [] {
+        QStringList t = carTypesAddOrder();
+        auto placeBefore = [&t](const QString &moved, const QString &anchor) {
+            t.removeOne(moved);
+            t.insert(t.indexOf(anchor), moved);
+        };
+        t.removeOne(QStringLiteral("Box Car - Double Sheathed"));
+        t.insert(t.indexOf(QStringLiteral("Box Car - Reefer")) + 1,
+                 QStringLiteral("Box Car - Double Sheathed"));
+        placeBefore(QStringLiteral("Caboose - Ext Window"), QStringLiteral("Caboose - Bay Window"));
+        placeBefore(QStringLiteral("Flat Car - Piggyback"), QStringLiteral("Flat Car - Husky Stack"));
+        placeBefore(QStringLiteral("Passenger Car"), QStringLiteral("Passenger - Vista Dome"));
+        placeBefore(QStringLiteral("Tank Car - Standard"), QStringLiteral("Tank Car - 2 Dome"));
+        t.removeOne(QStringLiteral("Other"));
+        t.append(QStringLiteral("Other"));
+        return t;
+    }();
     return l;
 }
 

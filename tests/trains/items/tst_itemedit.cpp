@@ -485,6 +485,62 @@ class TestItemEdit : public QObject {
 
     // Without a chosen row there is nothing to update: Save stays disabled on opening, after
     // Clear and after a save.
+    void carTypesStandInTheEditOrder() {
+        Fixture f;
+        f.open(0);
+        const auto *types = kit::fieldAs<QComboBox>(f.form.get(), "Car Type");
+        QStringList shown;
+        for (int i = 0; i < types->count(); ++i)
+            shown << types->itemText(i);
+        const QStringList expected{"Baggage Car",
+                                   "Barrel Car",
+                                   "Box Car",
+                                   "Box Car - Double Door",
+                                   "Box Car - Operating",
+                                   "Box Car - PS1",
+                                   "Box Car - Reefer",
+                                   "Box Car - Double Sheathed",
+                                   "Bunk Car",
+                                   "Caboose",
+                                   "Caboose - Ext Window",
+                                   "Caboose - Bay Window",
+                                   "Caboose - Work",
+                                   "Derrick Car",
+                                   "Diner",
+                                   "Dump Car",
+                                   "Dump Car - Coal",
+                                   "Dump Car - Logs",
+                                   "Flat Car",
+                                   "Flat Car - Piggyback",
+                                   "Flat Car - Husky Stack",
+                                   "Gondola",
+                                   "Hopper",
+                                   "Hopper - 3 Bay",
+                                   "Hopper - Offset",
+                                   "Hopper - Operating",
+                                   "Launching Car",
+                                   "Log Car",
+                                   "Milk Car",
+                                   "Milk Car - Operating",
+                                   "MOW Car",
+                                   "MOW Car - Welding",
+                                   "Ore Car",
+                                   "Passenger Car",
+                                   "Passenger - Vista Dome",
+                                   "Refrigerator Car",
+                                   "Searchlight Car",
+                                   "Snow Blower",
+                                   "Stock Car",
+                                   "Stock Car - 40 Ton",
+                                   "Tank Car - Standard",
+                                   "Tank Car - 2 Dome",
+                                   "Tank Car - 3 Dome",
+                                   "Tender",
+                                   "Work Car",
+                                   "Other"};
+        QCOMPARE(shown, expected);
+    }
+
     void saveNeedsAChosenRow() {
         Fixture f;
         store(f.pf, itemOf(1, "LL-1"));
