@@ -1,5 +1,7 @@
 #include "trains/Forms.h"
 
+#include "trains/owner/frmEditOwner.h"
+
 const char* formName(FormId id) {
     switch (id) {
     case FormId::AddCar: return "frmAddCar";
@@ -18,6 +20,7 @@ const char* formName(FormId id) {
 
 QWidget* createForm(FormId id) {
     switch (id) {
+    case FormId::EditOwner: return new frmEditOwner;
     default: return nullptr;
     }
 }
