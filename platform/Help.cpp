@@ -124,6 +124,8 @@ HelpWindow::HelpWindow(const QString& collectionFile, QWidget* parent)
     });
 
     // The full-text index is built once per collection and kept beside it.
+    connect(engine_->searchEngine(), &QHelpSearchEngine::indexingFinished, this,
+            [this] { indexReady_ = true; });
     engine_->searchEngine()->reindexDocumentation();
 
     const QStringList docs = engine_->registeredDocumentations();

@@ -45,6 +45,8 @@ public:
     // Runs a full-text search as the search pane does.
     void search(const QString& words);
     void showPage(const QUrl& url);
+    // True once the full-text index has been built.
+    bool searchIndexReady() const { return indexReady_; }
 
 private:
     QString collection_;
@@ -52,6 +54,7 @@ private:
     HelpBrowser* browser_;
     QTabWidget* panes_;
     QLineEdit* indexFilter_;
+    bool indexReady_ = false;
 };
 
 } // namespace platform
