@@ -76,6 +76,7 @@ void frmAbout::Form_Load() {
     lblVersion->setText(QStringLiteral("v%1.%2").arg(QUILLON_VERSION_MAJOR).arg(QUILLON_VERSION_MINOR));
     // A missing or unreadable About text leaves the box empty; the About box still opens.
     loadRtfFile(ProgramFolder() + QStringLiteral("/text/About.rtf"), rtBox->document());
+    rtBox->moveCursor(QTextCursor::Start);
 }
 
 void frmAbout::StartSysInfo() {

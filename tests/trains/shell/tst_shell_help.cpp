@@ -50,7 +50,7 @@ private slots:
         QCOMPARE(topics, QStringList({"Starting Quillon", "The Owner Profile", "Adding Items",
                                       "Editing Items", "Deleting Items", "Reports",
                                       "Arranging Windows",
-                                      "Where Your Data Lives and How to Back It Up"}));
+                                      "Your Data and Backups"}));
         // Every topic's page is in the collection and has text.
         for (int i = 0; i < contents->rowCount(top); ++i) {
             const QUrl page = contents->contentItemAt(contents->index(i, 0, top))->url();
