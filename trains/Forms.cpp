@@ -5,6 +5,7 @@
 #include "trains/reports/CollectionReport.h"
 #include "trains/reports/Reports.h"
 #include "trains/delete/DeleteForms.h"
+#include "trains/owner/frmEditOwner.h"
 
 const char* formName(FormId id) {
     switch (id) {
@@ -33,6 +34,7 @@ QWidget* createForm(FormId id) {
     case FormId::DeleteCar: return new frmDeletecar;
     case FormId::DeleteLoco: return new frmDeleteLoco;
     case FormId::DeleteSet: return new frmDeleteSet;
+    case FormId::EditOwner: return new frmEditOwner;
     default: return nullptr;
     }
 }

@@ -1,5 +1,7 @@
 #include "trains/reports/dataReport.h"
 
+#include "trains/modGlobal.h"
+
 #include "platform/Error.h"
 
 namespace {
@@ -84,8 +86,11 @@ void DataReportSource::Run(const QString& command) {
 
 DataReportSource& dataReport() {
     auto& s = instance();
-    if (!s)
+    if (!s) {
         s = std::make_unique<DataReportSource>();
+        // The program's end releases the data source with the other shared objects.
+        SetReportRelease(&ReleaseDataReport);
+    }
     return *s;
 }
 

@@ -1,0 +1,8 @@
+#pragma once
+// The system clipboard.
+
+namespace platform {
+
+void clearClipboard();
+
+} // namespace platform

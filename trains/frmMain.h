@@ -1,0 +1,62 @@
+#pragma once
+// The program's one top-level window: a multiple-document window whose menus reach every task.
+// Its load creates the first store object; closing it ends the program.
+#include "trains/Forms.h"
+#include "rails/dllRails.h"
+
+#include <QMainWindow>
+
+class QMdiArea;
+class QMdiSubWindow;
+
+class frmMain : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit frmMain(QWidget* parent = nullptr);
+
+    void Form_Load();
+    QMdiArea* mdiArea() const { return mdi_; }
+    // The child window holding the open form or report of that object name, if any.
+    QMdiSubWindow* childWindow(const QString& objectName) const;
+
+    // Menu commands.
+    void mnuAddExit_Click();
+    void mnuAddNewLoco_Click();
+    void mnuAddNewCar_Click();
+    void mnuAddNewSet_Click();
+    void mnuEditLoco_Click();
+    void mnuEditCar_Click();
+    void mnuEditTrainSet_Click();
+    void mnuEditProfile_Click();
+    void mnuUtilDeleteLoco_Click();
+    void mnuUtilDeleteCar_Click();
+    void mnuUtilDeleteSet_Click();
+    void mnuReportLoco_Click();
+    void mnuReportCar_Click();
+    void mnuReportSet_Click();
+    void mnuWindowCascade_Click();
+    void mnuWindowV_Click();
+    void mnuWindowH_Click();
+    void mnuWindowArrangeIcons_Click();
+    void mnuHelpShowHelp_Click();
+    void mnuHelpCheckUpdates_Click();
+    void mnuHelpAbout_Click();
+
+    // The product's web page, opened by Check For Updates.
+    static const QString kProductWebPage;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    using Refresh = RecordsetPtr (dllRails::*)();
+    void buildMenus();
+    // True when the refresh finds rows; otherwise shows the message.
+    bool recordCheck(Refresh refresh, const QString& message);
+    void openForm(FormId id);
+    void runReport(ReportId id, Refresh refresh, const QString& message);
+    void addChild(QWidget* form);
+    void tileSideBySide(bool sideBySide);
+
+    QMdiArea* mdi_;
+};

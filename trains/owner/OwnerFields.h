@@ -1,0 +1,54 @@
+#pragma once
+// The owner profile's fields, shared by the entry form and the editing form: captions, boxes,
+// buttons, the field highlight and Enter chain, the required-field check and the texts.
+#include <QString>
+#include <QStringList>
+#include <array>
+
+class FieldBehaviour;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QWidget;
+
+namespace owner {
+
+inline constexpr int kFieldCount = 7;
+
+// What tells the two owner forms apart.
+struct OwnerFormKind {
+    QString title;      // heading label
+    int clientHeight;   // pixels
+    bool firstUseNote;  // "This only needs to be done on first use"
+};
+const OwnerFormKind& entryKind();
+const OwnerFormKind& editKind();
+
+// The messages of the owner forms, in one place.
+struct OwnerTexts {
+    static const QString saved;        // "Profile Information Saved! "
+    static const QString savedTitle;   // "Record Saved Successfully"
+    static const QString notSaved;     // "Profile Record was NOT Saved! "
+    static QString missing(int index); // "Last Name is missing! " ... for boxes 0 to 5
+};
+
+class OwnerFields {
+public:
+    // Builds the controls on `form` (which gets the form font and its fixed client size).
+    void build(QWidget* form, const OwnerFormKind& kind);
+
+    // Boxes 0 to 5 must hold text; the first empty one is reported and gets the focus.
+    bool ValidateOwner();
+    // The texts of boxes 0 to 6, then the full name (first name, one blank, last name).
+    QStringList profileTexts() const;
+
+    std::array<QLabel*, kFieldCount> lblData{};
+    std::array<QLineEdit*, kFieldCount> txtBox{};
+    QLabel* Label12 = nullptr;
+    QLabel* Label1 = nullptr; // the first-use note; entry form only
+    QPushButton* cmdSave = nullptr;
+    QPushButton* cmdExit = nullptr;
+    FieldBehaviour* behaviour = nullptr;
+};
+
+} // namespace owner
