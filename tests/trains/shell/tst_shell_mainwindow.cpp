@@ -8,6 +8,7 @@
 #include "trains/frmMain.h"
 #include "trains/modGlobal.h"
 #include "trains/owner/frmEditOwner.h"
+#include "trains/reports/dataReport.h"
 
 #include "platform/Exit.h"
 
@@ -20,6 +21,7 @@
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPointer>
 #include <QTest>
 
 using namespace testing;
@@ -207,26 +209,65 @@ private slots:
     void recordChecksPassWhenRowsExist_data() {
         QTest::addColumn<QString>("entry");
         QTest::addColumn<QString>("kind");
-        QTest::newRow("edit loco") << "mnuEditLoco" << "Loco";
-        QTest::newRow("edit car") << "mnuEditCar" << "Car";
-        QTest::newRow("edit set") << "mnuEditTrainSet" << "FullSet";
-        QTest::newRow("delete loco") << "mnuUtilDeleteLoco" << "Loco";
-        QTest::newRow("delete car") << "mnuUtilDeleteCar" << "Car";
-        QTest::newRow("delete set") << "mnuUtilDeleteSet" << "FullSet";
+        QTest::addColumn<QString>("form");
+        QTest::newRow("edit loco") << "mnuEditLoco" << "Loco" << "frmEditLoco";
+        QTest::newRow("edit car") << "mnuEditCar" << "Car" << "frmEditCar";
+        QTest::newRow("edit set") << "mnuEditTrainSet" << "FullSet" << "frmEditSet";
+        QTest::newRow("delete loco") << "mnuUtilDeleteLoco" << "Loco" << "frmDeleteLoco";
+        QTest::newRow("delete car") << "mnuUtilDeleteCar" << "Car" << "frmDeletecar";
+        QTest::newRow("delete set") << "mnuUtilDeleteSet" << "FullSet" << "frmDeleteSet";
+        QTest::newRow("loco report") << "mnuReportLoco" << "Loco" << "rptLoco";
+        QTest::newRow("car report") << "mnuReportCar" << "Car" << "rptCar";
+        QTest::newRow("set report") << "mnuReportSet" << "FullSet" << "rptSets";
+    }
+    // The names of the child windows' forms, in the main window's order.
+    QStringList openForms() const {
+        QStringList names;
+        for (QMdiSubWindow* w : main->mdiArea()->subWindowList())
+            if (w->widget())
+                names << w->widget()->objectName();
+        return names;
     }
     void recordChecksPassWhenRowsExist() {
         QFETCH(QString, entry);
         QFETCH(QString, kind);
+        QFETCH(QString, form);
+        QDir::setCurrent(pf->path()); // as start-up leaves it, for the report's own connection
         pf->exec(QString("INSERT INTO tblMain (ItemID, %1) VALUES ('XX-1', 'YES')").arg(kind));
         action(qPrintable(entry))->trigger();
         QCOMPARE(boxes->boxes().size(), 0);
         QVERIFY(!rsRecords);
+        QCOMPARE(openForms(), QStringList{form});
+        // A second choice brings the form forward (a report is run afresh): still one window.
+        action(qPrintable(entry))->trigger();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QCOMPARE(openForms(), QStringList{form});
+        QCOMPARE(main->mdiArea()->activeSubWindow()->widget()->objectName(), form);
+    }
+
+    void reportReadsFreshRowsAndOwnerEachTime() {
+        QDir::setCurrent(pf->path());
+        pf->exec("INSERT INTO tblMain (ItemID, Car, CarType) VALUES ('CL-1', 'YES', 'Box Car')");
+        action("mnuReportCar")->trigger();
+        auto* first = main->mdiArea()->activeSubWindow();
+        QCOMPARE(first->widget()->windowTitle(), QString("Quillon  -  Rolling Stock Report"));
+        pf->exec("INSERT INTO tblMain (ItemID, Car, CarType) VALUES ('CL-2', 'YES', 'Caboose')");
+        QPointer<QMdiSubWindow> old = first;
+        action("mnuReportCar")->trigger();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(!old);
+        QCOMPARE(openForms(), QStringList{"rptCar"});
+        QCOMPARE(dataReport().rscmdCars->RecordCount(), 2);
     }
 
     void addCommandsAskNothing() {
         for (const char* name : {"mnuAddNewLoco", "mnuAddNewCar", "mnuAddNewSet"})
             action(name)->trigger();
         QCOMPARE(boxes->boxes().size(), 0);
+        QCOMPARE(openForms(), QStringList({"frmAddLoco", "frmAddCar", "frmAddSet"}));
+        action("mnuAddNewLoco")->trigger();
+        QCOMPARE(openForms().size(), 3);
+        QCOMPARE(main->mdiArea()->activeSubWindow()->widget()->objectName(), QString("frmAddLoco"));
     }
 
     void editProfileOpensOnceAndComesForward() {
