@@ -125,6 +125,9 @@ const QString kRegister = QStringLiteral("regsvr32.exe /s rails.dll");
 frmMain::frmMain(QWidget* parent) : QMainWindow(parent), mdi_(new QMdiArea) {
     setObjectName(QStringLiteral("frmMain"));
     mdi_->setObjectName(QStringLiteral("mdiArea"));
+    // The task forms are larger than the first client area: scroll bars reach what is beyond.
+    mdi_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    mdi_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setCentralWidget(mdi_);
     buildMenus();
     // Client area of 12225 by 7905 twips below the menu bar.
