@@ -43,11 +43,6 @@ AddItemForm::AddItemForm(ItemKind kind, QWidget *parent) : QWidget(parent), kind
 
     layoutItemForm(this, Label25, nullptr, fields_, buttons);
 
-    QWidget *last = fields_->setTabOrderAfter(nullptr);
-    QWidget::setTabOrder(last, cmdSave);
-    QWidget::setTabOrder(cmdSave, cmdClear);
-    QWidget::setTabOrder(cmdClear, cmdExit);
-
     Form_Load();
 }
 

@@ -65,11 +65,6 @@ EditItemForm::EditItemForm(ItemKind kind, QWidget *parent)
 
     layoutItemForm(this, Label25, list_, fields_, buttons);
 
-    QWidget *last = fields_->setTabOrderAfter(list_);
-    QWidget::setTabOrder(last, cmdSave);
-    QWidget::setTabOrder(cmdSave, cmdClear);
-    QWidget::setTabOrder(cmdClear, cmdExit);
-
     Form_Load();
 }
 

@@ -61,6 +61,12 @@ void layoutItemForm(QWidget *form, QLabel *heading, QWidget *list, ItemFieldSet 
     // Without a list the fields take the room; with one, the list does.
     page->addLayout(columns, list ? 0 : 1);
     page->addLayout(buttons);
+
+    // Tab order: the list first when there is one, the fields, then the buttons.
+    QWidget *last = fields->setTabOrderAfter(list);
+    QWidget::setTabOrder(last, b.save);
+    QWidget::setTabOrder(b.save, b.clear);
+    QWidget::setTabOrder(b.clear, b.exit);
 }
 
 void closeItemForm(QWidget *form) {

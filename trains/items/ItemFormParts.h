@@ -20,7 +20,7 @@ struct ItemFormButtons {
 ItemFormButtons makeItemFormButtons(QWidget *form);
 
 // Lays out an item form: the heading, the list when there is one, the field set with the notes
-// on its right, and the buttons at the bottom right.
+// on its right, and the buttons at the bottom right; the tab order follows the same path.
 void layoutItemForm(QWidget *form, QLabel *heading, QWidget *list, ItemFieldSet *fields,
                     const ItemFormButtons &buttons);
 
