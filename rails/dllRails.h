@@ -75,10 +75,7 @@ public:
     QString strConnect;
 
 private:
-public:
-    struct Operation;
-
-private:
+    struct Operation; // what one writing operation names, labels and writes
     enum class ItemStatement { Insert, Update };
     bool writeItem(const Operation& op, QStringList& strText, QDateTime& datDate,
                    QList<double>& sngMoney);
