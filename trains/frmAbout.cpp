@@ -1,5 +1,7 @@
 #include "trains/frmAbout.h"
 
+#include "trains/FormUnits.h"
+
 #include "trains/RtfReader.h"
 #include "trains/modGlobal.h"
 
@@ -23,12 +25,6 @@ const QString kSysInfoLocationValue = QStringLiteral("MSINFO");
 const QString kSysInfoProgram = QStringLiteral("MSINFO32.EXE");
 const QString kUnavailable = QStringLiteral("System Information Is Unavailable At This Time");
 
-QFont fontOf(const char* family, double points, bool bold = false) {
-    QFont f(QString::fromLatin1(family));
-    f.setPointSizeF(points);
-    f.setBold(bold);
-    return f;
-}
 } // namespace
 
 frmAbout::frmAbout(QWidget* parent) : QDialog(parent) {

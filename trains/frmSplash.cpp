@@ -1,5 +1,7 @@
 #include "trains/frmSplash.h"
 
+#include "trains/FormUnits.h"
+
 #include "trains/modGlobal.h"
 
 #include "platform/Error.h"
@@ -17,13 +19,6 @@ using platform::resumeNext;
 const QString frmSplash::kMakerWebAddress = QStringLiteral("www.orvanne.example");
 
 namespace {
-QFont fontOf(const char* family, double points, bool bold = false) {
-    QFont f(QString::fromLatin1(family));
-    f.setPointSizeF(points);
-    f.setBold(bold);
-    return f;
-}
-
 QLabel* label(QWidget* parent, const char* name, const QString& text, const QFont& f,
               QRect where, Qt::Alignment align = Qt::AlignLeft | Qt::AlignVCenter) {
     auto* l = new QLabel(text, parent);

@@ -1,5 +1,7 @@
 #include "trains/delete/DeleteForm.h"
 
+#include "trains/FormUnits.h"
+
 #include "platform/Error.h"
 #include "platform/LocaleText.h"
 #include "platform/MsgBox.h"
@@ -11,25 +13,6 @@
 #include <QLineEdit>
 #include <QMdiSubWindow>
 #include <QPushButton>
-
-namespace {
-
-// Positions are kept in twips; 15 twips make one pixel.
-constexpr int px(int twips) {
-    return twips / 15;
-}
-QRect twips(int left, int top, int width, int height) {
-    return {px(left), px(top), px(width), px(height)};
-}
-
-QFont verdana(double points, bool bold) {
-    QFont f(QStringLiteral("Verdana"));
-    f.setPointSizeF(points);
-    f.setBold(bold);
-    return f;
-}
-
-} // namespace
 
 DeleteForm::DeleteForm(const DeleteKind &kind, QWidget *parent) : QWidget(parent), kind_(kind) {
     setObjectName(QString::fromLatin1(kind_.formName));

@@ -1,5 +1,6 @@
 #include "trains/items/ItemFormParts.h"
 
+#include "trains/FormUnits.h"
 #include "trains/items/ItemFieldSet.h"
 
 #include <QBoxLayout>
@@ -12,20 +13,14 @@ namespace items {
 QLabel *makeHeading(QWidget *form, const QString &text) {
     auto *l = new QLabel(text, form);
     l->setObjectName(QStringLiteral("Label25"));
-    QFont f(QStringLiteral("Verdana"));
-    f.setPointSizeF(14.25);
-    f.setBold(true);
-    l->setFont(f);
+    l->setFont(verdana(14.25, true));
     return l;
 }
 
 QPushButton *makeButton(QWidget *form, const QString &text, const char *name) {
     auto *b = new QPushButton(text, form);
     b->setObjectName(QLatin1String(name));
-    QFont f(QStringLiteral("Verdana"));
-    f.setPointSizeF(9.75);
-    f.setBold(true);
-    b->setFont(f);
+    b->setFont(verdana(9.75, true));
     QPalette p = b->palette();
     p.setColor(QPalette::Button, QColor(224, 224, 224));
     b->setPalette(p);

@@ -1,5 +1,7 @@
 #include "trains/owner/OwnerFields.h"
 
+#include "trains/FormUnits.h"
+
 #include "trains/FieldHighlight.h"
 #include "trains/modGlobal.h"
 
@@ -14,11 +16,6 @@
 namespace owner {
 
 namespace {
-// Positions are laid out in twips on the design grid; 15 twips make one pixel.
-QRect twips(int left, int top, int width, int height) {
-    return QRect(left / 15, top / 15, width / 15, height / 15);
-}
-
 struct Field {
     const char* caption;
     int maxLength;
@@ -35,13 +32,6 @@ const Field kFields[kFieldCount] = {
     {"Postal Code", 10, 2115, "Postal Code is missing! "},
     {"Email Address", 45, 3495, ""},
 };
-
-QFont verdana(double points, bool bold) {
-    QFont f(QStringLiteral("Verdana"));
-    f.setPointSizeF(points);
-    f.setBold(bold);
-    return f;
-}
 
 QPushButton* button(QWidget* form, const QString& caption, const char* name, QRect where) {
     auto* b = new QPushButton(caption, form);
