@@ -5,6 +5,7 @@
 #include "trains/FieldHighlight.h"
 #include "trains/modGlobal.h"
 
+#include "platform/Error.h"
 #include "platform/MsgBox.h"
 #include "platform/Pointer.h"
 
@@ -139,6 +140,28 @@ QStringList OwnerFields::profileTexts() const {
         t << box->text();
     t << t[1] + QLatin1Char(' ') + t[0];
     return t;
+}
+
+bool OwnerFields::saveProfile(QWidget* form, const std::function<bool(QStringList&)>& store) {
+    using platform::resumeNext;
+    resumeNext([form] { TrimTextBoxes(form); });
+    bool valid = false;
+    resumeNext([&] { valid = ValidateOwner(); });
+    if (!valid)
+        return false;
+    QStringList strText = profileTexts();
+    // The store doubles quotes inside the array it is given; the name kept for the reports is
+    // the one entered.
+    const QString fullName = strText[7];
+    bool saved = false;
+    resumeNext([&] { saved = store(strText); });
+    strOwnerName = fullName;
+    strText.clear();
+    if (saved)
+        platform::MsgBox(OwnerTexts::saved, platform::exclamation(), OwnerTexts::savedTitle);
+    else
+        platform::MsgBox(OwnerTexts::notSaved, platform::critical(), kAppTitle);
+    return saved;
 }
 
 } // namespace owner

@@ -4,6 +4,7 @@
 #include <QString>
 #include <QStringList>
 #include <array>
+#include <functional>
 
 class FieldBehaviour;
 class QLabel;
@@ -41,6 +42,9 @@ public:
     bool ValidateOwner();
     // The texts of boxes 0 to 6, then the full name (first name, one blank, last name).
     QStringList profileTexts() const;
+    // The save sequence both owner forms share: trim, check, hand the texts to the store,
+    // keep the full name for the reports, and say how it went. True when the store saved.
+    bool saveProfile(QWidget* form, const std::function<bool(QStringList&)>& store);
 
     std::array<QLabel*, kFieldCount> lblData{};
     std::array<QLineEdit*, kFieldCount> txtBox{};

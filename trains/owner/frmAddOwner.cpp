@@ -31,27 +31,13 @@ frmAddOwner::frmAddOwner(QWidget* parent)
 void frmAddOwner::Form_Load() { resumeNext([] { NewRails(); }); }
 
 void frmAddOwner::cmdSave_Click() {
-    resumeNext([this] { TrimTextBoxes(this); });
-    bool valid = false;
-    resumeNext([&] { valid = fields.ValidateOwner(); });
-    if (!valid)
-        return;
-    QStringList strText = fields.profileTexts();
-    strText << QStringLiteral("O-1");
-    // The store doubles quotes inside the array it is given; the name kept for the reports is
-    // the one entered.
-    const QString fullName = strText[7];
-    bool saved = false;
-    resumeNext([&] { saved = Rails().AddOwner(strText); });
-    strOwnerName = fullName;
-    strText.clear();
-    if (saved) {
-        platform::MsgBox(owner::OwnerTexts::saved, platform::exclamation(),
-                         owner::OwnerTexts::savedTitle);
+    const bool saved = fields.saveProfile(this, [](QStringList& strText) {
+        strText << QStringLiteral("O-1");
+        return Rails().AddOwner(strText);
+    });
+    // Hiding ends the modal display and start-up goes on; the form stays loaded.
+    if (saved)
         hide();
-    } else {
-        platform::MsgBox(owner::OwnerTexts::notSaved, platform::critical(), kAppTitle);
-    }
 }
 
 void frmAddOwner::cmdExit_Click() {

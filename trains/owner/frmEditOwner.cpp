@@ -55,24 +55,8 @@ void frmEditOwner::LoadProfile() {
 }
 
 void frmEditOwner::cmdSave_Click() {
-    resumeNext([this] { TrimTextBoxes(this); });
-    bool valid = false;
-    resumeNext([&] { valid = fields.ValidateOwner(); });
-    if (!valid)
-        return;
-    QStringList strText = fields.profileTexts();
-    const QString fullName = strText[7];
-    bool saved = false;
-    resumeNext([&] { saved = Rails().UpdateOwner(strText); });
-    strOwnerName = fullName;
-    strText.clear();
-    if (saved) {
-        platform::MsgBox(owner::OwnerTexts::saved, platform::exclamation(),
-                         owner::OwnerTexts::savedTitle);
+    if (fields.saveProfile(this, [](QStringList& strText) { return Rails().UpdateOwner(strText); }))
         UnloadForm(this);
-    } else {
-        platform::MsgBox(owner::OwnerTexts::notSaved, platform::critical(), kAppTitle);
-    }
 }
 
 void frmEditOwner::cmdExit_Click() { UnloadForm(this); }
