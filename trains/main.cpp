@@ -1,7 +1,7 @@
 // Ravazo: the windowed program of Quillon.
-#include "trains/frmMain.h"
+#include "trains/shell/frmMain.h"
 #include "trains/modGlobal.h"
-#include "trains/modMain.h"
+#include "trains/shell/modMain.h"
 
 #include <QApplication>
 #include <QIcon>

@@ -146,7 +146,13 @@ void Connection::RollbackTrans() {
     exec("ROLLBACK");
 }
 
-std::shared_ptr<Recordset> Connection::Execute(const QString& sql) {
+std::shared_ptr<Recordset> Connection::Execute(const QString& sql) { return run(sql, nullptr); }
+
+std::shared_ptr<Recordset> Connection::Execute(const QString& sql, const QVariantList& values) {
+    return run(sql, &values);
+}
+
+std::shared_ptr<Recordset> Connection::run(const QString& sql, const QVariantList* values) {
     if (!db_)
         raise(platform::ErrObjectClosed,
               QStringLiteral("Operation is not allowed when the object is closed."));
@@ -168,6 +174,52 @@ std::shared_ptr<Recordset> Connection::Execute(const QString& sql) {
     }
     if (!stmt)
         raise(SQLITE_ERROR, QStringLiteral("The command text holds no statement."));
+    if (values) {
+        if (values->size() != sqlite3_bind_parameter_count(stmt))
+            raise(SQLITE_RANGE, QStringLiteral("The statement takes %1 values; %2 were given.")
+                                    .arg(sqlite3_bind_parameter_count(stmt))
+                                    .arg(values->size()));
+        for (int i = 0; i < int(values->size()); ++i) {
+            const QVariant& v = values->at(i);
+            int rc = SQLITE_OK;
+            switch (v.typeId()) {
+            case QMetaType::UnknownType:
+            case QMetaType::Nullptr: rc = sqlite3_bind_null(stmt, i + 1); break;
+            case QMetaType::Bool:
+            case QMetaType::Int:
+            case QMetaType::UInt:
+            case QMetaType::Long:
+            case QMetaType::LongLong:
+            case QMetaType::ULongLong:
+                rc = v.isNull() ? sqlite3_bind_null(stmt, i + 1)
+                                : sqlite3_bind_int64(stmt, i + 1, v.toLongLong());
+                break;
+            case QMetaType::Double:
+            case QMetaType::Float:
+                rc = v.isNull() ? sqlite3_bind_null(stmt, i + 1)
+                                : sqlite3_bind_double(stmt, i + 1, v.toDouble());
+                break;
+            case QMetaType::QByteArray: {
+                const QByteArray b = v.toByteArray();
+                rc = sqlite3_bind_blob64(stmt, i + 1, b.constData(), sqlite3_uint64(b.size()),
+                                         SQLITE_TRANSIENT);
+                break;
+            }
+            default: {
+                if (v.isNull()) {
+                    rc = sqlite3_bind_null(stmt, i + 1);
+                    break;
+                }
+                const QByteArray t = v.toString().toUtf8();
+                rc = sqlite3_bind_text64(stmt, i + 1, t.constData(), sqlite3_uint64(t.size()),
+                                         SQLITE_TRANSIENT, SQLITE_UTF8);
+                break;
+            }
+            }
+            if (rc != SQLITE_OK)
+                raiseFromDb();
+        }
+    }
 
     const int columns = sqlite3_column_count(stmt);
     std::shared_ptr<Recordset> rs;

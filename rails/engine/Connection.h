@@ -8,6 +8,7 @@
 #include "platform/Error.h"
 
 #include <QList>
+#include <QVariant>
 #include <QString>
 #include <memory>
 
@@ -46,6 +47,13 @@ public:
     // Runs one statement. A statement that returns columns yields a detached record set;
     // others yield nothing. Text holding more than one statement is refused.
     std::shared_ptr<Recordset> Execute(const QString& sql);
+    // Runs one statement with its values bound to the `?` placeholders in order (a null
+    // QVariant binds Null, a QByteArray a blob, numbers as numbers, anything else as text).
+    // Values never become part of the SQL text.
+    std::shared_ptr<Recordset> Execute(const QString& sql, const QVariantList& values);
+
+    // The open SQLite handle, for SQLite services the engine does not wrap (online backup).
+    sqlite3* handle() const { return db_; }
 
     // The file named by the Data Source piece, resolved against the current folder.
     QString dataSourcePath() const;
@@ -55,6 +63,7 @@ private:
     [[noreturn]] void raise(int code, const QString& description);
     [[noreturn]] void raiseFromDb();
     void exec(const char* sql);
+    std::shared_ptr<Recordset> run(const QString& sql, const QVariantList* values);
 
     sqlite3* db_ = nullptr;
     bool inTransaction_ = false;

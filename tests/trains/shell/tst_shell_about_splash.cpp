@@ -3,8 +3,8 @@
 #include "tests/trains/support/ShellDoubles.h"
 #include "tests/trains/support/ShellFixture.h"
 
-#include "trains/frmAbout.h"
-#include "trains/frmSplash.h"
+#include "trains/shell/frmAbout.h"
+#include "trains/shell/frmSplash.h"
 #include "trains/modGlobal.h"
 
 #include <QDir>

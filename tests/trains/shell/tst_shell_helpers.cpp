@@ -3,7 +3,7 @@
 #include "tests/support/TestSupport.h"
 #include "tests/trains/support/ShellDoubles.h"
 
-#include "trains/RtfReader.h"
+#include "trains/shell/RtfReader.h"
 #include "trains/modGlobal.h"
 
 #include "platform/DesktopRegistry.h"

@@ -4,8 +4,8 @@
 #include "tests/trains/support/ShellDoubles.h"
 #include "tests/trains/support/ShellFixture.h"
 
-#include "trains/frmAbout.h"
-#include "trains/frmMain.h"
+#include "trains/shell/frmAbout.h"
+#include "trains/shell/frmMain.h"
 #include "trains/modGlobal.h"
 #include "trains/owner/frmEditOwner.h"
 #include "trains/reports/dataReport.h"

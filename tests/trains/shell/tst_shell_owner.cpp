@@ -5,7 +5,7 @@
 #include "tests/trains/support/ShellFixture.h"
 
 #include "trains/FieldHighlight.h"
-#include "trains/frmMain.h"
+#include "trains/shell/frmMain.h"
 #include "trains/modGlobal.h"
 #include "trains/owner/frmAddOwner.h"
 #include "trains/owner/frmEditOwner.h"

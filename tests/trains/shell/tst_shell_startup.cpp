@@ -4,10 +4,10 @@
 #include "tests/trains/support/ShellDoubles.h"
 #include "tests/trains/support/ShellFixture.h"
 
-#include "trains/frmMain.h"
-#include "trains/frmSplash.h"
+#include "trains/shell/frmMain.h"
+#include "trains/shell/frmSplash.h"
 #include "trains/modGlobal.h"
-#include "trains/modMain.h"
+#include "trains/shell/modMain.h"
 #include "trains/owner/frmAddOwner.h"
 
 #include "platform/Clipboard.h"

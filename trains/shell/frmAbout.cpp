@@ -1,8 +1,8 @@
-#include "trains/frmAbout.h"
+#include "trains/shell/frmAbout.h"
 
 #include "trains/FormUnits.h"
 
-#include "trains/RtfReader.h"
+#include "trains/shell/RtfReader.h"
 #include "trains/modGlobal.h"
 
 #include "platform/Error.h"

@@ -1,4 +1,4 @@
-#include "trains/frmSplash.h"
+#include "trains/shell/frmSplash.h"
 
 #include "trains/FormUnits.h"
 

@@ -1,6 +1,6 @@
-#include "trains/frmMain.h"
+#include "trains/shell/frmMain.h"
 
-#include "trains/frmAbout.h"
+#include "trains/shell/frmAbout.h"
 #include "trains/modGlobal.h"
 
 #include "platform/Clipboard.h"

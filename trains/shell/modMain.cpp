@@ -1,7 +1,7 @@
-#include "trains/modMain.h"
+#include "trains/shell/modMain.h"
 
-#include "trains/frmMain.h"
-#include "trains/frmSplash.h"
+#include "trains/shell/frmMain.h"
+#include "trains/shell/frmSplash.h"
 #include "trains/modGlobal.h"
 #include "trains/owner/frmAddOwner.h"
 

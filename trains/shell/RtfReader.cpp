@@ -1,4 +1,4 @@
-#include "trains/RtfReader.h"
+#include "trains/shell/RtfReader.h"
 
 #include <QColor>
 #include <QFile>
