@@ -74,6 +74,35 @@ private slots:
         c.Close();
     }
 
+    void boundValuesStayValues() {
+        testing::ProgramFolder pf;
+        Connection c;
+        connect(c, pf.databasePath());
+        c.Open();
+        const QString hostile = QStringLiteral("x'); DELETE FROM tblMain; --");
+        const QString withNul = QStringLiteral("a") + QChar(0) + QStringLiteral("b");
+        c.Execute("INSERT INTO tblMain (ItemID, Manufacturer, Notes, OriginalCost, CurrentValue) "
+                  "VALUES (?, ?, ?, ?, ?)",
+                  {QStringLiteral("CL-1"), hostile, withNul, 12.25, QVariant()});
+        c.Execute("INSERT INTO tblMain (ItemID, Notes) VALUES (?, ?)",
+                  {QStringLiteral("CL-2"), QByteArray("\x00\xff", 2)});
+        auto rs = c.Execute("SELECT Manufacturer, Notes, OriginalCost, CurrentValue FROM tblMain "
+                            "WHERE ItemID = ?",
+                            {QStringLiteral("cl-1")});
+        QCOMPARE(rs->RecordCount(), 1);
+        QCOMPARE(rs->Fields("Manufacturer").toString(), hostile);
+        QCOMPARE(rs->Fields("Notes").toString(), withNul);
+        QCOMPARE(rs->Fields("OriginalCost").toDouble(), 12.25);
+        QVERIFY(rs->Fields("CurrentValue").isNull());
+        rs = c.Execute("SELECT Notes FROM tblMain WHERE ItemID = ?", {QStringLiteral("CL-2")});
+        QCOMPARE(rs->Fields("Notes").toByteArray(), QByteArray("\x00\xff", 2));
+        // A count of values that does not match the placeholders runs nothing.
+        QCOMPARE(errorOf([&] { c.Execute("DELETE FROM tblMain WHERE ItemID = ?", {}); }),
+                 int(SQLITE_RANGE));
+        QCOMPARE(c.Execute("SELECT COUNT(*) AS n FROM tblMain")->Fields("n").toInt(), 2);
+        c.Close();
+    }
+
     void moreThanOneStatementIsRefused() {
         testing::ProgramFolder pf;
         pf.exec("INSERT INTO tblMain (ItemID) VALUES ('CL-1')");
