@@ -6,7 +6,6 @@
 
 namespace reports {
 
-namespace {
 // Digit placeholders outside quotes make a number format; anything else is a date pattern.
 bool isNumberFormat(const QString& format) {
     bool inQuote = false;
@@ -19,6 +18,7 @@ bool isNumberFormat(const QString& format) {
     return false;
 }
 
+namespace {
 QString formatAmount(double value, const QString& format) {
     const QString zero = platform::formatNumber(0.0, format);
     const QString magnitude = platform::formatNumber(value < 0 ? -value : value, format);

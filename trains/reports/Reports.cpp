@@ -2,6 +2,7 @@
 
 #include "platform/Error.h"
 #include "trains/reports/CollectionReport.h"
+#include "trains/shell/CollectionCheck.h"
 
 #include <QPointer>
 #include <array>
@@ -52,7 +53,14 @@ CollectionReport* RunReport(ReportId id) {
     });
     // Without fresh rows there is nothing to show: a report over a failed run would print
     // an empty list as if the collection were empty.
-    if (!platform::resumeNext([&] { dataReport().Run(command); }))
+    bool ran = false;
+    platform::trap(
+        [&] {
+            dataReport().Run(command);
+            ran = true;
+        },
+        [](const platform::Error& e) { ShowCollectionNotReadable(e); });
+    if (!ran)
         return nullptr;
     CollectionReport* report = makeReport(id);
     loaded()[slot(id)] = report;
