@@ -10,6 +10,7 @@
 #include <QPainter>
 #include <algorithm>
 #include <array>
+#include <optional>
 
 namespace reports {
 
@@ -27,12 +28,14 @@ bool rowsReadable(const std::shared_ptr<engine::Recordset>& rs) {
 // text out a second time; only a text near its box's width is measured exactly.
 class BandedRenderer::TextMeasure {
 public:
-    explicit TextMeasure(const QFont& font) : font_(font), metrics_(font) {
+    explicit TextMeasure(const QFont& font)
+        : font_(font), metrics_(font), ascent_(metrics_.ascent()) {
         for (int c = 0; c < int(advances_.size()); ++c)
             advances_[std::size_t(c)] = metrics_.horizontalAdvance(QChar(c));
     }
     const QFont& font() const { return font_; }
     const QFontMetricsF& metrics() const { return metrics_; }
+    qreal ascent() const { return ascent_; }
     // Less than 0 when the text holds a character beyond Latin-1.
     qreal estimate(const QString& text) const {
         qreal w = 0;
@@ -48,6 +51,7 @@ public:
 private:
     QFont font_;
     QFontMetricsF metrics_;
+    qreal ascent_;
     std::array<qreal, 256> advances_{};
 };
 
@@ -183,18 +187,18 @@ void BandedRenderer::drawFitted(QPainter& painter, const Prepared& band, std::si
     if (width < 0 || width > room * 0.97)
         width = m.exact(text);
     const QFont* font = &band.fonts[i];
-    QFont smaller;
+    std::optional<QFont> smaller;
     if (width > room) {
         if (band.shrink[i]) {
             // An amount is never cut: it prints at the largest size that fits its box.
             smaller = *font;
-            int px = smaller.pixelSize();
+            int px = smaller->pixelSize();
             while (width > room && px > 1) {
                 px = std::max(1, std::min(px - 1, int(px * room / width)));
-                smaller.setPixelSize(px);
-                width = QFontMetricsF(smaller).horizontalAdvance(text);
+                smaller->setPixelSize(px);
+                width = QFontMetricsF(*smaller).horizontalAdvance(text);
             }
-            font = &smaller;
+            font = &*smaller;
         } else {
             text = m.metrics().elidedText(text, Qt::ElideRight, room);
             width = m.exact(text);
@@ -205,12 +209,12 @@ void BandedRenderer::drawFitted(QPainter& painter, const Prepared& band, std::si
         x = r.left() + r.width() - width;
     else if (c.align & Qt::AlignHCenter)
         x = r.left() + (r.width() - width) / 2;
-    if (font != current || font == &smaller) {
+    if (font != current || smaller) {
         painter.setFont(*font);
-        current = font == &smaller ? nullptr : font;
+        current = smaller ? nullptr : font;
     }
     // The designed font's baseline: a smaller amount stays on its row's line.
-    painter.drawText(QPointF(x, r.top() + m.metrics().ascent()), text);
+    painter.drawText(QPointF(x, r.top() + m.ascent()), text);
 }
 
 void BandedRenderer::paintBand(QPainter& painter, const Prepared& band, int top, int page,
