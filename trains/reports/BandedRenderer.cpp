@@ -29,29 +29,50 @@ bool rowsReadable(const std::shared_ptr<engine::Recordset>& rs) {
 class BandedRenderer::TextMeasure {
 public:
     explicit TextMeasure(const QFont& font)
-        : font_(font), metrics_(font), ascent_(metrics_.ascent()) {
+        : font_(font), metrics_(font), ascent_(metrics_.ascent()),
+          ellipsisWidth_(metrics_.horizontalAdvance(QChar(0x2026))) {
         for (int c = 0; c < int(advances_.size()); ++c)
             advances_[std::size_t(c)] = metrics_.horizontalAdvance(QChar(c));
     }
     const QFont& font() const { return font_; }
     const QFontMetricsF& metrics() const { return metrics_; }
     qreal ascent() const { return ascent_; }
-    // Less than 0 when the text holds a character beyond Latin-1.
+    // Less than 0 when the text holds a character beyond Latin-1 (but for "…").
     qreal estimate(const QString& text) const {
         qreal w = 0;
         for (const QChar c : text) {
-            if (c.unicode() >= advances_.size())
+            if (c.unicode() < advances_.size())
+                w += advances_[c.unicode()];
+            else if (c.unicode() == 0x2026)
+                w += ellipsisWidth_;
+            else
                 return -1;
-            w += advances_[c.unicode()];
         }
         return w;
     }
     qreal exact(const QString& text) const { return metrics_.horizontalAdvance(text); }
+    // The text cut at its end with "…" to fit the room. Latin-1 text is cut by the characters'
+    // advances, with a little room to spare for kerning, instead of laying it out again for
+    // every length tried.
+    QString elided(const QString& text, qreal room) const {
+        const qreal target = room * 0.98 - ellipsisWidth_;
+        qreal w = 0;
+        for (qsizetype n = 0; n < text.size(); ++n) {
+            const char16_t c = text[n].unicode();
+            if (c >= advances_.size() || QChar::isHighSurrogate(c))
+                return metrics_.elidedText(text, Qt::ElideRight, room);
+            w += advances_[c];
+            if (w > target)
+                return QStringView(text).left(n).trimmed().toString() + QChar(0x2026);
+        }
+        return text;
+    }
 
 private:
     QFont font_;
     QFontMetricsF metrics_;
     qreal ascent_;
+    qreal ellipsisWidth_;
     std::array<qreal, 256> advances_{};
 };
 
@@ -200,8 +221,10 @@ void BandedRenderer::drawFitted(QPainter& painter, const Prepared& band, std::si
             }
             font = &*smaller;
         } else {
-            text = m.metrics().elidedText(text, Qt::ElideRight, room);
-            width = m.exact(text);
+            text = m.elided(text, room);
+            width = m.estimate(text);
+            if (width < 0)
+                width = m.exact(text);
         }
     }
     qreal x = r.left();

@@ -5,6 +5,7 @@
 #include "trains/reports/BandedRenderer.h"
 
 #include <QEventLoop>
+#include <QMutex>
 #include <QPdfWriter>
 #include <QPointer>
 #include <QPrinter>
@@ -15,9 +16,7 @@ namespace reports {
 
 ReportWriter::ReportWriter(ReportLayout layout, const std::shared_ptr<engine::Recordset>& rows,
                            QString dateText, QObject* parent)
-    : QObject(parent), layout_(std::move(layout)),
-      rows_(rows ? std::make_shared<engine::Recordset>(*rows) : nullptr),
-      dateText_(std::move(dateText)) {}
+    : QObject(parent), layout_(std::move(layout)), shared_(rows), dateText_(std::move(dateText)) {}
 
 ReportWriter::~ReportWriter() {
     if (thread_) {
@@ -25,6 +24,11 @@ ReportWriter::~ReportWriter() {
         thread_->wait();
         delete thread_;
     }
+}
+
+QMutex& sharedRowsMutex() {
+    static QMutex m;
+    return m;
 }
 
 bool ReportWriter::progress(int done, int total) {
@@ -42,7 +46,15 @@ void ReportWriter::start(std::function<bool()> work) {
     if (thread_)
         return;
     running_ = true;
-    thread_ = QThread::create([this, work = std::move(work)] { ok_ = work() && !cancelled_; });
+    thread_ = QThread::create([this, work = std::move(work)] {
+        if (shared_) {
+            const QMutexLocker lock(&sharedRowsMutex());
+            rows_ = std::make_shared<engine::Recordset>(*shared_);
+        }
+        ok_ = work() && !cancelled_;
+        // The copy goes with the thread that used it, not with the window's next event.
+        rows_.reset();
+    });
     connect(thread_, &QThread::finished, this, [this] {
         running_ = false;
         emit finished(ok_);

@@ -10,6 +10,7 @@
 #include <functional>
 #include <memory>
 
+class QMutex;
 class QPrinter;
 class QThread;
 
@@ -19,10 +20,15 @@ class Recordset;
 
 namespace reports {
 
+// Held while a report's shared rows move their cursor, are closed, or are copied: the preview
+// walks them on the window's thread while a run takes its own copy on its thread.
+QMutex& sharedRowsMutex();
+
 class ReportWriter : public QObject {
     Q_OBJECT
 public:
-    // The rows are copied, so the preview may go on moving through its own meanwhile.
+    // The run copies the rows on its own thread (a 100,000-row copy would hold up the window),
+    // so the preview may go on moving through them meanwhile.
     ReportWriter(ReportLayout layout, const std::shared_ptr<engine::Recordset>& rows,
                  QString dateText, QObject* parent = nullptr);
     // Stops a run still going (after the page being drawn) and waits for its thread.
@@ -50,7 +56,8 @@ private:
     bool progress(int done, int total);
 
     const ReportLayout layout_;
-    const std::shared_ptr<engine::Recordset> rows_;
+    const std::shared_ptr<engine::Recordset> shared_;
+    std::shared_ptr<engine::Recordset> rows_; // the run's own copy
     const QString dateText_;
     QThread* thread_ = nullptr;
     QPrinter* printer_ = nullptr;

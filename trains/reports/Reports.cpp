@@ -2,8 +2,10 @@
 
 #include "platform/Error.h"
 #include "trains/reports/CollectionReport.h"
+#include "trains/reports/ReportWriter.h"
 #include "trains/shell/CollectionCheck.h"
 
+#include <QMutex>
 #include <QPointer>
 #include <array>
 
@@ -43,6 +45,7 @@ CollectionReport* RunReport(ReportId id) {
     // Every step goes on whatever the one before did, as the main window's command does.
     platform::resumeNext([&] {
         auto& rs = dataReport().recordsetOf(command);
+        const QMutexLocker lock(&sharedRowsMutex());
         if (rs && rs->State() == engine::Recordset::adStateOpen)
             rs->Close();
     });
