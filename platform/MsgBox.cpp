@@ -31,6 +31,13 @@ MsgResult showDialog(const MsgRequest& r) {
         box.exec();
         return MsgResult::OK;
     }
+    if (r.buttons == MsgButtons::RetryCancel) {
+        box.setStandardButtons(QMessageBox::Retry | QMessageBox::Cancel);
+        box.setDefaultButton(r.defaultButton == MsgDefault::Button2 ? QMessageBox::Cancel
+                                                                    : QMessageBox::Retry);
+        box.setEscapeButton(QMessageBox::Cancel);
+        return box.exec() == QMessageBox::Retry ? MsgResult::Retry : MsgResult::Cancel;
+    }
     box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
     box.setDefaultButton(r.defaultButton == MsgDefault::Button2 ? QMessageBox::No
                                                                  : QMessageBox::Yes);

@@ -7,9 +7,9 @@
 namespace platform {
 
 enum class MsgIcon { None, Critical, Question, Exclamation };
-enum class MsgButtons { OK, YesNo };
+enum class MsgButtons { OK, YesNo, RetryCancel };
 enum class MsgDefault { Button1, Button2 };
-enum class MsgResult { OK, Yes, No };
+enum class MsgResult { OK, Yes, No, Retry, Cancel };
 
 struct MsgStyle {
     MsgIcon icon = MsgIcon::None;

@@ -31,6 +31,18 @@ const QString& requireSafe(const QString& value) {
     return value;
 }
 
+// Every value of a writing operation ends up in its statement's text. Text that is not valid
+// UTF-16 (an unpaired surrogate) would reach SQLite with that unit turned into '?', so it
+// would store another value than the caller's, or match another row's item number: such a
+// statement fails before it runs.
+void executeValid(engine::Connection& c, const QString& sql) {
+    if (!QStringView(sql).isValidUtf16())
+        throw Error(5, QStringLiteral("Invalid procedure call or argument: a value holds text "
+                                      "that is not valid Unicode (an unpaired surrogate) and "
+                                      "cannot be written into the statement."));
+    c.Execute(sql);
+}
+
 QString& element(QStringList& list, int i) {
     if (i < 0 || i >= list.size())
         throw Error(9, QStringLiteral("Subscript out of range"));
@@ -263,7 +275,7 @@ bool dllRails::writeItem(const Operation& op, QStringList& strText, QDateTime& d
             sql += QStringLiteral("Notes = '") + Clean(element(strText, 9)) + QStringLiteral("' ");
             sql += QStringLiteral("WHERE ItemID = '") + requireSafe(element(strText, 0)) + QStringLiteral("';");
         }
-        c.Execute(sql);
+        executeValid(c, sql);
         c.CommitTrans();
         c.Close();
         return true;
@@ -337,8 +349,8 @@ bool dllRails::deleteItem(const Operation& op, const QString& question, QString&
         auto& c = connection(conDataBase);
         c.Open();
         c.BeginTrans();
-        c.Execute(QStringLiteral("DELETE FROM tblMain WHERE ItemID = '") + requireSafe(strID) +
-                  QStringLiteral("';"));
+        executeValid(c, QStringLiteral("DELETE FROM tblMain WHERE ItemID = '") +
+                            requireSafe(strID) + QStringLiteral("';"));
         const auto answer = MsgBox(question + platform::vbCrLf + platform::vbCrLf +
                                        QStringLiteral("Once deleted it can't be recovered!"),
                                    {platform::MsgIcon::Question, platform::MsgButtons::YesNo,
@@ -430,7 +442,7 @@ bool dllRails::AddOwner(QStringList& strText) {
         for (int i = 0; i <= 7; ++i)
             sql += quoted(Clean(element(strText, i)));
         sql += QLatin1Char('\'') + nowText() + QStringLiteral("');");
-        c.Execute(sql);
+        executeValid(c, sql);
         c.CommitTrans();
         c.Close();
         return true;
@@ -452,7 +464,7 @@ bool dllRails::UpdateOwner(QStringList& strText) {
             sql += QLatin1String(column) + QStringLiteral(" = '") + Clean(element(strText, index)) +
                    QStringLiteral("',");
         sql += QStringLiteral("DateMod = '") + nowText() + QStringLiteral("';");
-        c.Execute(sql);
+        executeValid(c, sql);
         c.CommitTrans();
         c.Close();
         return true;

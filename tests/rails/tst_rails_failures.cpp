@@ -139,6 +139,58 @@ private slots:
         QVERIFY(f.pf.query("SELECT * FROM tblOwner").isEmpty());
     }
 
+    // Text that is not valid UTF-16 can neither be stored (as '?') nor match another row's key:
+    // the operation fails as for a quote in an unescaped value.
+    void invalidUnicodeIsRefused_data() {
+        QTest::addColumn<QString>("operation");
+        QTest::addColumn<int>("element");
+        QTest::addColumn<QString>("value");
+        const QString high(QChar(0xD800)), low(QChar(0xDFFF));
+        QTest::newRow("delete key") << "DeleteCar" << 0 << "CL-" + high + "9";
+        QTest::newRow("update key") << "UpdateCar" << 0 << "CL-" + low + "9";
+        QTest::newRow("update notes") << "UpdateCar" << 9 << "ok " + high;
+        QTest::newRow("update manufacturer") << "UpdateCar" << 1 << low + "Lionel";
+        QTest::newRow("add rail line") << "AddCar" << 2 << "Santa Fe" + high;
+        QTest::newRow("add owner name") << "AddOwner" << 0 << "Lee" + low;
+        QTest::newRow("update owner city") << "UpdateOwner" << 3 << high + high;
+    }
+    void invalidUnicodeIsRefused() {
+        QFETCH(QString, operation);
+        QFETCH(int, element);
+        QFETCH(QString, value);
+        Fixture f;
+        f.pf.exec("INSERT INTO tblMain (ItemID, Car, Notes) VALUES ('CL-?9', 'YES', 'keep')");
+        f.pf.exec("INSERT INTO tblOwner (OwnerID, LName) VALUES ('O-1', 'Lee')");
+        const auto before = f.pf.query("SELECT * FROM tblMain ORDER BY ID");
+        const auto ownerBefore = f.pf.query("SELECT * FROM tblOwner");
+        auto a = itemArgs(operation == "AddCar" ? "CL-10" : "CL-?9", "changed");
+        QStringList owner{"Lee", "Ann", "1 Depot Road", "Springfield", "IL", "62701", "a@b.c",
+                          "Ann Lee", "O-2"};
+        (operation.contains("Owner") ? owner : a.text)[element] = value;
+        QString key = value;
+        bool result = true;
+        if (operation == "DeleteCar")
+            result = f.rails.DeleteCar(key);
+        else if (operation == "UpdateCar")
+            result = f.rails.UpdateCar(a.text, a.date, a.money);
+        else if (operation == "AddCar")
+            result = f.rails.AddCar(a.text, a.date, a.money);
+        else if (operation == "AddOwner")
+            result = f.rails.AddOwner(owner);
+        else
+            result = f.rails.UpdateOwner(owner);
+        QVERIFY(!result);
+        QCOMPARE(f.pf.query("SELECT * FROM tblMain ORDER BY ID"), before);
+        QCOMPARE(f.pf.query("SELECT * FROM tblOwner"), ownerBefore);
+        // One failure box naming the operation; a delete asks nothing first.
+        QCOMPARE(f.box.boxes().size(), 1);
+        QCOMPARE(f.box.boxes()[0].icon, platform::MsgIcon::Critical);
+        QVERIFY2(f.box.boxes()[0].prompt.endsWith("Function: " + operation),
+                 qPrintable(f.box.boxes()[0].prompt));
+        QVERIFY(f.box.boxes()[0].prompt.contains("not valid Unicode"));
+        QVERIFY(f.pf.readLog().contains("not valid Unicode"));
+    }
+
     void missingDatabase() {
         Fixture f;
         QFile::remove(f.pf.databasePath());

@@ -94,8 +94,12 @@ ScriptedMsgBox::ScriptedMsgBox() {
             onShow(r);
         if (answers_.empty()) {
             ++unexpected_;
-            return r.buttons == platform::MsgButtons::OK ? platform::MsgResult::OK
-                                                         : platform::MsgResult::No;
+            switch (r.buttons) {
+            case platform::MsgButtons::OK: return platform::MsgResult::OK;
+            case platform::MsgButtons::YesNo: return platform::MsgResult::No;
+            case platform::MsgButtons::RetryCancel: return platform::MsgResult::Cancel;
+            }
+            return platform::MsgResult::No;
         }
         const auto a = answers_.front();
         answers_.pop_front();

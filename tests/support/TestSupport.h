@@ -33,7 +33,7 @@ private:
 };
 
 // Records every message box and answers from a queue. A box that finds no answer queued is
-// answered OK/No and counted as unexpected.
+// answered OK, No or Cancel and counted as unexpected.
 class ScriptedMsgBox {
 public:
     ScriptedMsgBox();

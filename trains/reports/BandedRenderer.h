@@ -6,6 +6,7 @@
 
 #include <QFont>
 #include <QSize>
+#include <functional>
 #include <memory>
 #include <utility>
 #include <vector>
@@ -40,24 +41,41 @@ public:
     // corner at the origin.
     void paintPage(QPainter& painter, int page) const;
 
+    // Told after each page printed: pages done and pages to print in all (first call with
+    // done 0). Returning false stops the printing there.
+    using PageProgress = std::function<bool(int done, int total)>;
+
     // Prints pages from..to (1-based, inclusive; to < 1 means the last page) on a printer or
-    // PDF writer, paginated for its paper. False when the device cannot be painted on.
-    bool print(QPagedPaintDevice& device, int from = 1, int to = 0);
+    // PDF writer, paginated for its paper. False when the device cannot be painted on or the
+    // progress callback stopped it. A renderer may print on a thread of its own when nothing
+    // else uses it or its rows meanwhile.
+    bool print(QPagedPaintDevice& device, int from = 1, int to = 0,
+               const PageProgress& progress = {});
 
     // US Letter in twips.
     static QSize defaultPageSize(bool landscape = true);
     // The paper layout a report's pages are written on: US Letter, no margins.
     static QPageLayout paperLayout(bool landscape);
 
+    // Space kept free on both sides of a text that has to be fitted, so that it never touches
+    // the rules at its box's edges.
+    static constexpr int kFitInset = 15;
+
 private:
+    class TextMeasure;
     struct Prepared {
         const ReportBand* band;
         std::vector<QFont> fonts;
         std::vector<int> columns; // record set column of each field, -1 for none
+        std::vector<bool> shrink; // amounts shrink to fit; other texts are elided
+        std::vector<std::shared_ptr<const TextMeasure>> measures;
     };
-    Prepared prepare(const ReportBand& band) const;
+    Prepared prepare(const ReportBand& band);
     void paginate();
-    void paintBand(QPainter& painter, const Prepared& band, int top, int page) const;
+    void paintBand(QPainter& painter, const Prepared& band, int top, int page,
+                   const QFont*& current) const;
+    void drawFitted(QPainter& painter, const Prepared& band, std::size_t i, const QRect& r,
+                    QString text, const QFont*& current) const;
     QString substitute(const QString& text, int page) const;
 
     ReportLayout layout_;
@@ -68,6 +86,7 @@ private:
     int pages_ = 1;
     qsizetype firstPageRows_ = 1;
     qsizetype pageRows_ = 1;
+    std::vector<std::shared_ptr<const TextMeasure>> measureCache_;
     Prepared reportHeader_, pageHeader_, detail_, pageFooter_, reportFooter_;
 };
 

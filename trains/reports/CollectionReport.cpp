@@ -12,15 +12,21 @@
 #include <QDir>
 #include <QEvent>
 #include <QFileDialog>
+#include <QFileInfo>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QMdiSubWindow>
-#include <QPdfWriter>
+#include <QPointer>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRegularExpression>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QSpinBox>
 #include <QStyle>
+#include <QTimer>
 #include <QToolBar>
 #include <QVBoxLayout>
 
@@ -123,9 +129,11 @@ void CollectionReport::buildWindow() {
             setZoomPercent(z);
     });
     bar->addSeparator();
-    QAction* actSave = bar->addAction(icon(QStyle::SP_DialogSaveButton), tr("Save as PDF..."), this,
-                                      [this] { cmdSavePdf_Click(); });
-    QAction* actPrint = bar->addAction(tr("Print..."), this, [this] { cmdPrint_Click(); });
+    actSave_ = bar->addAction(icon(QStyle::SP_DialogSaveButton), tr("Save as PDF..."), this,
+                              [this] { cmdSavePdf_Click(); });
+    actPrint_ = bar->addAction(tr("Print..."), this, [this] { cmdPrint_Click(); });
+    QAction* actSave = actSave_;
+    QAction* actPrint = actPrint_;
 
     // The toolbar's buttons take no focus, so every command also has a key.
     actFirst_->setShortcut(QKeySequence::MoveToStartOfDocument);
@@ -145,11 +153,36 @@ void CollectionReport::buildWindow() {
     scroll_->setBackgroundRole(QPalette::Dark);
     scroll_->installEventFilter(this);
 
+    // Shown only while the report is written or printed.
+    progressStrip_ = new QWidget(this);
+    lblProgress_ = new QLabel(progressStrip_);
+    barProgress_ = new QProgressBar(progressStrip_);
+    barProgress_->setFormat(tr("%v of %m pages"));
+    barProgress_->setAccessibleName(tr("Pages written"));
+    auto* cmdCancel = new QPushButton(tr("Cancel"), progressStrip_);
+    cmdCancel->setObjectName(QStringLiteral("cmdCancelOutput"));
+    connect(cmdCancel, &QPushButton::clicked, this, [this] { cancelOutput(); });
+    auto* strip = new QHBoxLayout(progressStrip_);
+    strip->setContentsMargins(6, 3, 6, 3);
+    strip->addWidget(lblProgress_);
+    strip->addWidget(barProgress_, 1);
+    strip->addWidget(cmdCancel);
+    progressStrip_->hide();
+    progressTimer_ = new QTimer(this);
+    progressTimer_->setInterval(100);
+    connect(progressTimer_, &QTimer::timeout, this, [this] {
+        if (!writer_)
+            return;
+        barProgress_->setMaximum(std::max(1, writer_->pageTotal()));
+        barProgress_->setValue(writer_->pagesDone());
+    });
+
     auto* box = new QVBoxLayout(this);
     box->setContentsMargins(0, 0, 0, 0);
     box->setSpacing(0);
     box->addWidget(bar);
     box->addWidget(scroll_, 1);
+    box->addWidget(progressStrip_);
     resize(900, 640);
 }
 
@@ -211,41 +244,92 @@ bool CollectionReport::eventFilter(QObject* watched, QEvent* event) {
     return QWidget::eventFilter(watched, event);
 }
 
-bool CollectionReport::saveAsPdf(const QString& path) {
-    platform::setScreenPointer(platform::Pointer::Wait);
-    bool ok = false;
-    {
-        QPdfWriter pdf(path);
-        pdf.setCreator(kAppTitle);
-        pdf.setTitle(layout_.title);
-        pdf.setPageLayout(BandedRenderer::paperLayout(layout_.landscape));
-        // A rendering of its own, so the preview keeps its pages whatever the paper.
-        BandedRenderer out(layout_, rows_, dateText_);
-        ok = out.print(pdf);
-    }
-    platform::setScreenPointer(platform::Pointer::Default);
-    if (!ok)
-        platform::MsgBox(QStringLiteral("The report could not be saved as ") +
-                             QDir::toNativeSeparators(path) + QStringLiteral(". "),
-                         platform::critical(), kAppTitle);
-    return ok;
+void CollectionReport::startOutput(std::unique_ptr<ReportWriter> writer, const QString& failure) {
+    writer_ = std::move(writer);
+    outputFailure_ = failure;
+    connect(writer_.get(), &ReportWriter::finished, this, &CollectionReport::outputFinished);
+    actSave_->setEnabled(false);
+    actPrint_->setEnabled(false);
+    barProgress_->setRange(0, pageCount());
+    barProgress_->setValue(0);
+    progressStrip_->show();
+    progressTimer_->start();
 }
 
-bool CollectionReport::printTo(QPrinter& printer) {
+void CollectionReport::outputFinished(bool ok) {
+    progressTimer_->stop();
+    progressStrip_->hide();
+    actSave_->setEnabled(true);
+    actPrint_->setEnabled(true);
+    // A cancelled run is what the user asked for: nothing to report.
+    if (!ok && !writer_->cancelled())
+        platform::MsgBox(outputFailure_, platform::critical(), kAppTitle);
+}
+
+void CollectionReport::startPdf(const QString& path) {
+    if (writer_ && writer_->isRunning())
+        return;
+    auto writer = std::make_unique<ReportWriter>(layout_, rows_, dateText_);
+    ReportWriter* w = writer.get();
+    lblProgress_->setText(tr("Saving %1").arg(QFileInfo(path).fileName()));
+    startOutput(std::move(writer), QStringLiteral("The report could not be saved as ") +
+                                       QDir::toNativeSeparators(path) + QStringLiteral(". "));
+    w->writePdf(path);
+}
+
+bool CollectionReport::saveAsPdf(const QString& path) {
+    startPdf(path);
+    return waitForOutput();
+}
+
+void CollectionReport::startPrint(QPrinter& printer) {
     int from = 1, to = 0;
     if (printer.printRange() == QPrinter::PageRange && printer.fromPage() > 0) {
         from = printer.fromPage();
         to = printer.toPage();
     }
-    platform::setScreenPointer(platform::Pointer::Wait);
-    BandedRenderer out(layout_, rows_, dateText_);
-    const bool ok = out.print(printer, from, to);
-    platform::setScreenPointer(platform::Pointer::Default);
-    return ok;
+    auto writer = std::make_unique<ReportWriter>(layout_, rows_, dateText_);
+    ReportWriter* w = writer.get();
+    lblProgress_->setText(tr("Printing"));
+    startOutput(std::move(writer), QStringLiteral("The report could not be printed. "));
+    w->print(&printer, from, to);
+}
+
+bool CollectionReport::printTo(QPrinter& printer) {
+    if (writer_ && writer_->isRunning())
+        return false;
+    startPrint(printer);
+    return waitForOutput();
+}
+
+bool CollectionReport::waitForOutput() {
+    if (!writer_)
+        return false;
+    const QPointer<CollectionReport> self(this);
+    const bool ok = writer_->waitForFinished();
+    return self && ok;
+}
+
+void CollectionReport::cancelOutput() {
+    if (writer_)
+        writer_->cancel();
+}
+
+QString CollectionReport::suggestedPdfName() const {
+    QString name = layout_.title.trimmed();
+    // An owner name may hold characters a file name cannot.
+    static const QRegularExpression unfit(QStringLiteral("[/\\\\:*?\"<>|]"));
+    name.replace(unfit, QStringLiteral("-"));
+    return (name.isEmpty() ? QString::fromLatin1(kind_.name) : name) + QStringLiteral(".pdf");
 }
 
 void CollectionReport::cmdPrint_Click() {
-    QPrinter printer(QPrinter::HighResolution);
+    if (writer_ && writer_->isRunning())
+        return;
+    // The printer lives on with the window: the run prints on it after this returns.
+    writer_.reset();
+    printer_ = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    QPrinter& printer = *printer_;
     printer.setPageSize(QPageSize(QPageSize::Letter));
     printer.setPageOrientation(layout_.landscape ? QPageLayout::Landscape
                                                  : QPageLayout::Portrait);
@@ -256,18 +340,16 @@ void CollectionReport::cmdPrint_Click() {
     dialog.setOption(QAbstractPrintDialog::PrintPageRange, true);
     if (dialog.exec() != QDialog::Accepted)
         return;
-    if (!printTo(printer))
-        platform::MsgBox(QStringLiteral("The report could not be printed. "), platform::critical(),
-                         kAppTitle);
+    startPrint(printer);
 }
 
 void CollectionReport::cmdSavePdf_Click() {
-    const QString suggested =
-        QDir::home().filePath(QString::fromLatin1(kind_.name) + QStringLiteral(".pdf"));
-    const QString path = askPdfFileName(this, suggested);
+    if (writer_ && writer_->isRunning())
+        return;
+    const QString path = askPdfFileName(this, QDir::home().filePath(suggestedPdfName()));
     if (path.isEmpty())
         return;
-    saveAsPdf(path);
+    startPdf(path);
 }
 
 void CollectionReport::setPdfFileNameAsker(FileNameAsker asker) {

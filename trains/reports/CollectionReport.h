@@ -3,6 +3,7 @@
 // PDF. One class serves the three reports; rptCar, rptLoco and rptSets pass their descriptor.
 #include "trains/reports/BandedRenderer.h"
 #include "trains/reports/CollectionReports.h"
+#include "trains/reports/ReportWriter.h"
 
 #include <QWidget>
 #include <functional>
@@ -11,6 +12,8 @@
 class QComboBox;
 class QLabel;
 class QPrinter;
+class QProgressBar;
+class QTimer;
 class QScrollArea;
 class QSpinBox;
 class QAction;
@@ -37,10 +40,22 @@ public:
     void setZoomPercent(int percent);
     void setFit(Fit fit);
 
-    // Writes every page to a PDF file; false (after a message) when the file cannot be written.
+    // Writes every page to a PDF file and waits for it, the window still answering; false
+    // (after a message) when the file cannot be written, false and silent when cancelled.
     bool saveAsPdf(const QString& path);
-    // Prints on a printer that is already set up (the print dialog's choice of pages applies).
+    // Starts writing the PDF on a thread of its own and returns at once; the window shows the
+    // pages done with a Cancel button meanwhile. A failure is told when the run ends.
+    void startPdf(const QString& path);
+    // Prints on a printer that is already set up (the print dialog's choice of pages applies),
+    // waiting as saveAsPdf does.
     bool printTo(QPrinter& printer);
+    // The run writing or printing now, if any; Cancel on the window stops it.
+    ReportWriter* output() const { return writer_.get(); }
+    void cancelOutput();
+    // Waits for the run under way, if any; its result.
+    bool waitForOutput();
+    // The file name Save as PDF suggests: the report's title, as printing to a file names it.
+    QString suggestedPdfName() const;
 
     // Asks the user for the PDF file name; tests replace it. Receives the window and a suggested
     // name, returns the chosen path or empty for cancel.
@@ -62,6 +77,9 @@ private:
     void buildWindow();
     void applyFit();
     void updatePageControls();
+    void startOutput(std::unique_ptr<ReportWriter> writer, const QString& failure);
+    void startPrint(QPrinter& printer);
+    void outputFinished(bool ok);
 
     const CollectionReportKind& kind_;
     ReportLayout layout_;
@@ -80,6 +98,17 @@ private:
     QAction* actPrevious_ = nullptr;
     QAction* actNext_ = nullptr;
     QAction* actLast_ = nullptr;
+    QAction* actSave_ = nullptr;
+    QAction* actPrint_ = nullptr;
+
+    // Writing or printing under way; the run goes before the printer it prints on.
+    std::unique_ptr<QPrinter> printer_;
+    std::unique_ptr<ReportWriter> writer_;
+    QString outputFailure_;
+    QWidget* progressStrip_ = nullptr;
+    QLabel* lblProgress_ = nullptr;
+    QProgressBar* barProgress_ = nullptr;
+    QTimer* progressTimer_ = nullptr;
 };
 
 class rptCar : public CollectionReport {

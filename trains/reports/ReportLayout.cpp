@@ -6,7 +6,6 @@
 
 namespace reports {
 
-namespace {
 // Digit placeholders outside quotes make a number format; anything else is a date pattern.
 bool isNumberFormat(const QString& format) {
     bool inQuote = false;
@@ -19,6 +18,7 @@ bool isNumberFormat(const QString& format) {
     return false;
 }
 
+namespace {
 QString formatAmount(double value, const QString& format) {
     const QString zero = platform::formatNumber(0.0, format);
     const QString magnitude = platform::formatNumber(value < 0 ? -value : value, format);
@@ -40,10 +40,18 @@ QString formatField(const QVariant& value, const QString& format) {
         return ok ? formatAmount(v, format) : value.toString();
     }
     const QString stored = value.toString();
-    const QDateTime when = platform::fromStorage(stored);
-    if (!when.isValid())
-        return stored;
-    return QLocale::c().toString(when.date(), format);
+    // Only the date prints: the stored forms start with it, and reading it alone spares a
+    // local time (a look at the system's time zone) for every row of a long report.
+    QDate date;
+    if (stored.size() == 10 || (stored.size() > 10 && stored[10] == QLatin1Char(' ')))
+        date = QDate::fromString(QStringView(stored).left(10), Qt::ISODate);
+    if (!date.isValid()) {
+        const QDateTime when = platform::fromStorage(stored);
+        if (!when.isValid())
+            return stored;
+        date = when.date();
+    }
+    return QLocale::c().toString(date, format);
 }
 
 } // namespace reports

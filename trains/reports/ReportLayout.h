@@ -55,4 +55,8 @@ struct ReportLayout {
 // read prints as stored.
 QString formatField(const QVariant& value, const QString& format);
 
+// True for a number format such as "\"$\"#,##0.00": such a field is never cut short; when its
+// text is wider than its box it prints smaller instead.
+bool isNumberFormat(const QString& format);
+
 } // namespace reports

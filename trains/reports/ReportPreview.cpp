@@ -1,6 +1,9 @@
 #include "trains/reports/ReportPreview.h"
 
 #include "trains/reports/BandedRenderer.h"
+#include "trains/reports/ReportWriter.h"
+
+#include <QMutex>
 
 #include <QPaintEvent>
 #include <QPainter>
@@ -61,7 +64,10 @@ void ReportPageView::paintEvent(QPaintEvent*) {
         QPainter ip(&cache_);
         ip.setRenderHint(QPainter::TextAntialiasing);
         ip.scale(scale_, scale_);
-        renderer_->paintPage(ip, page_);
+        {
+            const QMutexLocker lock(&sharedRowsMutex());
+            renderer_->paintPage(ip, page_);
+        }
         ip.end();
         cachedPage_ = page_;
         cachedScale_ = scale_;

@@ -2,7 +2,10 @@
 
 #include "platform/Error.h"
 #include "trains/reports/CollectionReport.h"
+#include "trains/reports/ReportWriter.h"
+#include "trains/shell/CollectionCheck.h"
 
+#include <QMutex>
 #include <QPointer>
 #include <array>
 
@@ -42,6 +45,7 @@ CollectionReport* RunReport(ReportId id) {
     // Every step goes on whatever the one before did, as the main window's command does.
     platform::resumeNext([&] {
         auto& rs = dataReport().recordsetOf(command);
+        const QMutexLocker lock(&sharedRowsMutex());
         if (rs && rs->State() == engine::Recordset::adStateOpen)
             rs->Close();
     });
@@ -52,7 +56,14 @@ CollectionReport* RunReport(ReportId id) {
     });
     // Without fresh rows there is nothing to show: a report over a failed run would print
     // an empty list as if the collection were empty.
-    if (!platform::resumeNext([&] { dataReport().Run(command); }))
+    bool ran = false;
+    platform::trap(
+        [&] {
+            dataReport().Run(command);
+            ran = true;
+        },
+        [](const platform::Error& e) { ShowCollectionNotReadable(e); });
+    if (!ran)
         return nullptr;
     CollectionReport* report = makeReport(id);
     loaded()[slot(id)] = report;

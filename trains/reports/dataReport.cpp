@@ -1,6 +1,9 @@
 #include "trains/reports/dataReport.h"
 
 #include "trains/modGlobal.h"
+#include "trains/reports/ReportWriter.h"
+
+#include <QMutex>
 
 #include "platform/Error.h"
 
@@ -11,6 +14,8 @@ std::unique_ptr<DataReportSource>& instance() {
 }
 
 void closeIfOpen(const std::shared_ptr<engine::Recordset>& rs) {
+    // A report being written may be taking its copy of these rows right now.
+    const QMutexLocker lock(&reports::sharedRowsMutex());
     if (rs && rs->State() == engine::Recordset::adStateOpen)
         rs->Close();
 }

@@ -1,5 +1,6 @@
 #include "trains/shell/frmMain.h"
 
+#include "trains/shell/CollectionCheck.h"
 #include "trains/shell/frmAbout.h"
 #include "trains/modGlobal.h"
 
@@ -220,11 +221,30 @@ void frmMain::openForm(FormId id) {
 bool frmMain::recordCheck(Refresh refresh, const QString& message) {
     setCursor(Qt::WaitCursor);
     bool empty = true;
+    // The presence query is silent: a query that failed returns no record set at all, while
+    // an empty collection returns an open one without rows. The first error this call left
+    // on the store's connection says why it failed.
+    qsizetype errorsBefore = 0;
+    resumeNext([&] {
+        if (const auto& c = Rails().conDataBase)
+            errorsBefore = c->Errors().size();
+    });
     resumeNext([] { rsRecords = std::make_shared<engine::Recordset>(); });
     resumeNext([refresh] { rsRecords = (Rails().*refresh)(); });
+    const bool failed = !rsRecords;
     resumeNext([&] { empty = !rsRecords || (rsRecords->isEOF() && rsRecords->isBOF()); });
     CloseRecordset();
     unsetCursor();
+    if (failed) {
+        Error reason(platform::ErrObjectNotSet,
+                     QStringLiteral("Object variable or With block variable not set"));
+        resumeNext([&] {
+            if (const auto& c = Rails().conDataBase)
+                reason = c->Errors().value(errorsBefore, reason);
+        });
+        ShowCollectionNotReadable(reason);
+        return false;
+    }
     if (empty)
         platform::MsgBox(message, platform::exclamation(), kAppTitle);
     return !empty;

@@ -1,5 +1,6 @@
 #include "trains/shell/modMain.h"
 
+#include "trains/shell/CollectionCheck.h"
 #include "trains/shell/frmMain.h"
 #include "trains/shell/frmSplash.h"
 #include "trains/modGlobal.h"
@@ -155,6 +156,11 @@ void Main() {
         [&] { found = DatabaseExists(); },
         [&] {
             if (found) {
+                const QString file = ProgramFolder() + QStringLiteral("/zerizori/rails.trk");
+                if (!CollectionReadyAtStart(file)) {
+                    ShutDown();
+                    return;
+                }
                 delete mainForm();
                 mainForm() = new frmMain;
                 mainForm()->Form_Load();

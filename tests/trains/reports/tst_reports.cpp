@@ -8,6 +8,7 @@
 #include "trains/modGlobal.h"
 #include "trains/reports/CollectionReport.h"
 #include "trains/reports/ReportPreview.h"
+#include "trains/reports/ReportWriter.h"
 #include "trains/reports/Reports.h"
 #include "trains/reports/dataReport.h"
 
@@ -17,6 +18,8 @@
 #include <QMdiSubWindow>
 #include <QPrinter>
 #include <QProcess>
+#include <QProgressBar>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -86,6 +89,27 @@ QString pdfInfo(const QString& path, const QString& key) {
     const QRegularExpression re(QStringLiteral("^%1:\\s*(.*)$").arg(key),
                                 QRegularExpression::MultilineOption);
     return re.match(info).captured(1).trimmed();
+}
+
+// The words of a PDF with their boxes in points, as poppler places them.
+struct Word {
+    QString text;
+    double xMin, yMin, xMax, yMax;
+};
+QList<Word> pdfWords(const QString& path) {
+    const QString html = run(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), path,
+                                                          QStringLiteral("-")});
+    static const QRegularExpression re(QStringLiteral(
+        "<word xMin=\"([\\d.]+)\" yMin=\"([\\d.]+)\" xMax=\"([\\d.]+)\" "
+        "yMax=\"([\\d.]+)\">([^<]*)</word>"));
+    QList<Word> words;
+    for (auto it = re.globalMatch(html); it.hasNext();) {
+        const auto m = it.next();
+        words.append({m.captured(5).replace(QStringLiteral("&amp;"), QStringLiteral("&")),
+                      m.captured(1).toDouble(), m.captured(2).toDouble(),
+                      m.captured(3).toDouble(), m.captured(4).toDouble()});
+    }
+    return words;
 }
 
 // Collapses runs of blanks so that layout spacing does not matter.
@@ -201,10 +225,16 @@ private slots:
         addCars(*pf, 1);
         dataReport().cmdCars();
         QVERIFY(QFile::remove(pf->databasePath()));
-        // A failed run leaves no rows of the previous run behind, and no report is built.
+        // A failed run leaves no rows of the previous run behind, and no report is built: the
+        // user is told the collection could not be read instead of seeing an empty report.
         QVERIFY(!platform::resumeNext([] { dataReport().cmdCars(); }));
         QCOMPARE(dataReport().rscmdCars->State(), int(engine::Recordset::adStateClosed));
+        testing::ScriptedMsgBox box;
+        box.answer(platform::MsgResult::OK);
         QCOMPARE(createReport(ReportId::Cars), nullptr);
+        QCOMPARE(box.boxes().size(), 1);
+        QVERIFY2(box.boxes()[0].prompt.startsWith("The collection could not be read right now: "),
+                 qPrintable(box.boxes()[0].prompt));
         QCOMPARE(dataReport().conReport.State(), int(engine::Connection::adStateClosed));
     }
 
@@ -470,6 +500,100 @@ private slots:
         QCOMPARE(r->pageCount(), 3);
     }
 
+    // Every value prints whole within its column's rules: a wide amount at a smaller size, a
+    // long text cut at its end with an ellipsis.
+    void valuesStayInsideTheirColumns_data() {
+        QTest::addColumn<QString>("cost");
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<QString>("amount");
+        QTest::addColumn<int>("column");
+        QTest::newRow("cost 12,345.67") << "12345.67" << "1" << "$12,345.67" << 7;
+        QTest::newRow("cost 1,234,567.89") << "1234567.89" << "1" << "$1,234,567.89" << 7;
+        QTest::newRow("value 1,234,567.89") << "1" << "1234567.89" << "$1,234,567.89" << 8;
+    }
+    void valuesStayInsideTheirColumns() {
+        QFETCH(QString, cost);
+        QFETCH(QString, value);
+        QFETCH(QString, amount);
+        QFETCH(int, column);
+        addItem(*pf, {"Car", "CL-1", "Boxcar", "1", {}, cost, value, "2007-08-16"});
+        pf->exec("UPDATE tblMain SET RailLine = 'Atchison, Topeka and Santa Fe Railway Company'");
+        CollectionReport* r = openReport(ReportId::Cars);
+        QVERIFY(r);
+        const QString path = savePdf(r, QStringLiteral("whole.pdf"));
+        QVERIFY(!path.isEmpty());
+        const QList<Word> words = pdfWords(path);
+        QVERIFY(!words.isEmpty());
+        // Column edges: the rules either side, in points, less half a rule's width.
+        const auto& detail = r->renderer().layout().detail.controls;
+        QList<double> rules;
+        for (const auto& c : detail)
+            if (c.kind == reports::ReportControl::Kind::Line && c.rect.width() == 0)
+                rules << (r->renderer().layout().leftMargin + c.rect.left()) / 20.0;
+        std::sort(rules.begin(), rules.end());
+        QCOMPARE(rules.size(), 13);
+        const double half = 7.5 / 20;
+        const auto inside = [&](const Word& w, int col) {
+            return w.xMin >= rules[col] + half && w.xMax <= rules[col + 1] - half;
+        };
+        const auto found = std::find_if(words.begin(), words.end(),
+                                        [&](const Word& w) { return w.text == amount; });
+        QVERIFY2(found != words.end(), qPrintable(amount + " is not one whole word"));
+        QVERIFY2(inside(*found, column), qPrintable(QString("%1 spans %2..%3").arg(amount)
+                                                        .arg(found->xMin).arg(found->xMax)));
+        // The rail line column: what is in it starts like the stored text and ends with "…".
+        QStringList railLine;
+        for (const Word& w : words)
+            if (qAbs(w.yMin - found->yMin) < 3 && w.xMin >= rules[2] && w.xMin < rules[3]) {
+                QVERIFY2(inside(w, 2), qPrintable(w.text));
+                railLine << w.text;
+            }
+        const QString shown = railLine.join(QLatin1Char(' '));
+        QVERIFY2(shown.startsWith(QStringLiteral("Atchison, Topeka")), qPrintable(shown));
+        QVERIFY2(shown.endsWith(QChar(0x2026)), qPrintable(shown));
+        // Nothing of the rail line spilled into the neighbouring columns.
+        for (const Word& w : words)
+            if (qAbs(w.yMin - found->yMin) < 3 && !inside(w, 2))
+                QVERIFY2(!w.text.contains(QStringLiteral("Railway")), qPrintable(w.text));
+        if (const QByteArray dir = qgetenv("QUILLON_SHOT_DIR"); !dir.isEmpty()) {
+            r->resize(1200, 800);
+            r->setZoomPercent(150);
+            r->grab().save(QString::fromLocal8Bit(dir) +
+                           QStringLiteral("/report-whole-values.png"));
+        }
+    }
+
+    // Writing runs on its own thread with the pages counted; Cancel stops it and leaves no
+    // file, not even a part of one.
+    void pdfRunShowsProgressAndCancelLeavesNoFile() {
+        addCars(*pf, 1500);
+        testing::ScriptedMsgBox box;
+        CollectionReport* r = openReport(ReportId::Cars);
+        QVERIFY(r);
+        r->show();
+        auto* bar = r->findChild<QProgressBar*>();
+        QVERIFY(bar);
+        const QString done = out.filePath(QStringLiteral("done.pdf"));
+        r->startPdf(done);
+        QVERIFY(r->output() && r->output()->isRunning());
+        QVERIFY(bar->isVisible());
+        QCOMPARE(bar->maximum(), r->pageCount());
+        QVERIFY(r->waitForOutput());
+        QVERIFY(!bar->isVisible());
+        QCOMPARE(r->output()->pagesDone(), r->pageCount());
+        QCOMPARE(pdfInfo(done, QStringLiteral("Pages")), QString::number(r->pageCount()));
+
+        QDir folder(out.path());
+        const QStringList before = folder.entryList(QDir::Files | QDir::Hidden);
+        const QString cancelled = out.filePath(QStringLiteral("cancelled.pdf"));
+        r->startPdf(cancelled);
+        r->findChild<QPushButton*>(QStringLiteral("cmdCancelOutput"))->click();
+        QVERIFY(!r->waitForOutput());
+        QVERIFY(r->output()->pagesDone() < r->pageCount());
+        QCOMPARE(folder.entryList(QDir::Files | QDir::Hidden), before);
+        QCOMPARE(box.boxes().size(), 0);
+    }
+
     void fieldFormats_data() {
         QTest::addColumn<QVariant>("value");
         QTest::addColumn<QString>("format");
@@ -507,7 +631,10 @@ private slots:
             return chosen;
         });
         r->cmdSavePdf_Click();
-        QVERIFY(suggested.endsWith(QStringLiteral("rptCar.pdf")));
+        QVERIFY(r->waitForOutput());
+        // The name printing to a file gives the same report.
+        QCOMPARE(QFileInfo(suggested).fileName(),
+                 QStringLiteral("Ann O'Neil  -  Rolling Stock Report.pdf"));
         QVERIFY(pdfText(chosen).contains(QStringLiteral("CL-1")));
 
         // Cancelling the dialog writes nothing and says nothing.
@@ -521,6 +648,7 @@ private slots:
         const QString bad = out.filePath(QStringLiteral("no/such/folder/x.pdf"));
         CollectionReport::setPdfFileNameAsker([&](QWidget*, const QString&) { return bad; });
         r->cmdSavePdf_Click();
+        QVERIFY(!r->waitForOutput());
         QCOMPARE(box.boxes().size(), 1);
         QCOMPARE(box.boxes()[0].icon, platform::MsgIcon::Critical);
         QCOMPARE(box.boxes()[0].title, QStringLiteral("Quillon"));

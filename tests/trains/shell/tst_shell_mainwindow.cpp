@@ -23,6 +23,7 @@
 #include <QMenuBar>
 #include <QPointer>
 #include <QTest>
+#include <sqlite3.h>
 
 using namespace testing;
 
@@ -204,6 +205,34 @@ private slots:
         QCOMPARE(main->mdiArea()->subWindowList().size(), 0);
         QVERIFY(!rsRecords);
         QVERIFY(main->cursor().shape() != Qt::WaitCursor); // the wait pointer is gone again
+    }
+
+    // A collection held by another program is not an empty one: the command says it could not
+    // read it now, and why, and opens nothing.
+    void recordChecksOnABusyCollection_data() {
+        QTest::addColumn<QString>("entry");
+        QTest::newRow("edit car") << "mnuEditCar";
+        QTest::newRow("car report") << "mnuReportCar";
+    }
+    void recordChecksOnABusyCollection() {
+        QFETCH(QString, entry);
+        QDir::setCurrent(pf->path());
+        pf->exec("INSERT INTO tblMain (ItemID, Car) VALUES ('CL-1', 'YES')");
+        sqlite3* other = nullptr;
+        QCOMPARE(sqlite3_open(QFile::encodeName(pf->databasePath()).constData(), &other),
+                 SQLITE_OK);
+        QCOMPARE(sqlite3_exec(other, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
+        boxes->answer(platform::MsgResult::OK);
+        action(qPrintable(entry))->trigger();
+        sqlite3_close(other);
+        QCOMPARE(boxes->boxes().size(), 1);
+        const auto& b = boxes->boxes()[0];
+        QCOMPARE(b.prompt, QString("The collection could not be read right now: it is in use by "
+                                   "another program.\r\n\r\nNothing was opened. Try again in "
+                                   "a moment."));
+        QCOMPARE(b.icon, platform::MsgIcon::Exclamation);
+        QCOMPARE(main->mdiArea()->subWindowList().size(), 0);
+        QVERIFY(!rsRecords);
     }
 
     void recordChecksPassWhenRowsExist_data() {

@@ -22,6 +22,7 @@
 #include <QLockFile>
 #include <QPushButton>
 #include <QTest>
+#include <sqlite3.h>
 
 using namespace testing;
 using platform::MsgIcon;
@@ -182,6 +183,108 @@ private slots:
         QVERIFY(!MainForm());
         for (QWidget* w : QApplication::topLevelWidgets())
             QVERIFY(!w->isVisible());
+    }
+
+    // A file that is not a sound collection ends the program with a box that names it and
+    // tells how to restore a backup; the file is left byte for byte as it was.
+    void damagedCollectionEndsTheProgram_data() {
+        QTest::addColumn<QString>("damage");
+        QTest::addColumn<QString>("title");
+        QTest::newRow("missing") << "missing" << " ERROR - DATABASE NOT FOUND";
+        QTest::newRow("truncated") << "truncated" << " ERROR - DATABASE DAMAGED";
+        QTest::newRow("zero bytes") << "zero" << " ERROR - DATABASE DAMAGED";
+        QTest::newRow("garbage") << "garbage" << " ERROR - DATABASE DAMAGED";
+        QTest::newRow("no owner table") << "table" << " ERROR - DATABASE DAMAGED";
+    }
+    void damagedCollectionEndsTheProgram() {
+        QFETCH(QString, damage);
+        QFETCH(QString, title);
+        storeProfile();
+        QString sql = QStringLiteral("BEGIN;");
+        for (int i = 1; i <= 400; ++i)
+            sql += QStringLiteral("INSERT INTO tblMain (ItemID, Car, Notes) "
+                                  "VALUES ('CL-%1', 'YES', '%2');")
+                       .arg(i)
+                       .arg(QString(200, QLatin1Char('n')));
+        pf->exec(sql + QStringLiteral("COMMIT;"));
+        if (damage == "table")
+            pf->exec("DROP TABLE tblOwner");
+        QFile file(pf->databasePath());
+        if (damage == "missing") {
+            QVERIFY(file.remove());
+        } else if (damage != "table") {
+            QVERIFY(file.open(QIODevice::ReadWrite));
+            const QByteArray whole = file.readAll();
+            if (damage == "truncated")
+                QVERIFY(file.resize(whole.size() * 2 / 3));
+            else if (damage == "zero")
+                QVERIFY(file.resize(0));
+            else {
+                QVERIFY(file.resize(0));
+                file.write(QByteArray("A shopping list, not a collection.\n").repeated(200));
+            }
+            file.close();
+        }
+        const auto bytes = [&] {
+            QFile f(pf->databasePath());
+            return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("absent");
+        };
+        const QByteArray before = bytes();
+        const QStringList filesBefore = QDir(pf->path() + "/zerizori").entryList(QDir::Files);
+
+        Main();
+        QCOMPARE(boxes->boxes().size(), 1);
+        const auto& b = boxes->boxes()[0];
+        QCOMPARE(b.title, title);
+        QCOMPARE(b.icon, MsgIcon::Critical);
+        QCOMPARE(b.buttons, platform::MsgButtons::OK);
+        QCOMPARE(exits->exits, 1);
+        QVERIFY(!MainForm());
+        if (damage != "missing") {
+            QVERIFY2(b.prompt.contains(QDir::toNativeSeparators(pf->databasePath())),
+                     qPrintable(b.prompt));
+            QVERIFY(b.prompt.contains("is damaged"));
+            QVERIFY(b.prompt.contains("Nothing was changed in it."));
+            QVERIFY(b.prompt.contains("copy it over zerizori/rails.trk"));
+            QVERIFY(b.prompt.contains("Quillon Help"));
+        }
+        QVERIFY(bytes() == before);
+        QCOMPARE(QDir(pf->path() + "/zerizori").entryList(QDir::Files), filesBefore);
+        QVERIFY(pf->readLog().isEmpty());
+    }
+
+    // Another program holds the collection: start-up waits the store's two seconds, then asks;
+    // Retry after the other program let go goes on to the main window, Cancel ends.
+    void busyCollectionAsksRetryOrCancel_data() {
+        QTest::addColumn<bool>("retry");
+        QTest::newRow("retry") << true;
+        QTest::newRow("cancel") << false;
+    }
+    void busyCollectionAsksRetryOrCancel() {
+        QFETCH(bool, retry);
+        storeProfile();
+        sqlite3* other = nullptr;
+        QCOMPARE(sqlite3_open(QFile::encodeName(pf->databasePath()).constData(), &other),
+                 SQLITE_OK);
+        QCOMPARE(sqlite3_exec(other, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
+        boxes->onShow = [&](const platform::MsgRequest&) {
+            if (retry)
+                sqlite3_exec(other, "COMMIT", nullptr, nullptr, nullptr);
+        };
+        boxes->answer(retry ? platform::MsgResult::Retry : platform::MsgResult::Cancel);
+        Main();
+        sqlite3_close(other);
+        QCOMPARE(boxes->boxes().size(), 1);
+        const auto& b = boxes->boxes()[0];
+        QVERIFY2(b.prompt.contains("is in use by another program"), qPrintable(b.prompt));
+        QVERIFY(b.prompt.contains(QDir::toNativeSeparators(pf->databasePath())));
+        QCOMPARE(b.buttons, platform::MsgButtons::RetryCancel);
+        QCOMPARE(b.icon, MsgIcon::Exclamation);
+        QCOMPARE(exits->exits, retry ? 0 : 1);
+        QCOMPARE(MainForm() && MainForm()->isVisible(), retry);
+        // The profile was read, not asked for again: a busy file is not a first use.
+        QCOMPARE(strOwnerName, retry ? QString("Ann Lee") : QString());
+        QCOMPARE(pf->scalar("SELECT COUNT(*) FROM tblOwner").toInt(), 1);
     }
 
     void secondInstanceIsRefused() {
