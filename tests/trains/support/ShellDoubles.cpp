@@ -50,11 +50,23 @@ FakeShell::FakeShell() {
 
 FakeShell::~FakeShell() { platform::setShellHandler({}); }
 
+namespace {
+ExitRecorder* currentExitRecorder = nullptr;
+}
+
 ExitRecorder::ExitRecorder() {
+    currentExitRecorder = this;
     platform::setExitHook([this](int) { ++exits; });
 }
 
-ExitRecorder::~ExitRecorder() { platform::setExitHook({}); }
+// `exits = std::make_unique<ExitRecorder>()` builds the new recorder before the old one goes:
+// only the newest one may restore the real exit, or the test process would end in silence.
+ExitRecorder::~ExitRecorder() {
+    if (currentExitRecorder != this)
+        return;
+    currentExitRecorder = nullptr;
+    platform::setExitHook({});
+}
 
 HelpRecorder::HelpRecorder() {
     platform::setHelpHandler([this](const QString& file) { shown << file; });
