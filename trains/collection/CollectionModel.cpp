@@ -2,13 +2,13 @@
 
 #include "platform/LocaleText.h"
 
-#include <QByteArrayView>
 #include <QDate>
 #include <QHash>
 #include <QLocale>
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <string_view>
 
 namespace collection {
 
@@ -30,6 +30,23 @@ constexpr double kNoAmount = std::numeric_limits<double>::quiet_NaN();
 
 QString amountText(double v) {
     return std::isnan(v) ? QString() : QLocale().toString(v, 'f', 2);
+}
+
+// A stored date ("yyyy-MM-dd", perhaps with a time) as its Julian day; 0 when it is none.
+qint64 storedDay(QStringView text) {
+    if (text.size() < 10 || text[4] != u'-' || text[7] != u'-')
+        return 0;
+    const auto number = [&](int from, int length) {
+        int v = 0;
+        for (int i = from; i < from + length; ++i) {
+            if (!text[i].isDigit())
+                return -1;
+            v = v * 10 + text[i].digitValue();
+        }
+        return v;
+    };
+    const QDate d(number(0, 4), number(5, 2), number(8, 2));
+    return d.isValid() ? d.toJulianDay() : 0;
 }
 
 } // namespace
@@ -62,43 +79,44 @@ QByteArray foldText(QStringView text) {
     return kept.toCaseFolded().toUtf8();
 }
 
-int naturalCompare(QStringView a, QStringView b) {
-    qsizetype i = 0, j = 0;
+namespace {
+// The natural order of two folded texts: digit runs by value, other bytes as they are.
+int naturalCompareFolded(std::string_view a, std::string_view b) {
+    const auto digit = [](char c) { return c >= '0' && c <= '9'; };
+    std::size_t i = 0, j = 0;
     while (i < a.size() && j < b.size()) {
-        const QChar ca = a[i], cb = b[j];
-        if (ca.isDigit() && cb.isDigit()) {
-            // Compare the two numbers by value: skip leading zeros, then the longer run is the
-            // larger, then the first differing digit decides.
-            qsizetype ea = i, eb = j;
-            while (ea < a.size() && a[ea].isDigit())
+        if (digit(a[i]) && digit(b[j])) {
+            std::size_t ea = i, eb = j;
+            while (ea < a.size() && digit(a[ea]))
                 ++ea;
-            while (eb < b.size() && b[eb].isDigit())
+            while (eb < b.size() && digit(b[eb]))
                 ++eb;
-            qsizetype sa = i, sb = j;
-            while (sa < ea - 1 && a[sa] == u'0')
+            std::size_t sa = i, sb = j;
+            while (sa < ea - 1 && a[sa] == '0')
                 ++sa;
-            while (sb < eb - 1 && b[sb] == u'0')
+            while (sb < eb - 1 && b[sb] == '0')
                 ++sb;
             if (ea - sa != eb - sb)
                 return ea - sa < eb - sb ? -1 : 1;
-            for (; sa < ea; ++sa, ++sb)
-                if (a[sa] != b[sb])
-                    return a[sa] < b[sb] ? -1 : 1;
+            if (const int c = a.substr(sa, ea - sa).compare(b.substr(sb, eb - sb)))
+                return c;
             i = ea;
             j = eb;
             continue;
         }
-        const char16_t fa = ca.toCaseFolded().unicode(), fb = cb.toCaseFolded().unicode();
-        if (fa != fb)
-            return fa < fb ? -1 : 1;
+        if (a[i] != b[j])
+            return static_cast<unsigned char>(a[i]) < static_cast<unsigned char>(b[j]) ? -1 : 1;
         ++i;
         ++j;
     }
-    if (i < a.size())
-        return 1;
-    if (j < b.size())
-        return -1;
-    return 0;
+    return i < a.size() ? 1 : (j < b.size() ? -1 : 0);
+}
+} // namespace
+
+int naturalCompare(QStringView a, QStringView b) {
+    const QByteArray fa = foldText(a), fb = foldText(b);
+    return naturalCompareFolded(std::string_view(fa.constData(), std::size_t(fa.size())),
+                                std::string_view(fb.constData(), std::size_t(fb.size())));
 }
 
 CollectionModel::CollectionModel(QObject* parent) : QAbstractTableModel(parent) {}
@@ -106,38 +124,51 @@ CollectionModel::CollectionModel(QObject* parent) : QAbstractTableModel(parent) 
 void CollectionModel::load(std::shared_ptr<engine::Recordset> rows) {
     beginResetModel();
     rows_ = std::move(rows);
+    lastItem_.clear();
+    lastSource_ = -1;
     info_.clear();
     folded_.clear();
     conditions_.clear();
     const qsizetype n = rows_ ? rows_->RecordCount() : 0;
     info_.reserve(std::size_t(n));
     folded_.reserve(n * 96);
+    // Most rows repeat a few conditions and every row one of five kind names: look each up
+    // once, not once per row.
     QHash<QByteArray, quint16> conditionIndex;
-    QString line;
+    QHash<QString, quint16> conditionSeen;
+    QString kindNames[5];
+    for (int k = 0; k < 5; ++k)
+        kindNames[k] = kindName(Kind(k));
+    QString line, cell;
     const auto amount = [this](int column) {
         return rows_->isNull(column) ? kNoAmount : rows_->Fields(column).toDouble();
     };
     for (qsizetype r = 0; r < n; ++r) {
         rows_->moveTo(r);
         RowInfo info{};
-        info.kind = quint8(rows_->Fields(bcKind).toInt());
+        info.kind = quint8(std::clamp(int(rows_->Fields(bcKind).toLongLong()), 0, 4));
         info.cost = amount(bcCost);
         info.value = amount(bcValue);
-        const QString acquired = rows_->text(bcAcquired);
-        const QDate d = QDate::fromString(acquired.left(10), Qt::ISODate);
-        info.acquired = d.isValid() ? d.toJulianDay() : 0;
+        cell.resize(0);
+        rows_->appendTextTo(bcAcquired, cell);
+        info.acquired = storedDay(cell);
 
-        const QString condition = rows_->text(bcCondition);
-        const QByteArray conditionKey = foldText(condition);
-        auto it = conditionIndex.constFind(conditionKey);
-        if (it == conditionIndex.cend()) {
-            it = conditionIndex.insert(conditionKey, quint16(conditions_.size()));
-            conditions_ << condition;
+        cell.resize(0);
+        rows_->appendTextTo(bcCondition, cell);
+        auto seen = conditionSeen.constFind(cell);
+        if (seen == conditionSeen.cend()) {
+            const QByteArray key = foldText(cell);
+            auto it = conditionIndex.constFind(key);
+            if (it == conditionIndex.cend()) {
+                it = conditionIndex.insert(key, quint16(conditions_.size()));
+                conditions_ << cell;
+            }
+            seen = conditionSeen.insert(cell, *it);
         }
-        info.condition = *it;
+        info.condition = *seen;
 
-        line.clear();
-        line += kindName(Kind(info.kind));
+        line.resize(0);
+        line += kindNames[info.kind];
         for (int c : kSearched) {
             line += QLatin1Char(kColumnBreak);
             rows_->appendTextTo(c, line);
@@ -160,9 +191,9 @@ bool CollectionModel::matches(const RowInfo& r) const {
         return false;
     if (conditionFilter_ >= 0 && r.condition != conditionFilter_)
         return false;
-    const QByteArrayView text(folded_.constData() + r.foldStart, r.foldEnd - r.foldStart);
+    const std::string_view text(folded_.constData() + r.foldStart, r.foldEnd - r.foldStart);
     for (const QByteArray& w : words_)
-        if (text.indexOf(w) < 0)
+        if (text.find(std::string_view(w.constData(), std::size_t(w.size()))) == std::string_view::npos)
             return false;
     return true;
 }
@@ -234,14 +265,23 @@ void CollectionModel::sortOrder() {
     } else if (column == colKind) {
         finish([&](int a, int b) { return info_[std::size_t(a)].kind < info_[std::size_t(b)].kind; });
     } else {
-        std::vector<QString> keys(info_.size());
+        // Each row's folded text once, all in one buffer: the comparisons then only read bytes.
+        QByteArray keys;
+        std::vector<std::pair<quint32, quint32>> spans(info_.size());
+        QString cell;
         for (std::size_t r = 0; r < info_.size(); ++r) {
             rows_->moveTo(qsizetype(r));
-            keys[r] = rows_->text(kSource[column]);
+            cell.resize(0);
+            rows_->appendTextTo(kSource[column], cell);
+            const auto start = quint32(keys.size());
+            keys += foldText(cell);
+            spans[r] = {start, quint32(keys.size()) - start};
         }
-        finish([&](int a, int b) {
-            return naturalCompare(keys[std::size_t(a)], keys[std::size_t(b)]) < 0;
-        });
+        const auto key = [&](int row) {
+            const auto [start, size] = spans[std::size_t(row)];
+            return std::string_view(keys.constData() + start, size);
+        };
+        finish([&](int a, int b) { return naturalCompareFolded(key(a), key(b)) < 0; });
     }
 }
 
@@ -333,12 +373,24 @@ Kind CollectionModel::kind(int row) const {
 }
 
 int CollectionModel::rowOfItem(const QString& itemId) const {
-    for (std::size_t i = 0; i < shown_.size(); ++i) {
-        rows_->moveTo(shown_[i]);
-        if (rows_->text(bcItemId).compare(itemId, Qt::CaseInsensitive) == 0)
-            return int(i);
+    if (itemId.isEmpty() || !rows_)
+        return -1;
+    // The view asks for its chosen item after every keystroke: remember where it is stored.
+    if (itemId.compare(lastItem_, Qt::CaseInsensitive) != 0) {
+        lastItem_ = itemId;
+        lastSource_ = -1;
+        for (qsizetype r = 0; r < qsizetype(info_.size()); ++r) {
+            rows_->moveTo(r);
+            if (rows_->text(bcItemId).compare(itemId, Qt::CaseInsensitive) == 0) {
+                lastSource_ = int(r);
+                break;
+            }
+        }
     }
-    return -1;
+    if (lastSource_ < 0)
+        return -1;
+    const auto at = std::find(shown_.begin(), shown_.end(), lastSource_);
+    return at == shown_.end() ? -1 : int(at - shown_.begin());
 }
 
 } // namespace collection

@@ -89,6 +89,8 @@ private:
     int sortColumn_ = colId;
     Qt::SortOrder sortDirection_ = Qt::AscendingOrder;
     Totals totals_;
+    mutable QString lastItem_;
+    mutable int lastSource_ = -1;
 };
 
 } // namespace collection
