@@ -5,6 +5,9 @@
 #include "tests/trains/support/ShellFixture.h"
 
 #include "trains/collection/CollectionModel.h"
+#include "trains/collection/PhotoViewer.h"
+#include "trains/delete/DeleteForms.h"
+#include "trains/lists/ItemList.h"
 #include "trains/collection/frmCollection.h"
 #include "trains/items/EditItemForm.h"
 #include "trains/items/ItemFieldSet.h"
@@ -137,6 +140,83 @@ private slots:
         SetProgramFolder(QString());
         pf.reset();
         QCOMPARE(unexpected, 0);
+    }
+
+    void naturalOrderAndFolding_data() {
+        QTest::addColumn<QString>("a");
+        QTest::addColumn<QString>("b");
+        QTest::addColumn<int>("order");
+        QTest::newRow("numbers by value") << "CL-2" << "CL-10" << -1;
+        QTest::newRow("leading zeros") << "CL-007" << "CL-7" << 0;
+        QTest::newRow("case ignored") << "roco" << "ROCO" << 0;
+        QTest::newRow("accents ignored") << "Züge" << "zuge" << 0;
+        QTest::newRow("letters after equal numbers") << "4-6-2" << "4-6-10" << -1;
+        QTest::newRow("longer after prefix") << "Box" << "Box Car" << -1;
+    }
+    void naturalOrderAndFolding() {
+        QFETCH(QString, a);
+        QFETCH(QString, b);
+        QFETCH(int, order);
+        QCOMPARE(collection::naturalCompare(a, b), order);
+        QCOMPARE(collection::naturalCompare(b, a), -order);
+    }
+
+    void unreadableCollectionSaysSo() {
+        seed(*pf);
+        QFile db(pf->databasePath());
+        QVERIFY(db.open(QIODevice::WriteOnly));
+        db.write(QByteArray(4096, 'x'));
+        db.close();
+        boxes->answer(platform::MsgResult::OK);
+        frmCollection* view = openView();
+        QCOMPARE(boxes->boxes().size(), 1);
+        QCOMPARE(boxes->boxes()[0].icon, platform::MsgIcon::Critical);
+        QVERIFY(boxes->boxes()[0].prompt.startsWith("The collection could not be read."));
+        QCOMPARE(view->model()->rowCount(), 0);
+        boxes->answer(platform::MsgResult::OK);
+        main->findChild<QAction*>(QStringLiteral("mnuCollectionSummary"))->trigger();
+        QCOMPARE(boxes->boxes().size(), 2);
+        QCOMPARE(boxes->boxes()[1].icon, platform::MsgIcon::Critical);
+        QVERIFY(!main->childWindow("rptValueSummary"));
+    }
+
+    void deleteElsewhereLeavesTheView() {
+        seed(*pf);
+        frmCollection* view = openView();
+        choose(view, "CL-10");
+        auto* form = new frmDeletecar;
+        ItemListModel* list = form->list()->listModel();
+        int row = 0;
+        while (row < list->rowCount() && list->key(row) != "CL-10")
+            ++row;
+        form->list()->setCurrentIndex(list->index(row, 0));
+        boxes->answer(platform::MsgResult::Yes); // delete it?
+        boxes->answer(platform::MsgResult::No);  // delete another?
+        form->cmdDelete_Click();
+        QTRY_COMPARE(shownIds(view), QStringList({"CL-2", "LL-3", "SL-4"}));
+        QCOMPARE(view->chosenItemId(), QString());
+        QVERIFY(!view->cmdEdit->isEnabled());
+    }
+
+    void photoViewerStepsAndKeepsCaptions() {
+        seed(*pf);
+        frmCollection* view = openView();
+        choose(view, "SL-4");
+        for (const char* name : {"one.png", "two.png", "three.png"})
+            QVERIFY(QImage(64, 48, QImage::Format_RGB32).save(files.filePath(name)));
+        QCOMPARE(view->addPhotoFiles({files.filePath("one.png"), files.filePath("two.png"),
+                                      files.filePath("three.png")}),
+                 3);
+        collection::CollectionData data;
+        collection::PhotoViewer viewer(data, "SL-4", 0);
+        QVERIFY(!viewer.cmdPrevious->isEnabled());
+        viewer.cmdNext->click();
+        QCOMPARE(viewer.lblPosition->text(), QString("2 of 3"));
+        QTest::keyClicks(viewer.txtCaption, "Tender, left side");
+        viewer.cmdNext->click();
+        QVERIFY(!viewer.cmdNext->isEnabled());
+        QCOMPARE(pf->query("SELECT Caption FROM tblPhoto ORDER BY Seq"),
+                 QList<QVariantList>({{QVariant()}, {QString("Tender, left side")}, {QVariant()}}));
     }
 
     void menuOpensOneView() {
