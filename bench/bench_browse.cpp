@@ -22,30 +22,30 @@
 
 namespace {
 
-void check(int rc, sqlite3* db, const char* what) {
+void check(int rc, sqlite3 *db, const char *what) {
     if (rc != SQLITE_OK && rc != SQLITE_DONE && rc != SQLITE_ROW) {
         std::fprintf(stderr, "%s: %s\n", what, sqlite3_errmsg(db));
         std::exit(1);
     }
 }
 
-template <std::size_t N> const char* pick(QRandomGenerator& g, const char* const (&from)[N]) {
+template <std::size_t N> const char *pick(QRandomGenerator &g, const char *const (&from)[N]) {
     return from[g.bounded(int(N))];
 }
 
 // `perKind` cars, locomotives and sets with the texts collectors type, accents included.
-void buildDatabase(const QString& folder, int perKind) {
+void buildDatabase(const QString &folder, int perKind) {
     QDir(folder).mkpath(QStringLiteral("zerizori"));
     QFile schemaFile(QStringLiteral(QUILLON_SCHEMA_FILE));
     if (!schemaFile.open(QIODevice::ReadOnly))
         std::exit(1);
     const QByteArray schema = schemaFile.readAll();
     const QByteArray path = (folder + QStringLiteral("/zerizori/rails.trk")).toUtf8();
-    sqlite3* db = nullptr;
+    sqlite3 *db = nullptr;
     check(sqlite3_open(path.constData(), &db), db, "open");
     check(sqlite3_exec(db, schema.constData(), nullptr, nullptr, nullptr), db, "schema");
     check(sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr), db, "begin");
-    sqlite3_stmt* st = nullptr;
+    sqlite3_stmt *st = nullptr;
     check(sqlite3_prepare_v2(
               db,
               "INSERT INTO tblMain (ItemID, Manufacturer, RailLine, CarType, CarNumber, SetNumber, "
@@ -54,22 +54,29 @@ void buildDatabase(const QString& folder, int perKind) {
               "(?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,'NO','NO',?,?,?)",
               -1, &st, nullptr),
           db, "prepare");
-    static const char* const makers[] = {"Lionel", "Bachmann", "Atlas", "Walthers", "Athearn",
+    static const char *const makers[] = {"Lionel", "Bachmann", "Atlas", "Walthers", "Athearn",
                                          "Kato",   "Märklin",  "MTH",   "Roco",     "Fleischmann"};
-    static const char* const lines[] = {"Santa Fe", "Union Pacific", "Pennsylvania",
-                                        "New York Central", "Baltimore & Ohio", "Great Northern",
-                                        "Southern Pacific", "Deutsche Bundesbahn", "SNCF",
+    static const char *const lines[] = {"Santa Fe",
+                                        "Union Pacific",
+                                        "Pennsylvania",
+                                        "New York Central",
+                                        "Baltimore & Ohio",
+                                        "Great Northern",
+                                        "Southern Pacific",
+                                        "Deutsche Bundesbahn",
+                                        "SNCF",
                                         "Österreichische Bundesbahnen"};
-    static const char* const types[] = {"Box Car", "Hopper", "Tank Car", "Caboose", "Flat Car",
-                                        "Gondola", "Diesel", "Steam",    "Freight Set", "Passenger Set"};
-    static const char* const gauges[] = {"O-27", "HO Gauge", "N Gauge", "S Gauge", "G Gauge"};
-    static const char* const curves[] = {"O-27", "O-31", "O-36", "O-54", "O-72", "Other"};
-    static const char* const colours[] = {"Red", "Brown", "Black", "Silver", "Yellow", "Grün"};
-    static const char* const sources[] = {"Train Show", "eBay", "Hobby Shop", "Estate Sale",
-                                          "Swap Meet", "Spielwarengeschäft Müller"};
-    static const char* const conditions[] = {"New In Box", "As New", "Excellent", "Good",
-                                             "Fair",       "Poor"};
-    static const char* const prefixes[] = {"CL-", "LL-", "SL-"};
+    static const char *const types[] = {"Box Car",     "Hopper",       "Tank Car", "Caboose",
+                                        "Flat Car",    "Gondola",      "Diesel",   "Steam",
+                                        "Freight Set", "Passenger Set"};
+    static const char *const gauges[] = {"O-27", "HO Gauge", "N Gauge", "S Gauge", "G Gauge"};
+    static const char *const curves[] = {"O-27", "O-31", "O-36", "O-54", "O-72", "Other"};
+    static const char *const colours[] = {"Red", "Brown", "Black", "Silver", "Yellow", "Grün"};
+    static const char *const sources[] = {"Train Show",  "eBay",      "Hobby Shop",
+                                          "Estate Sale", "Swap Meet", "Spielwarengeschäft Müller"};
+    static const char *const conditions[] = {"New In Box", "As New", "Excellent",
+                                             "Good",       "Fair",   "Poor"};
+    static const char *const prefixes[] = {"CL-", "LL-", "SL-"};
     QRandomGenerator g(20070816);
     int id = 0;
     for (int kind = 0; kind < 3; ++kind) {
@@ -80,7 +87,7 @@ void buildDatabase(const QString& folder, int perKind) {
                 QDate(1985, 1, 1).addDays(g.bounded(14000)).toString(Qt::ISODate).toUtf8();
             const double cost = g.bounded(50000) / 100.0 + 5;
             int col = 1;
-            auto text = [&](const char* t) {
+            auto text = [&](const char *t) {
                 if (t)
                     sqlite3_bind_text(st, col++, t, -1, SQLITE_TRANSIENT);
                 else
@@ -116,12 +123,12 @@ void buildDatabase(const QString& folder, int perKind) {
 }
 
 // The floor: the view's SELECT stepped in C, every column's value read; milliseconds.
-double floorSelect(const QString& dbPath) {
+double floorSelect(const QString &dbPath) {
     QElapsedTimer t;
     t.start();
-    sqlite3* db = nullptr;
+    sqlite3 *db = nullptr;
     check(sqlite3_open(dbPath.toUtf8().constData(), &db), db, "open");
-    sqlite3_stmt* st = nullptr;
+    sqlite3_stmt *st = nullptr;
     check(sqlite3_prepare_v2(
               db,
               "SELECT ID, CASE WHEN Car = 'YES' THEN 0 WHEN Loco = 'YES' THEN 1 WHEN FullSet = "
@@ -158,7 +165,7 @@ long peakKiB() {
 
 } // namespace
 
-int main(int argc, char** argv) {
+int main(int argc, char **argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
@@ -177,7 +184,7 @@ int main(int argc, char** argv) {
         floor.push_back(floorSelect(db));
         QElapsedTimer t;
         t.start();
-        auto* view = new collection::frmCollection;
+        auto *view = new collection::frmCollection;
         view->show();
         QApplication::processEvents();
         open.push_back(t.nsecsElapsed() / 1e6);
@@ -203,13 +210,13 @@ int main(int argc, char** argv) {
     std::printf("read %.0f ms, fold and sort %.0f ms\n", median(read), median(fold));
 
     // Typing a find, one keystroke at a time, the list repainting after each.
-    auto* view = new collection::frmCollection;
+    auto *view = new collection::frmCollection;
     view->show();
     QApplication::processEvents();
     std::vector<double> keys;
     std::printf("%-28s %10s %10s\n", "typed", "ms", "shown");
-    for (const QString& query : {QStringLiteral("santa fe box"), QStringLiteral("märklin grün"),
-                                 QStringLiteral("zzz")}) {
+    for (const QString &query :
+         {QStringLiteral("santa fe box"), QStringLiteral("märklin grün"), QStringLiteral("zzz")}) {
         view->txtFind->clear();
         QApplication::processEvents();
         for (qsizetype n = 1; n <= query.size(); ++n) {
@@ -246,7 +253,8 @@ int main(int argc, char** argv) {
     std::printf("figure browse_open_read_ms %.0f ms\n", median(read));
     std::printf("figure browse_open_fold_sort_ms %.0f ms\n", median(fold));
     std::printf("figure browse_keystroke_median_ms %.1f ms\n", median(keys));
-    std::printf("figure browse_keystroke_max_ms %.1f ms\n", *std::max_element(keys.begin(), keys.end()));
+    std::printf("figure browse_keystroke_max_ms %.1f ms\n",
+                *std::max_element(keys.begin(), keys.end()));
     std::printf("figure browse_clear_find_ms %.1f ms\n", clearMs);
     std::printf("figure browse_sort_manufacturer_ms %.0f ms\n", sortText);
     std::printf("figure browse_sort_value_ms %.0f ms\n", sortValue);

@@ -5,10 +5,10 @@
 
 class CollectionEvents : public QObject {
     Q_OBJECT
-public:
-    static CollectionEvents& instance();
+  public:
+    static CollectionEvents &instance();
 
-signals:
+  signals:
     // An item was added, changed or deleted.
     void changed();
 };

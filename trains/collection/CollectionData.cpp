@@ -21,19 +21,25 @@ const QString kKindWhere = QStringLiteral(
 
 QString kindName(Kind kind) {
     switch (kind) {
-    case Kind::Car: return QObject::tr("Rolling Stock");
-    case Kind::Loco: return QObject::tr("Locomotive");
-    case Kind::Set: return QObject::tr("Train Set");
-    case Kind::Track: return QObject::tr("Track");
-    case Kind::Accessory: return QObject::tr("Accessory");
+    case Kind::Car:
+        return QObject::tr("Rolling Stock");
+    case Kind::Loco:
+        return QObject::tr("Locomotive");
+    case Kind::Set:
+        return QObject::tr("Train Set");
+    case Kind::Track:
+        return QObject::tr("Track");
+    case Kind::Accessory:
+        return QObject::tr("Accessory");
     }
     return {};
 }
 
 // One open connection for the length of one call; closed whatever happens.
 struct CollectionData::Session {
-    explicit Session(const QString& path) {
-        c.ConnectionString = QStringLiteral("Provider=SQLite;Data Source=") + path + QLatin1Char(';');
+    explicit Session(const QString &path) {
+        c.ConnectionString =
+            QStringLiteral("Provider=SQLite;Data Source=") + path + QLatin1Char(';');
         c.CursorLocation = engine::adUseClient;
         c.Open();
     }
@@ -45,12 +51,13 @@ struct CollectionData::Session {
     engine::Connection c;
 };
 
-CollectionData::CollectionData() : CollectionData(ProgramFolder() + QStringLiteral("/zerizori/rails.trk")) {}
+CollectionData::CollectionData()
+    : CollectionData(ProgramFolder() + QStringLiteral("/zerizori/rails.trk")) {}
 
 CollectionData::CollectionData(QString databasePath) : path_(std::move(databasePath)) {}
 
-std::shared_ptr<engine::Recordset> CollectionData::query(const QString& sql,
-                                                         const QVariantList& values) {
+std::shared_ptr<engine::Recordset> CollectionData::query(const QString &sql,
+                                                         const QVariantList &values) {
     Session s(path_);
     auto rs = s.c.Execute(sql, values);
     return rs ? rs : std::make_shared<engine::Recordset>();
@@ -79,7 +86,7 @@ std::shared_ptr<engine::Recordset> CollectionData::item(qint64 id) {
                  {id});
 }
 
-QList<PhotoInfo> CollectionData::photos(const QString& itemId) {
+QList<PhotoInfo> CollectionData::photos(const QString &itemId) {
     ensureSchema();
     auto rs = query(QStringLiteral("SELECT PhotoID, Seq, Caption, Thumb FROM tblPhoto "
                                    "WHERE ItemID = ? ORDER BY Seq, PhotoID"),
@@ -97,16 +104,17 @@ QByteArray CollectionData::photoImage(qint64 photoId) {
     return rs->isEOF() ? QByteArray() : rs->Fields(0).toByteArray();
 }
 
-qint64 CollectionData::addPhoto(const QString& itemId, const QByteArray& image,
-                                const QByteArray& thumb, const QString& caption) {
+qint64 CollectionData::addPhoto(const QString &itemId, const QByteArray &image,
+                                const QByteArray &thumb, const QString &caption) {
     ensureSchema();
     Session s(path_);
     s.c.BeginTrans();
     // The item must still exist: a photo without its item would never be seen again.
     auto found = s.c.Execute(QStringLiteral("SELECT 1 FROM tblMain WHERE ItemID = ?"), {itemId});
     if (!found || found->isEOF())
-        throw platform::Error(platform::ErrItemNotFound,
-                              QObject::tr("The item %1 is no longer in the collection.").arg(itemId));
+        throw platform::Error(
+            platform::ErrItemNotFound,
+            QObject::tr("The item %1 is no longer in the collection.").arg(itemId));
     s.c.Execute(QStringLiteral("INSERT INTO tblPhoto (ItemID, Seq, Caption, Image, Thumb, DateAdd) "
                                "VALUES (?, (SELECT COALESCE(MAX(Seq), 0) + 1 FROM tblPhoto "
                                "WHERE ItemID = ?), ?, ?, ?, ?)"),
@@ -122,7 +130,7 @@ void CollectionData::removePhoto(qint64 photoId) {
     query(QStringLiteral("DELETE FROM tblPhoto WHERE PhotoID = ?"), {photoId});
 }
 
-void CollectionData::setCaption(qint64 photoId, const QString& caption) {
+void CollectionData::setCaption(qint64 photoId, const QString &caption) {
     ensureSchema();
     query(QStringLiteral("UPDATE tblPhoto SET Caption = ? WHERE PhotoID = ?"),
           {caption.isEmpty() ? QVariant() : QVariant(caption), photoId});
@@ -136,11 +144,10 @@ std::shared_ptr<engine::Recordset> CollectionData::totalsByKindAndCondition() {
 }
 
 std::shared_ptr<engine::Recordset> CollectionData::mostValuable(int limit) {
-    return query(QStringLiteral("SELECT ") + kKindCase + QStringLiteral(
-                     " AS KindCode, ItemID, Manufacturer, RailLine, CarType, ") +
+    return query(QStringLiteral("SELECT ") + kKindCase +
+                     QStringLiteral(" AS KindCode, ItemID, Manufacturer, RailLine, CarType, ") +
                      kNumber + QStringLiteral(" AS Number, CurrentValue FROM tblMain WHERE ") +
-                     kKindWhere +
-                     QStringLiteral(" ORDER BY CurrentValue DESC, ID LIMIT ?"),
+                     kKindWhere + QStringLiteral(" ORDER BY CurrentValue DESC, ID LIMIT ?"),
                  {limit});
 }
 

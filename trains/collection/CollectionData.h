@@ -15,8 +15,23 @@ namespace collection {
 
 // Columns of browseRows(), in this order.
 enum BrowseColumn {
-    bcId, bcKind, bcItemId, bcManufacturer, bcRailLine, bcType, bcNumber, bcGauge, bcCurve,
-    bcColour, bcFrom, bcCost, bcValue, bcAcquired, bcCondition, bcBox, bcColumnCount
+    bcId,
+    bcKind,
+    bcItemId,
+    bcManufacturer,
+    bcRailLine,
+    bcType,
+    bcNumber,
+    bcGauge,
+    bcCurve,
+    bcColour,
+    bcFrom,
+    bcCost,
+    bcValue,
+    bcAcquired,
+    bcCondition,
+    bcBox,
+    bcColumnCount
 };
 
 // Kind codes of the browse rows' kind column.
@@ -31,7 +46,7 @@ struct PhotoInfo {
 };
 
 class CollectionData {
-public:
+  public:
     // The collection file of the program folder.
     CollectionData();
     explicit CollectionData(QString databasePath);
@@ -43,12 +58,12 @@ public:
     std::shared_ptr<engine::Recordset> item(qint64 id);
 
     // Photos; each call makes sure the photo table exists first.
-    QList<PhotoInfo> photos(const QString& itemId);
+    QList<PhotoInfo> photos(const QString &itemId);
     QByteArray photoImage(qint64 photoId);
-    qint64 addPhoto(const QString& itemId, const QByteArray& image, const QByteArray& thumb,
-                    const QString& caption);
+    qint64 addPhoto(const QString &itemId, const QByteArray &image, const QByteArray &thumb,
+                    const QString &caption);
     void removePhoto(qint64 photoId);
-    void setCaption(qint64 photoId, const QString& caption);
+    void setCaption(qint64 photoId, const QString &caption);
 
     // Value summary: count, total cost and total value per kind and condition (kind code,
     // condition, count, cost, value), ordered by kind then condition; and the most valuable
@@ -61,9 +76,9 @@ public:
 
     QString databasePath() const { return path_; }
 
-private:
+  private:
     struct Session;
-    std::shared_ptr<engine::Recordset> query(const QString& sql, const QVariantList& values = {});
+    std::shared_ptr<engine::Recordset> query(const QString &sql, const QVariantList &values = {});
     QString path_;
     bool schemaChecked_ = false;
 };

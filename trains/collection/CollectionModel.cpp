@@ -16,12 +16,12 @@ namespace {
 
 // Record set column of each view column.
 constexpr int kSource[CollectionModel::colCount] = {
-    bcKind, bcItemId, bcManufacturer, bcRailLine, bcType, bcNumber, bcGauge, bcCurve,
-    bcColour, bcFrom, bcCost, bcValue, bcAcquired, bcCondition, bcBox};
+    bcKind,   bcItemId, bcManufacturer, bcRailLine, bcType,     bcNumber,    bcGauge, bcCurve,
+    bcColour, bcFrom,   bcCost,         bcValue,    bcAcquired, bcCondition, bcBox};
 
 // The text columns finding looks in.
-constexpr int kSearched[] = {bcItemId, bcManufacturer, bcRailLine, bcType, bcNumber, bcGauge,
-                             bcCurve,  bcColour,       bcFrom,     bcCondition};
+constexpr int kSearched[] = {bcItemId, bcManufacturer, bcRailLine, bcType, bcNumber,
+                             bcGauge,  bcCurve,        bcColour,   bcFrom, bcCondition};
 
 // Stands between columns in the folded text, so that no word can match across two columns.
 constexpr char kColumnBreak = '\x1f';
@@ -60,7 +60,7 @@ QByteArray foldText(QStringView text) {
         }
     if (ascii) {
         QByteArray out = text.toLatin1();
-        for (char& c : out)
+        for (char &c : out)
             if (c >= 'A' && c <= 'Z')
                 c = char(c - 'A' + 'a');
         return out;
@@ -119,7 +119,7 @@ int naturalCompare(QStringView a, QStringView b) {
                                 std::string_view(fb.constData(), std::size_t(fb.size())));
 }
 
-CollectionModel::CollectionModel(QObject* parent) : QAbstractTableModel(parent) {}
+CollectionModel::CollectionModel(QObject *parent) : QAbstractTableModel(parent) {}
 
 void CollectionModel::load(std::shared_ptr<engine::Recordset> rows) {
     beginResetModel();
@@ -186,25 +186,26 @@ void CollectionModel::load(std::shared_ptr<engine::Recordset> rows) {
     endResetModel();
 }
 
-bool CollectionModel::matches(const RowInfo& r) const {
+bool CollectionModel::matches(const RowInfo &r) const {
     if (kindFilter_ >= 0 && r.kind != kindFilter_)
         return false;
     if (conditionFilter_ >= 0 && r.condition != conditionFilter_)
         return false;
     const std::string_view text(folded_.constData() + r.foldStart, r.foldEnd - r.foldStart);
-    for (const QByteArray& w : words_)
-        if (text.find(std::string_view(w.constData(), std::size_t(w.size()))) == std::string_view::npos)
+    for (const QByteArray &w : words_)
+        if (text.find(std::string_view(w.constData(), std::size_t(w.size()))) ==
+            std::string_view::npos)
             return false;
     return true;
 }
 
 void CollectionModel::applyFilter(bool narrowing) {
     std::vector<int> next;
-    const std::vector<int>& from = narrowing ? shown_ : order_;
+    const std::vector<int> &from = narrowing ? shown_ : order_;
     next.reserve(from.size());
     Totals t;
     for (int r : from) {
-        const RowInfo& info = info_[std::size_t(r)];
+        const RowInfo &info = info_[std::size_t(r)];
         if (!matches(info))
             continue;
         next.push_back(r);
@@ -218,7 +219,7 @@ void CollectionModel::applyFilter(bool narrowing) {
     totals_ = t;
 }
 
-void CollectionModel::setFilter(const QString& text, int kind, int condition) {
+void CollectionModel::setFilter(const QString &text, int kind, int condition) {
     const QByteArray query = foldText(text.simplified());
     // A query that only grows the last one (the next keystroke) can only narrow what is shown:
     // every word of it holds a word of the last one.
@@ -230,7 +231,7 @@ void CollectionModel::setFilter(const QString& text, int kind, int condition) {
     kindFilter_ = kind;
     conditionFilter_ = condition;
     words_.clear();
-    for (const QByteArray& w : query.split(' '))
+    for (const QByteArray &w : query.split(' '))
         if (!w.isEmpty())
             words_.push_back(w);
     beginResetModel();
@@ -243,9 +244,8 @@ void CollectionModel::sortOrder() {
     const bool descending = sortDirection_ == Qt::DescendingOrder;
     // Ties keep the stored order whatever the direction.
     const auto finish = [&](auto less) {
-        std::stable_sort(order_.begin(), order_.end(), [&](int a, int b) {
-            return descending ? less(b, a) : less(a, b);
-        });
+        std::stable_sort(order_.begin(), order_.end(),
+                         [&](int a, int b) { return descending ? less(b, a) : less(a, b); });
     };
     std::sort(order_.begin(), order_.end());
     if (column == colCost || column == colValue) {
@@ -263,7 +263,8 @@ void CollectionModel::sortOrder() {
             return info_[std::size_t(a)].acquired < info_[std::size_t(b)].acquired;
         });
     } else if (column == colKind) {
-        finish([&](int a, int b) { return info_[std::size_t(a)].kind < info_[std::size_t(b)].kind; });
+        finish(
+            [&](int a, int b) { return info_[std::size_t(a)].kind < info_[std::size_t(b)].kind; });
     } else {
         // Each row's folded text once, all in one buffer: the comparisons then only read bytes.
         QByteArray keys;
@@ -296,23 +297,27 @@ void CollectionModel::sort(int column, Qt::SortOrder order) {
     endResetModel();
 }
 
-int CollectionModel::rowCount(const QModelIndex& parent) const {
+int CollectionModel::rowCount(const QModelIndex &parent) const {
     return parent.isValid() ? 0 : int(shown_.size());
 }
 
-int CollectionModel::columnCount(const QModelIndex& parent) const {
+int CollectionModel::columnCount(const QModelIndex &parent) const {
     return parent.isValid() ? 0 : colCount;
 }
 
 QString CollectionModel::displayText(int source, int column) const {
-    const RowInfo& info = info_[std::size_t(source)];
+    const RowInfo &info = info_[std::size_t(source)];
     switch (column) {
-    case colKind: return kindName(Kind(info.kind));
-    case colCost: return amountText(info.cost);
-    case colValue: return amountText(info.value);
+    case colKind:
+        return kindName(Kind(info.kind));
+    case colCost:
+        return amountText(info.cost);
+    case colValue:
+        return amountText(info.value);
     case colAcquired:
         return info.acquired ? platform::shortDate(QDate::fromJulianDay(info.acquired)) : QString();
-    default: break;
+    default:
+        break;
     }
     rows_->moveTo(source);
     return rows_->text(kSource[column]);
@@ -324,7 +329,7 @@ QString CollectionModel::cellText(int row, int column) const {
     return displayText(shown_[std::size_t(row)], column);
 }
 
-QVariant CollectionModel::data(const QModelIndex& index, int role) const {
+QVariant CollectionModel::data(const QModelIndex &index, int role) const {
     if (!index.isValid() || index.row() >= int(shown_.size()))
         return {};
     if (role == Qt::DisplayRole)
@@ -337,18 +342,18 @@ QVariant CollectionModel::data(const QModelIndex& index, int role) const {
 QVariant CollectionModel::headerData(int section, Qt::Orientation o, int role) const {
     if (o != Qt::Horizontal || role != Qt::DisplayRole)
         return {};
-    static const char* const headers[colCount] = {
-        QT_TR_NOOP("Kind"),      QT_TR_NOOP("ID"),       QT_TR_NOOP("Manufacturer"),
-        QT_TR_NOOP("Rail Line"), QT_TR_NOOP("Type"),     QT_TR_NOOP("Number"),
-        QT_TR_NOOP("Gauge"),     QT_TR_NOOP("Curve"),    QT_TR_NOOP("Colour"),
-        QT_TR_NOOP("Acquired From"), QT_TR_NOOP("Cost"), QT_TR_NOOP("Value"),
-        QT_TR_NOOP("Acquired"),  QT_TR_NOOP("Condition"), QT_TR_NOOP("Box")};
+    static const char *const headers[colCount] = {
+        QT_TR_NOOP("Kind"),          QT_TR_NOOP("ID"),        QT_TR_NOOP("Manufacturer"),
+        QT_TR_NOOP("Rail Line"),     QT_TR_NOOP("Type"),      QT_TR_NOOP("Number"),
+        QT_TR_NOOP("Gauge"),         QT_TR_NOOP("Curve"),     QT_TR_NOOP("Colour"),
+        QT_TR_NOOP("Acquired From"), QT_TR_NOOP("Cost"),      QT_TR_NOOP("Value"),
+        QT_TR_NOOP("Acquired"),      QT_TR_NOOP("Condition"), QT_TR_NOOP("Box")};
     return section >= 0 && section < colCount ? tr(headers[section]) : QVariant();
 }
 
 QList<Kind> CollectionModel::kindsPresent() const {
     bool seen[5] = {};
-    for (const RowInfo& r : info_)
+    for (const RowInfo &r : info_)
         if (r.kind < 5)
             seen[r.kind] = true;
     QList<Kind> out;
@@ -365,14 +370,17 @@ qint64 CollectionModel::rowId(int row) const {
     return rows_->Fields(bcId).toLongLong();
 }
 
-QString CollectionModel::itemId(int row) const { return cellText(row, colId); }
-
-Kind CollectionModel::kind(int row) const {
-    return row >= 0 && row < int(shown_.size()) ? Kind(info_[std::size_t(shown_[std::size_t(row)])].kind)
-                                                : Kind::Car;
+QString CollectionModel::itemId(int row) const {
+    return cellText(row, colId);
 }
 
-int CollectionModel::rowOfItem(const QString& itemId) const {
+Kind CollectionModel::kind(int row) const {
+    return row >= 0 && row < int(shown_.size())
+               ? Kind(info_[std::size_t(shown_[std::size_t(row)])].kind)
+               : Kind::Car;
+}
+
+int CollectionModel::rowOfItem(const QString &itemId) const {
     if (itemId.isEmpty() || !rows_)
         return -1;
     // The view asks for its chosen item after every keystroke: remember where it is stored.

@@ -21,10 +21,24 @@ int naturalCompare(QStringView a, QStringView b);
 
 class CollectionModel : public QAbstractTableModel {
     Q_OBJECT
-public:
+  public:
     enum Column {
-        colKind, colId, colManufacturer, colRailLine, colType, colNumber, colGauge, colCurve,
-        colColour, colFrom, colCost, colValue, colAcquired, colCondition, colBox, colCount
+        colKind,
+        colId,
+        colManufacturer,
+        colRailLine,
+        colType,
+        colNumber,
+        colGauge,
+        colCurve,
+        colColour,
+        colFrom,
+        colCost,
+        colValue,
+        colAcquired,
+        colCondition,
+        colBox,
+        colCount
     };
     // What the shown rows add up to.
     struct Totals {
@@ -33,7 +47,7 @@ public:
         double value = 0;
     };
 
-    explicit CollectionModel(QObject* parent = nullptr);
+    explicit CollectionModel(QObject *parent = nullptr);
 
     // Replaces every row with the rows of CollectionData::browseRows(); the find, filters and
     // sort stay as they were.
@@ -41,30 +55,30 @@ public:
 
     // Shows the rows where every word of `text` is found in some column, of the kind (-1 for
     // all) and the condition (-1 for all, else an index into conditions()).
-    void setFilter(const QString& text, int kind, int condition);
+    void setFilter(const QString &text, int kind, int condition);
     void sort(int column, Qt::SortOrder order = Qt::AscendingOrder) override;
 
-    int rowCount(const QModelIndex& parent = {}) const override;
-    int columnCount(const QModelIndex& parent = {}) const override;
-    QVariant data(const QModelIndex& index, int role) const override;
+    int rowCount(const QModelIndex &parent = {}) const override;
+    int columnCount(const QModelIndex &parent = {}) const override;
+    QVariant data(const QModelIndex &index, int role) const override;
     QVariant headerData(int section, Qt::Orientation o, int role) const override;
 
     Totals totals() const { return totals_; }
     qsizetype totalRows() const { return qsizetype(info_.size()); }
     // The kinds that have rows, in kind order, and the conditions met (first spelling kept).
     QList<Kind> kindsPresent() const;
-    const QStringList& conditions() const { return conditions_; }
+    const QStringList &conditions() const { return conditions_; }
 
-    qint64 rowId(int row) const;      // tblMain.ID of a shown row
-    QString itemId(int row) const;    // its item number
+    qint64 rowId(int row) const;   // tblMain.ID of a shown row
+    QString itemId(int row) const; // its item number
     Kind kind(int row) const;
-    int rowOfItem(const QString& itemId) const; // -1 when not shown
+    int rowOfItem(const QString &itemId) const; // -1 when not shown
     QString cellText(int row, int column) const;
 
-private:
+  private:
     struct RowInfo {
-        double cost;  // NaN for Null
-        double value; // NaN for Null
+        double cost;     // NaN for Null
+        double value;    // NaN for Null
         qint64 acquired; // Julian day; 0 for none
         quint32 foldStart;
         quint32 foldEnd;
@@ -73,7 +87,7 @@ private:
     };
     void applyFilter(bool narrowing);
     void sortOrder();
-    bool matches(const RowInfo& r) const;
+    bool matches(const RowInfo &r) const;
     QString displayText(int source, int column) const;
 
     mutable std::shared_ptr<engine::Recordset> rows_;

@@ -12,7 +12,7 @@
 namespace collection {
 
 namespace {
-QByteArray jpeg(const QImage& image, int quality) {
+QByteArray jpeg(const QImage &image, int quality) {
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
@@ -29,7 +29,7 @@ QByteArray jpeg(const QImage& image, int quality) {
 }
 
 // Decoders fill a cut-off picture with grey and call it read; the end markers tell.
-bool complete(const QByteArray& format, const QByteArray& bytes) {
+bool complete(const QByteArray &format, const QByteArray &bytes) {
     QByteArrayView data(bytes);
     if (format == "jpeg" || format == "jpg") {
         while (data.endsWith('\0'))
@@ -44,7 +44,7 @@ bool complete(const QByteArray& format, const QByteArray& bytes) {
 }
 } // namespace
 
-PreparedPhoto preparePhoto(const QString& path) {
+PreparedPhoto preparePhoto(const QString &path) {
     PreparedPhoto out;
     const QString name = QFileInfo(path).fileName();
     QFile file(path);
@@ -85,12 +85,12 @@ PreparedPhoto preparePhoto(const QString& path) {
         image = image.scaled(kPhotoLongEdge, kPhotoLongEdge, Qt::KeepAspectRatio,
                              Qt::SmoothTransformation);
     out.image = jpeg(image, 90);
-    out.thumb = jpeg(image.scaled(kThumbLongEdge, kThumbLongEdge, Qt::KeepAspectRatio,
-                                  Qt::SmoothTransformation),
-                     85);
+    out.thumb = jpeg(
+        image.scaled(kThumbLongEdge, kThumbLongEdge, Qt::KeepAspectRatio, Qt::SmoothTransformation),
+        85);
     if (out.image.isEmpty() || out.thumb.isEmpty())
-        out.error = QObject::tr("%1 could not be converted for storing. Nothing was stored. ")
-                        .arg(name);
+        out.error =
+            QObject::tr("%1 could not be converted for storing. Nothing was stored. ").arg(name);
     return out;
 }
 

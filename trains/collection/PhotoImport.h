@@ -16,7 +16,7 @@ struct PreparedPhoto {
 inline constexpr int kPhotoLongEdge = 2048;
 inline constexpr int kThumbLongEdge = 256;
 
-PreparedPhoto preparePhoto(const QString& path);
+PreparedPhoto preparePhoto(const QString &path);
 
 // The file dialog's filter of the formats photos may come in.
 QString photoFileFilter();

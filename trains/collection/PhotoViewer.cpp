@@ -14,7 +14,7 @@
 
 namespace collection {
 
-PhotoViewer::PhotoViewer(CollectionData& data, const QString& itemId, int first, QWidget* parent)
+PhotoViewer::PhotoViewer(CollectionData &data, const QString &itemId, int first, QWidget *parent)
     : QDialog(parent), data_(data), itemId_(itemId) {
     setObjectName(QStringLiteral("frmPhotoViewer"));
     setWindowTitle(tr("Photos of %1").arg(itemId));
@@ -25,20 +25,20 @@ PhotoViewer::PhotoViewer(CollectionData& data, const QString& itemId, int first,
     lblPosition = new QLabel(this);
     txtCaption = new QLineEdit(this);
     txtCaption->setMaxLength(255);
-    auto* lblCaption = new QLabel(tr("&Caption:"), this);
+    auto *lblCaption = new QLabel(tr("&Caption:"), this);
     lblCaption->setBuddy(txtCaption);
     cmdPrevious = new QPushButton(tr("&Previous"), this);
     cmdNext = new QPushButton(tr("&Next"), this);
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
+    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
 
-    auto* row = new QHBoxLayout;
+    auto *row = new QHBoxLayout;
     row->addWidget(cmdPrevious);
     row->addWidget(lblPosition, 1, Qt::AlignCenter);
     row->addWidget(cmdNext);
-    auto* captionRow = new QHBoxLayout;
+    auto *captionRow = new QHBoxLayout;
     captionRow->addWidget(lblCaption);
     captionRow->addWidget(txtCaption, 1);
-    auto* box = new QVBoxLayout(this);
+    auto *box = new QVBoxLayout(this);
     box->addWidget(lblImage, 1);
     box->addLayout(captionRow);
     box->addLayout(row);
@@ -59,7 +59,7 @@ PhotoViewer::PhotoViewer(CollectionData& data, const QString& itemId, int first,
 void PhotoViewer::saveCaption() {
     if (current_ < 0 || current_ >= photos_.size())
         return;
-    PhotoInfo& p = photos_[current_];
+    PhotoInfo &p = photos_[current_];
     const QString caption = txtCaption->text().trimmed();
     if (caption == p.caption)
         return;
@@ -91,7 +91,7 @@ void PhotoViewer::fit() {
         image_.scaled(lblImage->size(), Qt::KeepAspectRatio, Qt::SmoothTransformation));
 }
 
-void PhotoViewer::resizeEvent(QResizeEvent* event) {
+void PhotoViewer::resizeEvent(QResizeEvent *event) {
     QDialog::resizeEvent(event);
     fit();
 }

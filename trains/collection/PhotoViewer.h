@@ -14,26 +14,26 @@ namespace collection {
 
 class PhotoViewer : public QDialog {
     Q_OBJECT
-public:
-    PhotoViewer(CollectionData& data, const QString& itemId, int first, QWidget* parent = nullptr);
+  public:
+    PhotoViewer(CollectionData &data, const QString &itemId, int first, QWidget *parent = nullptr);
 
     void showPhoto(int index);
     int current() const { return current_; }
 
-    QLabel* lblImage = nullptr;
-    QLabel* lblPosition = nullptr;
-    QLineEdit* txtCaption = nullptr;
-    QPushButton* cmdPrevious = nullptr;
-    QPushButton* cmdNext = nullptr;
+    QLabel *lblImage = nullptr;
+    QLabel *lblPosition = nullptr;
+    QLineEdit *txtCaption = nullptr;
+    QPushButton *cmdPrevious = nullptr;
+    QPushButton *cmdNext = nullptr;
 
-protected:
-    void resizeEvent(QResizeEvent* event) override;
+  protected:
+    void resizeEvent(QResizeEvent *event) override;
 
-private:
+  private:
     void saveCaption();
     void fit();
 
-    CollectionData& data_;
+    CollectionData &data_;
     QString itemId_;
     QList<PhotoInfo> photos_;
     QPixmap image_;

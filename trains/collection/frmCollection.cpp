@@ -31,23 +31,23 @@
 namespace collection {
 
 namespace {
-frmCollection::FileAsker& fileAsker() {
+frmCollection::FileAsker &fileAsker() {
     static frmCollection::FileAsker asker;
     return asker;
 }
 
-void showError(const QString& what, const platform::Error& e) {
+void showError(const QString &what, const platform::Error &e) {
     platform::setScreenPointer(platform::Pointer::Default);
     platform::MsgBox(what + platform::vbCrLf + platform::vbCrLf + e.Description(),
                      platform::critical(), kAppTitle);
 }
 
-QString amount(const QVariant& v) {
+QString amount(const QVariant &v) {
     return v.isNull() ? QString() : QLocale().toString(v.toDouble(), 'f', 2);
 }
 } // namespace
 
-frmCollection::frmCollection(QWidget* parent) : QWidget(parent) {
+frmCollection::frmCollection(QWidget *parent) : QWidget(parent) {
     setObjectName(QStringLiteral("frmCollection"));
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(tr("Browse Collection"));
@@ -64,15 +64,15 @@ void frmCollection::buildControls() {
     txtFind->setClearButtonEnabled(true);
     txtFind->setPlaceholderText(tr("Words to find in any column"));
     txtFind->installEventFilter(this);
-    auto* lblFind = new QLabel(tr("&Find:"), this);
+    auto *lblFind = new QLabel(tr("&Find:"), this);
     lblFind->setBuddy(txtFind);
     cboKind = new QComboBox(this);
     cboKind->setObjectName(QStringLiteral("cboKind"));
-    auto* lblKind = new QLabel(tr("&Kind:"), this);
+    auto *lblKind = new QLabel(tr("&Kind:"), this);
     lblKind->setBuddy(cboKind);
     cboCondition = new QComboBox(this);
     cboCondition->setObjectName(QStringLiteral("cboCondition"));
-    auto* lblCondition = new QLabel(tr("C&ondition:"), this);
+    auto *lblCondition = new QLabel(tr("C&ondition:"), this);
     lblCondition->setBuddy(cboCondition);
 
     lvCollection = new QTreeView(this);
@@ -89,8 +89,8 @@ void frmCollection::buildControls() {
     lvCollection->header()->setSortIndicatorShown(true);
     lvCollection->setSortingEnabled(true);
     lvCollection->installEventFilter(this);
-    const int widths[CollectionModel::colCount] = {95, 70, 110, 120, 100, 70, 80,
-                                                   70, 80, 110, 75, 75, 80, 80, 40};
+    const int widths[CollectionModel::colCount] = {95, 70,  110, 120, 100, 70, 80, 70,
+                                                   80, 110, 75,  75,  80,  80, 40};
     for (int c = 0; c < CollectionModel::colCount; ++c)
         lvCollection->setColumnWidth(c, widths[c]);
 
@@ -110,8 +110,8 @@ void frmCollection::buildControls() {
     lstPhotos->setMovement(QListView::Static);
     lstPhotos->setFixedHeight(130);
 
-    const auto button = [this](const QString& caption, const char* name) {
-        auto* b = new QPushButton(caption, this);
+    const auto button = [this](const QString &caption, const char *name) {
+        auto *b = new QPushButton(caption, this);
         b->setObjectName(QLatin1String(name));
         return b;
     };
@@ -120,7 +120,7 @@ void frmCollection::buildControls() {
     cmdRemovePhoto = button(tr("&Remove Photo"), "cmdRemovePhoto");
     cmdViewPhoto = button(tr("&View Photo..."), "cmdViewPhoto");
 
-    auto* filters = new QHBoxLayout;
+    auto *filters = new QHBoxLayout;
     filters->addWidget(lblFind);
     filters->addWidget(txtFind, 1);
     filters->addWidget(lblKind);
@@ -128,31 +128,31 @@ void frmCollection::buildControls() {
     filters->addWidget(lblCondition);
     filters->addWidget(cboCondition);
 
-    auto* left = new QWidget(this);
-    auto* leftBox = new QVBoxLayout(left);
+    auto *left = new QWidget(this);
+    auto *leftBox = new QVBoxLayout(left);
     leftBox->setContentsMargins(0, 0, 0, 0);
     leftBox->addLayout(filters);
     leftBox->addWidget(lvCollection, 1);
     leftBox->addWidget(lblTotals);
 
-    auto* right = new QWidget(this);
-    auto* rightBox = new QVBoxLayout(right);
+    auto *right = new QWidget(this);
+    auto *rightBox = new QVBoxLayout(right);
     rightBox->setContentsMargins(0, 0, 0, 0);
     rightBox->addWidget(txtDetail, 1);
     rightBox->addWidget(lstPhotos);
-    auto* photoButtons = new QHBoxLayout;
+    auto *photoButtons = new QHBoxLayout;
     photoButtons->addWidget(cmdAddPhotos);
     photoButtons->addWidget(cmdRemovePhoto);
     photoButtons->addWidget(cmdViewPhoto);
     rightBox->addLayout(photoButtons);
     rightBox->addWidget(cmdEdit, 0, Qt::AlignRight);
 
-    auto* split = new QSplitter(this);
+    auto *split = new QSplitter(this);
     split->addWidget(left);
     split->addWidget(right);
     split->setStretchFactor(0, 3);
     split->setStretchFactor(1, 1);
-    auto* box = new QVBoxLayout(this);
+    auto *box = new QVBoxLayout(this);
     box->addWidget(split);
     resize(1100, 600);
 
@@ -169,7 +169,7 @@ void frmCollection::buildControls() {
         updateTotals();
     });
     connect(lvCollection->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
-            [this](const QModelIndex& current) {
+            [this](const QModelIndex &current) {
                 chosenItem_ = current.isValid() ? model_->itemId(current.row()) : QString();
                 chosenId_ = current.isValid() ? model_->rowId(current.row()) : 0;
                 showChosen();
@@ -190,10 +190,9 @@ void frmCollection::buildControls() {
 void frmCollection::reload() {
     platform::setScreenPointer(platform::Pointer::Wait);
     std::shared_ptr<engine::Recordset> rows;
-    const bool ok = platform::trap([&] { rows = data_.browseRows(); },
-                                   [](const platform::Error& e) {
-                                       showError(tr("The collection could not be read."), e);
-                                   });
+    const bool ok = platform::trap(
+        [&] { rows = data_.browseRows(); },
+        [](const platform::Error &e) { showError(tr("The collection could not be read."), e); });
     if (ok) {
         model_->load(rows);
         fillFilterLists();
@@ -223,7 +222,8 @@ void frmCollection::fillFilterLists() {
     const QSignalBlocker blockKind(cboKind);
     const QSignalBlocker blockCondition(cboCondition);
     const int kind = cboKind->currentData().isValid() ? cboKind->currentData().toInt() : -1;
-    const QString condition = cboCondition->currentIndex() > 0 ? cboCondition->currentText() : QString();
+    const QString condition =
+        cboCondition->currentIndex() > 0 ? cboCondition->currentText() : QString();
     cboKind->clear();
     cboKind->addItem(tr("All kinds"), -1);
     for (Kind k : model_->kindsPresent())
@@ -284,12 +284,12 @@ void frmCollection::showChosen() {
         return;
     }
     const Kind kind = Kind(rs->Fields(QStringLiteral("KindCode")).toInt());
-    const auto text = [&](const char* column) {
+    const auto text = [&](const char *column) {
         return rs->Fields(QLatin1String(column)).toString().toHtmlEscaped();
     };
-    const auto date = [&](const char* column) {
-        const QDate d = QDate::fromString(rs->Fields(QLatin1String(column)).toString().left(10),
-                                          Qt::ISODate);
+    const auto date = [&](const char *column) {
+        const QDate d =
+            QDate::fromString(rs->Fields(QLatin1String(column)).toString().left(10), Qt::ISODate);
         return d.isValid() ? platform::shortDate(d) : QString();
     };
     const bool isSet = kind == Kind::Set;
@@ -302,8 +302,8 @@ void frmCollection::showChosen() {
         {tr("Number"), text(isSet ? "SetNumber" : "CarNumber")},
         {tr("Gauge"), text("Gauge")},
         {tr("Minimum Curve"), text("Curve")},
-        {tr("Colour"), rs->isNull(rs->fieldIndex(QStringLiteral("CarColor"))) ? text("Color")
-                                                                              : text("CarColor")},
+        {tr("Colour"),
+         rs->isNull(rs->fieldIndex(QStringLiteral("CarColor"))) ? text("Color") : text("CarColor")},
         {tr("Acquired From"), text("AccquiredFrom")},
         {tr("Original Cost"), amount(rs->Fields(QStringLiteral("OriginalCost")))},
         {tr("Current Value"), amount(rs->Fields(QStringLiteral("CurrentValue")))},
@@ -314,7 +314,7 @@ void frmCollection::showChosen() {
         {tr("Changed"), date("DateMod")},
     };
     QString html = QStringLiteral("<table cellspacing=\"2\">");
-    for (const auto& [caption, value] : fields)
+    for (const auto &[caption, value] : fields)
         html += QStringLiteral("<tr><td><b>%1</b></td><td>%2</td></tr>").arg(caption, value);
     html += QStringLiteral("</table><p><b>%1</b></p><p style=\"white-space:pre-wrap\">%2</p>")
                 .arg(tr("Notes"), text("Notes"));
@@ -327,14 +327,13 @@ void frmCollection::showChosen() {
 void frmCollection::showPhotos() {
     lstPhotos->clear();
     QList<PhotoInfo> photos;
-    platform::trap([&] { photos = data_.photos(chosenItem_); },
-                   [](const platform::Error& e) {
-                       showError(tr("The photos could not be read."), e);
-                   });
-    for (const PhotoInfo& p : photos) {
+    platform::trap(
+        [&] { photos = data_.photos(chosenItem_); },
+        [](const platform::Error &e) { showError(tr("The photos could not be read."), e); });
+    for (const PhotoInfo &p : photos) {
         QPixmap thumb;
         thumb.loadFromData(p.thumb, "JPEG");
-        auto* item = new QListWidgetItem(QIcon(thumb), p.caption, lstPhotos);
+        auto *item = new QListWidgetItem(QIcon(thumb), p.caption, lstPhotos);
         item->setData(Qt::UserRole, p.photoId);
         item->setToolTip(p.caption);
     }
@@ -350,22 +349,24 @@ void frmCollection::cmdEdit_Click() {
     emit editRequested(model_->kind(chosenRow()), chosenItem_);
 }
 
-void frmCollection::setPhotoFileAsker(FileAsker asker) { fileAsker() = std::move(asker); }
+void frmCollection::setPhotoFileAsker(FileAsker asker) {
+    fileAsker() = std::move(asker);
+}
 
 void frmCollection::cmdAddPhotos_Click() {
     if (chosenItem_.isEmpty())
         return;
     const QStringList paths =
-        fileAsker() ? fileAsker()(this)
-                    : QFileDialog::getOpenFileNames(this, tr("Add Photos"), QString(),
-                                                    photoFileFilter());
+        fileAsker()
+            ? fileAsker()(this)
+            : QFileDialog::getOpenFileNames(this, tr("Add Photos"), QString(), photoFileFilter());
     if (!paths.isEmpty())
         addPhotoFiles(paths);
 }
 
-int frmCollection::addPhotoFiles(const QStringList& paths) {
+int frmCollection::addPhotoFiles(const QStringList &paths) {
     int stored = 0;
-    for (const QString& path : paths) {
+    for (const QString &path : paths) {
         platform::setScreenPointer(platform::Pointer::Wait);
         const PreparedPhoto photo = preparePhoto(path);
         platform::setScreenPointer(platform::Pointer::Default);
@@ -378,7 +379,7 @@ int frmCollection::addPhotoFiles(const QStringList& paths) {
                 data_.addPhoto(chosenItem_, photo.image, photo.thumb, QString());
                 ++stored;
             },
-            [&](const platform::Error& e) {
+            [&](const platform::Error &e) {
                 showError(tr("The photo %1 could not be stored.").arg(path), e);
             });
     }
@@ -389,7 +390,7 @@ int frmCollection::addPhotoFiles(const QStringList& paths) {
 }
 
 void frmCollection::cmdRemovePhoto_Click() {
-    QListWidgetItem* item = lstPhotos->currentItem();
+    QListWidgetItem *item = lstPhotos->currentItem();
     if (!item)
         return;
     const auto answer = platform::MsgBox(
@@ -398,10 +399,9 @@ void frmCollection::cmdRemovePhoto_Click() {
         kAppTitle);
     if (answer != platform::MsgResult::Yes)
         return;
-    platform::trap([&] { data_.removePhoto(item->data(Qt::UserRole).toLongLong()); },
-                   [](const platform::Error& e) {
-                       showError(tr("The photo could not be removed."), e);
-                   });
+    platform::trap(
+        [&] { data_.removePhoto(item->data(Qt::UserRole).toLongLong()); },
+        [](const platform::Error &e) { showError(tr("The photo could not be removed."), e); });
     showPhotos();
 }
 
@@ -413,9 +413,9 @@ void frmCollection::cmdViewPhoto_Click() {
     showPhotos();
 }
 
-bool frmCollection::eventFilter(QObject* watched, QEvent* event) {
+bool frmCollection::eventFilter(QObject *watched, QEvent *event) {
     if (event->type() == QEvent::KeyPress) {
-        const auto* key = static_cast<QKeyEvent*>(event);
+        const auto *key = static_cast<QKeyEvent *>(event);
         if (watched == txtFind && key->key() == Qt::Key_Escape && !txtFind->text().isEmpty()) {
             txtFind->clear();
             return true;

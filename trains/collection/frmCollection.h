@@ -21,11 +21,11 @@ class CollectionModel;
 
 class frmCollection : public QWidget {
     Q_OBJECT
-public:
-    explicit frmCollection(QWidget* parent = nullptr);
+  public:
+    explicit frmCollection(QWidget *parent = nullptr);
 
-    CollectionModel* model() const { return model_; }
-    QTreeView* list() const { return lvCollection; }
+    CollectionModel *model() const { return model_; }
+    QTreeView *list() const { return lvCollection; }
 
     // Reads every item again, keeping the find, filters, sort and chosen item.
     void reload();
@@ -39,32 +39,32 @@ public:
     void cmdViewPhoto_Click();
     // Adds picture files to the chosen item; a file that cannot be used is named in a message
     // and the rest are still added. Returns how many were stored.
-    int addPhotoFiles(const QStringList& paths);
+    int addPhotoFiles(const QStringList &paths);
 
     // Asks the user for picture files; tests replace it.
-    using FileAsker = std::function<QStringList(QWidget*)>;
+    using FileAsker = std::function<QStringList(QWidget *)>;
     static void setPhotoFileAsker(FileAsker asker);
 
-    QLineEdit* txtFind = nullptr;
-    QComboBox* cboKind = nullptr;
-    QComboBox* cboCondition = nullptr;
-    QTreeView* lvCollection = nullptr;
-    QLabel* lblTotals = nullptr;
-    QTextBrowser* txtDetail = nullptr;
-    QListWidget* lstPhotos = nullptr;
-    QPushButton* cmdEdit = nullptr;
-    QPushButton* cmdAddPhotos = nullptr;
-    QPushButton* cmdRemovePhoto = nullptr;
-    QPushButton* cmdViewPhoto = nullptr;
+    QLineEdit *txtFind = nullptr;
+    QComboBox *cboKind = nullptr;
+    QComboBox *cboCondition = nullptr;
+    QTreeView *lvCollection = nullptr;
+    QLabel *lblTotals = nullptr;
+    QTextBrowser *txtDetail = nullptr;
+    QListWidget *lstPhotos = nullptr;
+    QPushButton *cmdEdit = nullptr;
+    QPushButton *cmdAddPhotos = nullptr;
+    QPushButton *cmdRemovePhoto = nullptr;
+    QPushButton *cmdViewPhoto = nullptr;
 
-signals:
+  signals:
     // The user asked to edit the item in its kind's own edit form.
-    void editRequested(collection::Kind kind, const QString& itemId);
+    void editRequested(collection::Kind kind, const QString &itemId);
 
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
+  protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
-private:
+  private:
     void buildControls();
     void applyFilter();
     void fillFilterLists();
@@ -74,7 +74,7 @@ private:
     void reloadSoon();
 
     CollectionData data_;
-    CollectionModel* model_ = nullptr;
+    CollectionModel *model_ = nullptr;
     QString chosenItem_;
     qint64 chosenId_ = 0;
     bool reloadPending_ = false;

@@ -18,7 +18,7 @@ const QString kMoney = QStringLiteral("\"$\"#,##0.00");
 // Where each printed column stands, in twips from the left margin. A line fills the columns
 // of its section; a bold twin of each column ("B" + name) prints captions and totals.
 struct Column {
-    const char* name;
+    const char *name;
     int left;
     int width;
     Qt::Alignment align;
@@ -44,10 +44,10 @@ constexpr int kIndent = 360;
 
 // Builds the record set one printed line at a time.
 class Lines {
-public:
+  public:
     Lines() {
         QStringList names{QStringLiteral("Heading")};
-        for (const Column& c : kColumns) {
+        for (const Column &c : kColumns) {
             names << QLatin1String(c.name);
             names << QLatin1String("B") + QLatin1String(c.name);
         }
@@ -55,15 +55,14 @@ public:
         columns_ = int(names.size());
     }
     // values: column name -> value; bold puts them in the bold twins.
-    void add(const std::map<QString, QVariant>& values, bool bold = false) {
+    void add(const std::map<QString, QVariant> &values, bool bold = false) {
         std::vector<QVariant> row(static_cast<std::size_t>(columns_));
-        for (const auto& [name, value] : values) {
-            const int i = rs_->fieldIndex(bold && name != QLatin1String("Heading")
-                                              ? QLatin1String("B") + name
-                                              : name);
+        for (const auto &[name, value] : values) {
+            const int i = rs_->fieldIndex(
+                bold && name != QLatin1String("Heading") ? QLatin1String("B") + name : name);
             row[std::size_t(i)] = value;
         }
-        for (const QVariant& v : row) {
+        for (const QVariant &v : row) {
             if (v.isNull())
                 rs_->appendNull();
             else if (v.typeId() == QMetaType::Double)
@@ -77,14 +76,14 @@ public:
         }
         rs_->endRow();
     }
-    void heading(const QString& text) { add({{QStringLiteral("Heading"), text}}); }
+    void heading(const QString &text) { add({{QStringLiteral("Heading"), text}}); }
     void blank() { add({}); }
     std::shared_ptr<engine::Recordset> finish() {
         rs_->finish();
         return rs_;
     }
 
-private:
+  private:
     std::shared_ptr<engine::Recordset> rs_ = std::make_shared<engine::Recordset>();
     int columns_ = 0;
 };
@@ -95,7 +94,7 @@ struct Sum {
     double value = 0;
 };
 
-void addTotals(Lines& lines, const QString& label, const Sum& s, bool bold) {
+void addTotals(Lines &lines, const QString &label, const Sum &s, bool bold) {
     lines.add({{QStringLiteral("SLabel"), label},
                {QStringLiteral("SCount"), s.count},
                {QStringLiteral("SCost"), s.cost},
@@ -103,8 +102,8 @@ void addTotals(Lines& lines, const QString& label, const Sum& s, bool bold) {
               bold);
 }
 
-ReportControl text(const QString& field, QRect r, Qt::Alignment align, bool bold, double points,
-                   const QString& format = {}) {
+ReportControl text(const QString &field, QRect r, Qt::Alignment align, bool bold, double points,
+                   const QString &format = {}) {
     ReportControl c;
     c.kind = ReportControl::Kind::Field;
     c.field = field;
@@ -116,7 +115,8 @@ ReportControl text(const QString& field, QRect r, Qt::Alignment align, bool bold
     return c;
 }
 
-ReportControl label(const QString& caption, QRect r, Qt::Alignment align, bool bold, double points) {
+ReportControl label(const QString &caption, QRect r, Qt::Alignment align, bool bold,
+                    double points) {
     ReportControl c = text({}, r, align, bold, points);
     c.kind = ReportControl::Kind::Label;
     c.text = caption;
@@ -130,9 +130,12 @@ ReportControl rule(int left, int top, int width) {
     return c;
 }
 
-const CollectionReportKind& summaryKind() {
-    static const CollectionReportKind k{"rptValueSummary", "", QStringLiteral("  -  Value Summary Report"),
-                                        QStringLiteral("  -  Value Summary"), {}};
+const CollectionReportKind &summaryKind() {
+    static const CollectionReportKind k{"rptValueSummary",
+                                        "",
+                                        QStringLiteral("  -  Value Summary Report"),
+                                        QStringLiteral("  -  Value Summary"),
+                                        {}};
     return k;
 }
 
@@ -158,7 +161,7 @@ ReportLayout valueSummaryLayout() {
     r.detail.height = 300;
     r.detail.controls << text(QStringLiteral("Heading"), QRect(0, 20, kWidth, 280), Qt::AlignLeft,
                               true, 11);
-    for (const Column& c : kColumns) {
+    for (const Column &c : kColumns) {
         const QString name = QLatin1String(c.name);
         const QString format = c.money ? kMoney : QString();
         // Plain lines of the totals are the conditions, set in under their kind.
@@ -178,7 +181,7 @@ ReportLayout valueSummaryLayout() {
     return r;
 }
 
-std::shared_ptr<engine::Recordset> valueSummaryLines(const QString& databasePath) {
+std::shared_ptr<engine::Recordset> valueSummaryLines(const QString &databasePath) {
     using collection::Kind;
     collection::CollectionData data(databasePath);
     auto totals = data.totalsByKindAndCondition();
@@ -201,13 +204,14 @@ std::shared_ptr<engine::Recordset> valueSummaryLines(const QString& databasePath
             const Sum s{totals->Fields(2).toLongLong(), totals->Fields(3).toDouble(),
                         totals->Fields(4).toDouble()};
             const QString condition = totals->text(1);
-            conditions.emplace_back(condition.isEmpty() ? QObject::tr("(no condition)") : condition, s);
+            conditions.emplace_back(condition.isEmpty() ? QObject::tr("(no condition)") : condition,
+                                    s);
             kindSum.count += s.count;
             kindSum.cost += s.cost;
             kindSum.value += s.value;
         }
         addTotals(lines, collection::kindName(Kind(kind)), kindSum, true);
-        for (const auto& [condition, s] : conditions)
+        for (const auto &[condition, s] : conditions)
             addTotals(lines, condition, s, false);
         all.count += kindSum.count;
         all.cost += kindSum.cost;
@@ -239,15 +243,15 @@ std::shared_ptr<engine::Recordset> valueSummaryLines(const QString& databasePath
 }
 
 rptValueSummary::rptValueSummary(ReportLayout layout, std::shared_ptr<engine::Recordset> lines,
-                                 QWidget* parent)
+                                 QWidget *parent)
     : CollectionReport(summaryKind(), std::move(layout), std::move(lines), parent) {}
 
-QWidget* RunValueSummary() {
+QWidget *RunValueSummary() {
     platform::setScreenPointer(platform::Pointer::Wait);
     std::shared_ptr<engine::Recordset> lines;
     const bool read = platform::trap(
         [&] { lines = valueSummaryLines(collection::CollectionData().databasePath()); },
-        [](const platform::Error& e) {
+        [](const platform::Error &e) {
             platform::setScreenPointer(platform::Pointer::Default);
             platform::MsgBox(QObject::tr("The collection could not be read for the value "
                                          "summary.") +

@@ -9,9 +9,9 @@ namespace reports {
 
 class rptValueSummary : public CollectionReport {
     Q_OBJECT
-public:
+  public:
     rptValueSummary(ReportLayout layout, std::shared_ptr<engine::Recordset> lines,
-                    QWidget* parent = nullptr);
+                    QWidget *parent = nullptr);
 };
 
 // How many of the most valuable items the summary lists.
@@ -20,11 +20,11 @@ inline constexpr int kMostValuable = 25;
 // The lines of the summary from the collection file (one record set row per printed line);
 // an empty record set when the collection holds no items. Raises platform::Error when the
 // file cannot be read.
-std::shared_ptr<engine::Recordset> valueSummaryLines(const QString& databasePath);
+std::shared_ptr<engine::Recordset> valueSummaryLines(const QString &databasePath);
 ReportLayout valueSummaryLayout();
 
 // Reads the collection and returns the report window (not yet shown); when the collection is
 // empty or cannot be read, says so and returns nullptr.
-QWidget* RunValueSummary();
+QWidget *RunValueSummary();
 
 } // namespace reports

@@ -6,11 +6,11 @@
 
 #include "trains/collection/CollectionModel.h"
 #include "trains/collection/PhotoViewer.h"
-#include "trains/delete/DeleteForms.h"
-#include "trains/lists/ItemList.h"
 #include "trains/collection/frmCollection.h"
+#include "trains/delete/DeleteForms.h"
 #include "trains/items/EditItemForm.h"
 #include "trains/items/ItemFieldSet.h"
+#include "trains/lists/ItemList.h"
 #include "trains/modGlobal.h"
 #include "trains/reports/CollectionReport.h"
 #include "trains/shell/frmMain.h"
@@ -26,12 +26,12 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
-#include <QTextBrowser>
 #include <QProcess>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextBrowser>
 #include <QTreeView>
 
 using namespace testing;
@@ -40,7 +40,7 @@ using collection::frmCollection;
 
 namespace {
 // kind flag, ItemID, maker, line, type, number, gauge, colour, cost, value, date, condition
-const char* const kItems[][12] = {
+const char *const kItems[][12] = {
     {"Car", "CL-2", "Marklin", "Deutsche Züge", "Box Car", "1042", "HO Gauge", "Rot", "9.5", "12",
      "2021-05-01", "Excellent"},
     {"Car", "CL-10", "Lionel", "Santa Fe", "Caboose", "77", "O-27", "Red", "100", "150",
@@ -51,28 +51,29 @@ const char* const kItems[][12] = {
      "400", "2015-12-24", "New In Box"},
 };
 
-void seed(const testing::ProgramFolder& pf) {
-    for (const auto& it : kItems) {
+void seed(const testing::ProgramFolder &pf) {
+    for (const auto &it : kItems) {
         const QString kind = QString::fromUtf8(it[0]);
         const bool set = kind == QLatin1String("FullSet");
-        pf.exec(QStringLiteral(
-                    "INSERT INTO tblMain (ItemID, Manufacturer, RailLine, CarType, %1, Gauge, Curve, "
-                    "%2, AccquiredFrom, OriginalCost, CurrentValue, DateAccquired, Condition, Box, "
-                    "Notes, Car, Loco, FullSet, Track, Accessory) VALUES ('%3','%4','%5','%6','%7',"
-                    "'%8','O-31','%9','Train Show',%10,%11,'%12','%13','YES','Mint box',%14,%15,%16,"
-                    "'NO','NO')")
-                    .arg(set ? "SetNumber" : "CarNumber", set ? "Color" : "CarColor")
-                    .arg(QString::fromUtf8(it[1]), QString::fromUtf8(it[2]), QString::fromUtf8(it[3]),
-                         QString::fromUtf8(it[4]), QString::fromUtf8(it[5]), QString::fromUtf8(it[6]),
-                         QString::fromUtf8(it[7]), QString::fromUtf8(it[8]))
-                    .arg(QString::fromUtf8(it[9]), QString::fromUtf8(it[10]), QString::fromUtf8(it[11]))
-                    .arg(kind == "Car" ? "'YES'" : "'NO'", kind == "Loco" ? "'YES'" : "'NO'",
-                         set ? "'YES'" : "'NO'"));
+        pf.exec(
+            QStringLiteral(
+                "INSERT INTO tblMain (ItemID, Manufacturer, RailLine, CarType, %1, Gauge, Curve, "
+                "%2, AccquiredFrom, OriginalCost, CurrentValue, DateAccquired, Condition, Box, "
+                "Notes, Car, Loco, FullSet, Track, Accessory) VALUES ('%3','%4','%5','%6','%7',"
+                "'%8','O-31','%9','Train Show',%10,%11,'%12','%13','YES','Mint box',%14,%15,%16,"
+                "'NO','NO')")
+                .arg(set ? "SetNumber" : "CarNumber", set ? "Color" : "CarColor")
+                .arg(QString::fromUtf8(it[1]), QString::fromUtf8(it[2]), QString::fromUtf8(it[3]),
+                     QString::fromUtf8(it[4]), QString::fromUtf8(it[5]), QString::fromUtf8(it[6]),
+                     QString::fromUtf8(it[7]), QString::fromUtf8(it[8]))
+                .arg(QString::fromUtf8(it[9]), QString::fromUtf8(it[10]), QString::fromUtf8(it[11]))
+                .arg(kind == "Car" ? "'YES'" : "'NO'", kind == "Loco" ? "'YES'" : "'NO'",
+                     set ? "'YES'" : "'NO'"));
     }
 }
 
 // Types as a keyboard does, letters beyond ASCII included.
-void type(QWidget* w, const QString& text) {
+void type(QWidget *w, const QString &text) {
     for (QChar c : text) {
         if (c.unicode() < 0x80)
             QTest::keyClick(w, char(c.unicode()));
@@ -81,9 +82,11 @@ void type(QWidget* w, const QString& text) {
     }
 }
 
-QString money(double v) { return QLocale().toString(v, 'f', 2); }
+QString money(double v) {
+    return QLocale().toString(v, 'f', 2);
+}
 
-QString run(const QString& program, const QStringList& args) {
+QString run(const QString &program, const QStringList &args) {
     QProcess p;
     p.start(program, args);
     if (!p.waitForFinished(30000) || p.exitCode() != 0)
@@ -96,33 +99,33 @@ class TestCollection : public QObject {
     Q_OBJECT
     std::unique_ptr<testing::ProgramFolder> pf;
     std::unique_ptr<ScriptedMsgBox> boxes;
-    frmMain* main = nullptr;
+    frmMain *main = nullptr;
     QTemporaryDir files;
 
-    frmCollection* openView() {
-        QAction* browse = main->findChild<QAction*>(QStringLiteral("mnuCollectionBrowse"));
+    frmCollection *openView() {
+        QAction *browse = main->findChild<QAction *>(QStringLiteral("mnuCollectionBrowse"));
         browse->trigger();
-        QMdiSubWindow* sub = main->childWindow(QStringLiteral("frmCollection"));
-        return sub ? qobject_cast<frmCollection*>(sub->widget()) : nullptr;
+        QMdiSubWindow *sub = main->childWindow(QStringLiteral("frmCollection"));
+        return sub ? qobject_cast<frmCollection *>(sub->widget()) : nullptr;
     }
-    static QStringList shownIds(frmCollection* view) {
+    static QStringList shownIds(frmCollection *view) {
         QStringList ids;
         for (int r = 0; r < view->model()->rowCount(); ++r)
             ids << view->model()->itemId(r);
         return ids;
     }
-    static void choose(frmCollection* view, const QString& itemId) {
+    static void choose(frmCollection *view, const QString &itemId) {
         const int row = view->model()->rowOfItem(itemId);
         QVERIFY(row >= 0);
         view->list()->setCurrentIndex(view->model()->index(row, 0));
     }
-    static void clickHeader(frmCollection* view, int column) {
-        QHeaderView* h = view->list()->header();
+    static void clickHeader(frmCollection *view, int column) {
+        QHeaderView *h = view->list()->header();
         QTest::mouseClick(h->viewport(), Qt::LeftButton, {},
                           QPoint(h->sectionViewportPosition(column) + 5, h->height() / 2));
     }
 
-private slots:
+  private slots:
     void init() {
         pf = std::make_unique<testing::ProgramFolder>();
         SetProgramFolder(pf->path());
@@ -146,12 +149,18 @@ private slots:
         QTest::addColumn<QString>("a");
         QTest::addColumn<QString>("b");
         QTest::addColumn<int>("order");
-        QTest::newRow("numbers by value") << "CL-2" << "CL-10" << -1;
-        QTest::newRow("leading zeros") << "CL-007" << "CL-7" << 0;
-        QTest::newRow("case ignored") << "roco" << "ROCO" << 0;
-        QTest::newRow("accents ignored") << "Züge" << "zuge" << 0;
-        QTest::newRow("letters after equal numbers") << "4-6-2" << "4-6-10" << -1;
-        QTest::newRow("longer after prefix") << "Box" << "Box Car" << -1;
+        QTest::newRow("numbers by value") << "CL-2"
+                                          << "CL-10" << -1;
+        QTest::newRow("leading zeros") << "CL-007"
+                                       << "CL-7" << 0;
+        QTest::newRow("case ignored") << "roco"
+                                      << "ROCO" << 0;
+        QTest::newRow("accents ignored") << "Züge"
+                                         << "zuge" << 0;
+        QTest::newRow("letters after equal numbers") << "4-6-2"
+                                                     << "4-6-10" << -1;
+        QTest::newRow("longer after prefix") << "Box"
+                                             << "Box Car" << -1;
     }
     void naturalOrderAndFolding() {
         QFETCH(QString, a);
@@ -168,13 +177,13 @@ private slots:
         db.write(QByteArray(4096, 'x'));
         db.close();
         boxes->answer(platform::MsgResult::OK);
-        frmCollection* view = openView();
+        frmCollection *view = openView();
         QCOMPARE(boxes->boxes().size(), 1);
         QCOMPARE(boxes->boxes()[0].icon, platform::MsgIcon::Critical);
         QVERIFY(boxes->boxes()[0].prompt.startsWith("The collection could not be read."));
         QCOMPARE(view->model()->rowCount(), 0);
         boxes->answer(platform::MsgResult::OK);
-        main->findChild<QAction*>(QStringLiteral("mnuCollectionSummary"))->trigger();
+        main->findChild<QAction *>(QStringLiteral("mnuCollectionSummary"))->trigger();
         QCOMPARE(boxes->boxes().size(), 2);
         QCOMPARE(boxes->boxes()[1].icon, platform::MsgIcon::Critical);
         QVERIFY(!main->childWindow("rptValueSummary"));
@@ -182,10 +191,10 @@ private slots:
 
     void deleteElsewhereLeavesTheView() {
         seed(*pf);
-        frmCollection* view = openView();
+        frmCollection *view = openView();
         choose(view, "CL-10");
-        auto* form = new frmDeletecar;
-        ItemListModel* list = form->list()->listModel();
+        auto *form = new frmDeletecar;
+        ItemListModel *list = form->list()->listModel();
         int row = 0;
         while (row < list->rowCount() && list->key(row) != "CL-10")
             ++row;
@@ -200,9 +209,9 @@ private slots:
 
     void photoViewerStepsAndKeepsCaptions() {
         seed(*pf);
-        frmCollection* view = openView();
+        frmCollection *view = openView();
         choose(view, "SL-4");
-        for (const char* name : {"one.png", "two.png", "three.png"})
+        for (const char *name : {"one.png", "two.png", "three.png"})
             QVERIFY(QImage(64, 48, QImage::Format_RGB32).save(files.filePath(name)));
         QCOMPARE(view->addPhotoFiles({files.filePath("one.png"), files.filePath("two.png"),
                                       files.filePath("three.png")}),
@@ -220,16 +229,16 @@ private slots:
     }
 
     void menuOpensOneView() {
-        auto* menu = main->findChild<QMenu*>(QStringLiteral("mnuCollection"));
+        auto *menu = main->findChild<QMenu *>(QStringLiteral("mnuCollection"));
         QVERIFY(menu);
         QCOMPARE(menu->title(), QString("&Collection"));
         QStringList entries;
-        for (QAction* a : menu->actions())
+        for (QAction *a : menu->actions())
             entries << a->objectName() + '|' + a->text() + '|' + a->shortcut().toString();
         QCOMPARE(entries, QStringList({"mnuCollectionBrowse|Browse Collection|Ctrl+F",
                                        "mnuCollectionSummary|Value Summary Report|"}));
         seed(*pf);
-        frmCollection* view = openView();
+        frmCollection *view = openView();
         QVERIFY(view);
         QVERIFY(openView() == view);
         QCOMPARE(main->mdiArea()->subWindowList().size(), 1);
@@ -243,7 +252,8 @@ private slots:
         QTest::newRow("accent typed") << "marklin züge" << QStringList{"CL-2"};
         QTest::newRow("case ignored") << "roco" << QStringList{"LL-3"};
         QTest::newRow("two words") << "santa fe" << QStringList{"CL-10", "LL-3"};
-        QTest::newRow("words in any order, other columns") << "CABOOSE santa" << QStringList{"CL-10"};
+        QTest::newRow("words in any order, other columns")
+            << "CABOOSE santa" << QStringList{"CL-10"};
         QTest::newRow("kind name") << "locomotive" << QStringList{"LL-3"};
         QTest::newRow("number") << "6-30" << QStringList{"SL-4"};
         QTest::newRow("one word missing") << "santa union" << QStringList{};
@@ -252,7 +262,7 @@ private slots:
         QFETCH(QString, typed);
         QFETCH(QStringList, shown);
         seed(*pf);
-        frmCollection* view = openView();
+        frmCollection *view = openView();
         type(view->txtFind, typed);
         QCOMPARE(shownIds(view), shown);
         QTest::keyClick(view->txtFind, Qt::Key_Escape);
@@ -262,12 +272,12 @@ private slots:
 
     void filtersAndTotals() {
         seed(*pf);
-        frmCollection* view = openView();
+        frmCollection *view = openView();
         QStringList kinds;
         for (int i = 0; i < view->cboKind->count(); ++i)
             kinds << view->cboKind->itemText(i);
         QCOMPARE(kinds, QStringList({"All kinds", "Rolling Stock", "Locomotive", "Train Set"}));
-        const auto totals = [&](int n, double cost, double value, const QString& change) {
+        const auto totals = [&](int n, double cost, double value, const QString &change) {
             return QStringLiteral("%1 of 4 items    Original cost: %2    Current value: %3    "
                                   "Change: %4")
                 .arg(n)
@@ -288,22 +298,22 @@ private slots:
     void sortByHeader_data() {
         QTest::addColumn<int>("column");
         QTest::addColumn<QStringList>("ascending");
-        QTest::newRow("item numbers naturally") << int(CollectionModel::colId)
-                                                << QStringList{"CL-2", "CL-10", "LL-3", "SL-4"};
-        QTest::newRow("numbers naturally") << int(CollectionModel::colNumber)
-                                           << QStringList{"SL-4", "CL-10", "CL-2", "LL-3"};
-        QTest::newRow("cost by amount") << int(CollectionModel::colCost)
-                                        << QStringList{"CL-2", "LL-3", "CL-10", "SL-4"};
-        QTest::newRow("acquired by date") << int(CollectionModel::colAcquired)
-                                          << QStringList{"SL-4", "CL-10", "CL-2", "LL-3"};
+        QTest::newRow("item numbers naturally")
+            << int(CollectionModel::colId) << QStringList{"CL-2", "CL-10", "LL-3", "SL-4"};
+        QTest::newRow("numbers naturally")
+            << int(CollectionModel::colNumber) << QStringList{"SL-4", "CL-10", "CL-2", "LL-3"};
+        QTest::newRow("cost by amount")
+            << int(CollectionModel::colCost) << QStringList{"CL-2", "LL-3", "CL-10", "SL-4"};
+        QTest::newRow("acquired by date")
+            << int(CollectionModel::colAcquired) << QStringList{"SL-4", "CL-10", "CL-2", "LL-3"};
     }
     void sortByHeader() {
         QFETCH(int, column);
         QFETCH(QStringList, ascending);
         seed(*pf);
-        frmCollection* view = openView();
+        frmCollection *view = openView();
         choose(view, "CL-10");
-        QHeaderView* h = view->list()->header();
+        QHeaderView *h = view->list()->header();
         do
             clickHeader(view, column);
         while (h->sortIndicatorOrder() != Qt::AscendingOrder);
@@ -319,15 +329,15 @@ private slots:
 
     void editOpensItsFormAndViewRefreshes() {
         seed(*pf);
-        frmCollection* view = openView();
+        frmCollection *view = openView();
         choose(view, "CL-10");
         QVERIFY(view->txtDetail->toPlainText().contains("Mint box"));
         QTest::keyClick(view->list(), Qt::Key_Return);
-        QMdiSubWindow* sub = main->childWindow("frmEditCar");
+        QMdiSubWindow *sub = main->childWindow("frmEditCar");
         QVERIFY(sub);
-        auto* edit = qobject_cast<items::EditItemForm*>(sub->widget());
+        auto *edit = qobject_cast<items::EditItemForm *>(sub->widget());
         QCOMPARE(edit->lblID->text(), QString("CL-10"));
-        QLineEdit* railLine = edit->fields()->txtBox[0];
+        QLineEdit *railLine = edit->fields()->txtBox[0];
         QCOMPARE(railLine->text(), QString("Santa Fe"));
         railLine->selectAll();
         QTest::keyClicks(railLine, "Reading");
@@ -342,7 +352,8 @@ private slots:
 
     void photos() {
         seed(*pf);
-        QCOMPARE(pf->scalar("SELECT COUNT(*) FROM sqlite_master WHERE name = 'tblPhoto'").toInt(), 0);
+        QCOMPARE(pf->scalar("SELECT COUNT(*) FROM sqlite_master WHERE name = 'tblPhoto'").toInt(),
+                 0);
         QImage big(3000, 1500, QImage::Format_RGB32);
         big.fill(Qt::darkGreen);
         QVERIFY(big.save(files.filePath("big.jpg"), "JPEG"));
@@ -358,10 +369,10 @@ private slots:
         cut.write(whole.read(whole.size() / 2));
         cut.close();
 
-        frmCollection* view = openView();
+        frmCollection *view = openView();
         QVERIFY(!view->cmdAddPhotos->isEnabled());
         choose(view, "CL-2");
-        frmCollection::setPhotoFileAsker([this](QWidget*) {
+        frmCollection::setPhotoFileAsker([this](QWidget *) {
             return QStringList{files.filePath("big.jpg"), files.filePath("notes.txt"),
                                files.filePath("small.png"), files.filePath("cut.jpg")};
         });
@@ -394,7 +405,7 @@ private slots:
     }
 
     void valueSummary() {
-        QAction* summary = main->findChild<QAction*>(QStringLiteral("mnuCollectionSummary"));
+        QAction *summary = main->findChild<QAction *>(QStringLiteral("mnuCollectionSummary"));
         boxes->answer(platform::MsgResult::OK);
         summary->trigger();
         QCOMPARE(boxes->boxes().size(), 1);
@@ -403,9 +414,9 @@ private slots:
 
         seed(*pf);
         summary->trigger();
-        QMdiSubWindow* sub = main->childWindow("rptValueSummary");
+        QMdiSubWindow *sub = main->childWindow("rptValueSummary");
         QVERIFY(sub);
-        auto* report = qobject_cast<reports::CollectionReport*>(sub->widget());
+        auto *report = qobject_cast<reports::CollectionReport *>(sub->widget());
         QVERIFY(report);
         const QString pdf = files.filePath("summary.pdf");
         QVERIFY(report->saveAsPdf(pdf));
@@ -413,17 +424,19 @@ private slots:
         text.replace(QRegularExpression("[ \\t]+"), " ");
         QVERIFY2(text.contains("Ann Lee - Value Summary"), qPrintable(text));
         QVERIFY(text.contains("Page 1 of 1"));
-        const auto line = [&](const QString& label, const QString& where) {
+        const auto line = [&](const QString &label, const QString &where) {
             const auto row = pf->query("SELECT COUNT(*), printf('%.2f', SUM(OriginalCost)), "
-                                       "printf('%.2f', SUM(CurrentValue)) FROM tblMain WHERE " + where);
-            const auto amount = [](const QVariant& v) {
+                                       "printf('%.2f', SUM(CurrentValue)) FROM tblMain WHERE " +
+                                       where);
+            const auto amount = [](const QVariant &v) {
                 return "$" + QLocale(QLocale::English).toString(v.toDouble(), 'f', 2);
             };
-            return QString("%1 %2 %3 %4").arg(label, row[0][0].toString(), amount(row[0][1]),
-                                              amount(row[0][2]));
+            return QString("%1 %2 %3 %4")
+                .arg(label, row[0][0].toString(), amount(row[0][1]), amount(row[0][2]));
         };
-        for (const QString& expected :
-             {line("Rolling Stock", "Car = 'YES'"), line("Good", "Car = 'YES' AND Condition = 'Good'"),
+        for (const QString &expected :
+             {line("Rolling Stock", "Car = 'YES'"),
+              line("Good", "Car = 'YES' AND Condition = 'Good'"),
               line("Locomotive", "Loco = 'YES'"), line("Train Set", "FullSet = 'YES'"),
               line("New In Box", "FullSet = 'YES' AND Condition = 'New In Box'"),
               line("Whole collection", "1")})
