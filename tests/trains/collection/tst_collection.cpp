@@ -372,29 +372,33 @@ class TestCollection : public QObject {
         frmCollection *view = openView();
         QVERIFY(!view->cmdAddPhotos->isEnabled());
         choose(view, "CL-2");
+        QVERIFY(QImage(120, 90, QImage::Format_RGB32).save(files.filePath("side.webp"), "WEBP"));
         frmCollection::setPhotoFileAsker([this](QWidget *) {
-            return QStringList{files.filePath("big.jpg"), files.filePath("notes.txt"),
-                               files.filePath("small.png"), files.filePath("cut.jpg")};
+            return QStringList{files.filePath("big.jpg"),   files.filePath("notes.txt"),
+                               files.filePath("small.png"), files.filePath("cut.jpg"),
+                               files.filePath("gone.jpg"),  files.filePath("side.webp")};
         });
-        boxes->answer(platform::MsgResult::OK);
-        boxes->answer(platform::MsgResult::OK);
+        for (int i = 0; i < 3; ++i)
+            boxes->answer(platform::MsgResult::OK);
         view->cmdAddPhotos->click();
-        QCOMPARE(boxes->boxes().size(), 2);
+        QCOMPARE(boxes->boxes().size(), 3);
         QVERIFY(boxes->boxes()[0].prompt.startsWith("notes.txt is not a picture"));
         QVERIFY(boxes->boxes()[1].prompt.startsWith("cut.jpg is damaged"));
-        QCOMPARE(view->lstPhotos->count(), 2);
+        QVERIFY(boxes->boxes()[2].prompt.startsWith("gone.jpg could not be read"));
+        QCOMPARE(view->lstPhotos->count(), 3);
         const auto stored = pf->query("SELECT ItemID, Image, Thumb FROM tblPhoto ORDER BY Seq");
-        QCOMPARE(stored.size(), 2);
+        QCOMPARE(stored.size(), 3);
         const QImage image = QImage::fromData(stored[0][1].toByteArray(), "JPEG");
         QCOMPARE(image.size(), QSize(2048, 1024));
         QCOMPARE(QImage::fromData(stored[0][2].toByteArray(), "JPEG").size(), QSize(256, 128));
         QCOMPARE(QImage::fromData(stored[1][1].toByteArray(), "JPEG").size(), QSize(300, 200));
+        QCOMPARE(QImage::fromData(stored[2][1].toByteArray(), "JPEG").size(), QSize(120, 90));
 
         view->lstPhotos->setCurrentRow(0);
         boxes->answer(platform::MsgResult::Yes);
         view->cmdRemovePhoto->click();
-        QCOMPARE(view->lstPhotos->count(), 1);
-        QCOMPARE(pf->scalar("SELECT COUNT(*) FROM tblPhoto").toInt(), 1);
+        QCOMPARE(view->lstPhotos->count(), 2);
+        QCOMPARE(pf->scalar("SELECT COUNT(*) FROM tblPhoto").toInt(), 2);
 
         // Deleting the item through the store takes its photos along.
         boxes->answer(platform::MsgResult::Yes);
