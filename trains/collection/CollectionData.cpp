@@ -87,7 +87,12 @@ std::shared_ptr<engine::Recordset> CollectionData::item(qint64 id) {
 }
 
 QList<PhotoInfo> CollectionData::photos(const QString &itemId) {
-    ensureSchema();
+    // A collection that cannot be written (a read-only copy) and has no photo table yet simply
+    // has no photos; reading an existing table reports its own failures.
+    const bool ready = platform::trap([this] { ensureSchema(); }, [](const platform::Error &) {});
+    if (!ready &&
+        query(QStringLiteral("SELECT 1 FROM sqlite_master WHERE name = 'tblPhoto'"))->isEOF())
+        return {};
     auto rs = query(QStringLiteral("SELECT PhotoID, Seq, Caption, Thumb FROM tblPhoto "
                                    "WHERE ItemID = ? ORDER BY Seq, PhotoID"),
                     {itemId});
