@@ -25,7 +25,7 @@
 #include <QSplitter>
 #include <QTextBrowser>
 #include <QTimer>
-#include <QTreeView>
+#include <QTableView>
 #include <QVBoxLayout>
 
 namespace collection {
@@ -75,18 +75,22 @@ void frmCollection::buildControls() {
     auto *lblCondition = new QLabel(tr("C&ondition:"), this);
     lblCondition->setBuddy(cboCondition);
 
-    lvCollection = new QTreeView(this);
+    // A table, not a tree: resetting it after a keystroke costs nothing per row.
+    lvCollection = new QTableView(this);
     lvCollection->setObjectName(QStringLiteral("lvCollection"));
     lvCollection->setAccessibleName(tr("Collection"));
     lvCollection->setModel(model_);
-    lvCollection->setRootIsDecorated(false);
-    lvCollection->setUniformRowHeights(true);
-    lvCollection->setAllColumnsShowFocus(true);
+    lvCollection->setShowGrid(false);
+    lvCollection->setWordWrap(false);
+    lvCollection->verticalHeader()->hide();
+    lvCollection->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    lvCollection->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
+    lvCollection->horizontalHeader()->setHighlightSections(false);
     lvCollection->setSelectionBehavior(QAbstractItemView::SelectRows);
     lvCollection->setSelectionMode(QAbstractItemView::SingleSelection);
     lvCollection->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    lvCollection->header()->setSortIndicator(CollectionModel::colId, Qt::AscendingOrder);
-    lvCollection->header()->setSortIndicatorShown(true);
+    lvCollection->horizontalHeader()->setSortIndicator(CollectionModel::colId, Qt::AscendingOrder);
+    lvCollection->horizontalHeader()->setSortIndicatorShown(true);
     lvCollection->setSortingEnabled(true);
     lvCollection->installEventFilter(this);
     const int widths[CollectionModel::colCount] = {95, 70,  110, 120, 100, 70, 80, 70,

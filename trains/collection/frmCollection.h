@@ -13,7 +13,7 @@ class QLineEdit;
 class QListWidget;
 class QPushButton;
 class QTextBrowser;
-class QTreeView;
+class QTableView;
 
 namespace collection {
 
@@ -25,7 +25,7 @@ class frmCollection : public QWidget {
     explicit frmCollection(QWidget *parent = nullptr);
 
     CollectionModel *model() const { return model_; }
-    QTreeView *list() const { return lvCollection; }
+    QTableView *list() const { return lvCollection; }
 
     // Reads every item again, keeping the find, filters, sort and chosen item.
     void reload();
@@ -48,7 +48,7 @@ class frmCollection : public QWidget {
     QLineEdit *txtFind = nullptr;
     QComboBox *cboKind = nullptr;
     QComboBox *cboCondition = nullptr;
-    QTreeView *lvCollection = nullptr;
+    QTableView *lvCollection = nullptr;
     QLabel *lblTotals = nullptr;
     QTextBrowser *txtDetail = nullptr;
     QListWidget *lstPhotos = nullptr;

@@ -32,7 +32,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextBrowser>
-#include <QTreeView>
+#include <QTableView>
 
 using namespace testing;
 using collection::CollectionModel;
@@ -120,7 +120,7 @@ class TestCollection : public QObject {
         view->list()->setCurrentIndex(view->model()->index(row, 0));
     }
     static void clickHeader(frmCollection *view, int column) {
-        QHeaderView *h = view->list()->header();
+        QHeaderView *h = view->list()->horizontalHeader();
         QTest::mouseClick(h->viewport(), Qt::LeftButton, {},
                           QPoint(h->sectionViewportPosition(column) + 5, h->height() / 2));
     }
@@ -313,7 +313,7 @@ class TestCollection : public QObject {
         seed(*pf);
         frmCollection *view = openView();
         choose(view, "CL-10");
-        QHeaderView *h = view->list()->header();
+        QHeaderView *h = view->list()->horizontalHeader();
         do
             clickHeader(view, column);
         while (h->sortIndicatorOrder() != Qt::AscendingOrder);
