@@ -60,6 +60,10 @@ QList<QVariantList> ProgramFolder::query(const QString& sql) const {
             case SQLITE_NULL: row << QVariant(); break;
             case SQLITE_INTEGER: row << QVariant(qlonglong(sqlite3_column_int64(st, i))); break;
             case SQLITE_FLOAT: row << QVariant(sqlite3_column_double(st, i)); break;
+            case SQLITE_BLOB:
+                row << QVariant(QByteArray(static_cast<const char*>(sqlite3_column_blob(st, i)),
+                                           sqlite3_column_bytes(st, i)));
+                break;
             default:
                 row << QVariant(QString::fromUtf8(
                     reinterpret_cast<const char*>(sqlite3_column_text(st, i)),

@@ -1,5 +1,6 @@
 #include "trains/delete/DeleteForm.h"
 
+#include "trains/CollectionEvents.h"
 #include "trains/FormUnits.h"
 
 #include "platform/Error.h"
@@ -132,6 +133,7 @@ void DeleteForm::cmdDelete_Click() {
     const bool deleted = objRails && ((*objRails).*kind_.remove)(strID);
     platform::setScreenPointer(platform::Pointer::Default);
     if (deleted) {
+        notifyCollectionChanged();
         const auto answer = platform::MsgBox(
             kind_.deletedLine + platform::vbCrLf + platform::vbCrLf + kind_.anotherQuestion,
             {platform::MsgIcon::Question, platform::MsgButtons::YesNo,

@@ -2,6 +2,7 @@
 
 #include "trains/items/ItemFieldSet.h"
 #include "trains/items/ItemFormParts.h"
+#include "trains/CollectionEvents.h"
 #include "trains/modGlobal.h"
 
 #include "platform/Clock.h"
@@ -125,6 +126,7 @@ void AddItemForm::cmdSave_Click() {
     }
 
     if (result) {
+        notifyCollectionChanged();
         const auto answer =
             MsgBox(kind_.savedFirst + platform::vbCrLf + platform::vbCrLf + kind_.savedQuestion,
                    {platform::MsgIcon::Question, platform::MsgButtons::YesNo,

@@ -3,6 +3,7 @@
 #include "trains/items/ItemFieldSet.h"
 #include "trains/items/ItemFormParts.h"
 #include "trains/lists/ItemList.h"
+#include "trains/CollectionEvents.h"
 #include "trains/modGlobal.h"
 
 #include "platform/Clock.h"
@@ -107,6 +108,22 @@ void EditItemForm::LoadList() {
     platform::setScreenPointer(platform::Pointer::Default);
 }
 
+bool EditItemForm::chooseItem(const QString &itemId) {
+    const ItemListModel *model = list_->listModel();
+    for (int row = 0; row < model->rowCount(); ++row) {
+        if (model->key(row).compare(itemId, Qt::CaseInsensitive) != 0)
+            continue;
+        const QModelIndex index = model->index(row, 0);
+        list_->scrollTo(index);
+        if (list_->currentIndex() == index)
+            rowChosen(row);
+        else
+            list_->setCurrentIndex(index);
+        return true;
+    }
+    return false;
+}
+
 void EditItemForm::rowChosen(int row) {
     platform::setScreenPointer(platform::Pointer::Wait);
     const ItemListModel *model = list_->listModel();
@@ -139,6 +156,7 @@ void EditItemForm::cmdSave_Click() {
     });
 
     if (result) {
+        notifyCollectionChanged();
         const auto answer =
             MsgBox(kind_.updatedFirst + platform::vbCrLf + platform::vbCrLf + kind_.updatedQuestion,
                    {platform::MsgIcon::Question, platform::MsgButtons::YesNo,

@@ -29,6 +29,9 @@ class EditItemForm : public QWidget {
     QPushButton *cmdClear = nullptr;
     QPushButton *cmdExit = nullptr;
 
+    // Chooses the listed row of that item number as a click would; false when it is not listed.
+    bool chooseItem(const QString &itemId);
+
   public slots:
     void cmdSave_Click();
     void cmdClear_Click();

@@ -62,6 +62,17 @@ CollectionReport::CollectionReport(const CollectionReportKind& kind, QWidget* pa
     showPage(startPage_);
 }
 
+CollectionReport::CollectionReport(const CollectionReportKind& kind, ReportLayout layout,
+                                   std::shared_ptr<engine::Recordset> rows, QWidget* parent)
+    : QWidget(parent), kind_(kind), layout_(std::move(layout)), rows_(std::move(rows)) {
+    setObjectName(QString::fromLatin1(kind_.name));
+    setWindowTitle(kAppTitle + kind_.captionSuffix);
+    dateText_ = platform::shortDate(platform::now().date());
+    renderer_ = std::make_unique<BandedRenderer>(layout_, rows_, dateText_);
+    buildWindow();
+    showPage(startPage_);
+}
+
 CollectionReport::~CollectionReport() = default;
 
 void CollectionReport::DataReport_Initialize() {

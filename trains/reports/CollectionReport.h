@@ -70,6 +70,9 @@ public:
 
 protected:
     explicit CollectionReport(const CollectionReportKind& kind, QWidget* parent = nullptr);
+    // A report of its own layout and rows in the same window (the value summary).
+    CollectionReport(const CollectionReportKind& kind, ReportLayout layout,
+                     std::shared_ptr<engine::Recordset> rows, QWidget* parent = nullptr);
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:

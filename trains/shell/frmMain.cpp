@@ -1,6 +1,9 @@
 #include "trains/shell/frmMain.h"
 
 #include "trains/shell/CollectionCheck.h"
+#include "trains/collection/frmCollection.h"
+#include "trains/items/EditItemForm.h"
+#include "trains/reports/ValueSummary.h"
 #include "trains/shell/frmAbout.h"
 #include "trains/modGlobal.h"
 
@@ -89,6 +92,10 @@ const Menu kMenus[] = {
       {"mnuReportTrack", "Track Report", true, nullptr},
       separator(true),
       {"mnuReportAccessory", "Accessory Report", true, nullptr}}},
+    {"mnuCollection", "&Collection",
+     {{"mnuCollectionBrowse", "Browse Collection", false, &frmMain::mnuCollectionBrowse_Click},
+      {"mnuCollectionSummary", "Value Summary Report", false,
+       &frmMain::mnuCollectionSummary_Click}}},
     {"mnuWindows", "&Windows",
      {{"mnuWindowCascade", "Cascade", false, &frmMain::mnuWindowCascade_Click},
       separator(),
@@ -131,6 +138,8 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent), mdi_(new QMdiArea) {
     mdi_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setCentralWidget(mdi_);
     buildMenus();
+    if (auto* browse = findChild<QAction*>(QStringLiteral("mnuCollectionBrowse")))
+        browse->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F));
     // Client area of 12225 by 7905 twips below the menu bar.
     resize(12225 / 15, 7905 / 15 + menuBar()->sizeHint().height());
 }
@@ -308,6 +317,40 @@ void frmMain::mnuReportCar_Click() {
 }
 void frmMain::mnuReportSet_Click() {
     runReport(ReportId::Sets, &dllRails::RefreshSets, msg::reportSet);
+}
+
+void frmMain::mnuCollectionBrowse_Click() {
+    if (QMdiSubWindow* open = childWindow(QStringLiteral("frmCollection"))) {
+        open->showNormal();
+        mdi_->setActiveSubWindow(open);
+        return;
+    }
+    auto* view = new collection::frmCollection;
+    // Edit opens the item's own edit form with its row chosen.
+    connect(view, &collection::frmCollection::editRequested, this,
+            [this](collection::Kind kind, const QString& itemId) {
+                const FormId id = kind == collection::Kind::Loco  ? FormId::EditLoco
+                                  : kind == collection::Kind::Set ? FormId::EditSet
+                                                                  : FormId::EditCar;
+                resumeNext([&] { openForm(id); });
+                if (QMdiSubWindow* sub = childWindow(QLatin1String(formName(id))))
+                    if (auto* form = qobject_cast<items::EditItemForm*>(sub->widget()))
+                        form->chooseItem(itemId);
+            });
+    addChild(view);
+    // The list wants all the room there is.
+    view->parentWidget()->setGeometry(mdi_->viewport()->rect());
+}
+
+void frmMain::mnuCollectionSummary_Click() {
+    resumeNext([this] {
+        if (QMdiSubWindow* old = childWindow(QStringLiteral("rptValueSummary"))) {
+            old->close();
+            delete old;
+        }
+        if (QWidget* report = reports::RunValueSummary())
+            addChild(report);
+    });
 }
 
 void frmMain::mnuWindowCascade_Click() {

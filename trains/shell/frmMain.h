@@ -34,6 +34,8 @@ public:
     void mnuReportLoco_Click();
     void mnuReportCar_Click();
     void mnuReportSet_Click();
+    void mnuCollectionBrowse_Click();
+    void mnuCollectionSummary_Click();
     void mnuWindowCascade_Click();
     void mnuWindowV_Click();
     void mnuWindowH_Click();

@@ -1,0 +1,83 @@
+#pragma once
+// Browse Collection: every item of every kind in one list, found as you type, filtered by kind
+// and condition, sorted by any column, with the totals of what is shown, and a detail pane
+// with the chosen item's fields, notes and photos.
+#include "trains/collection/CollectionData.h"
+
+#include <QWidget>
+#include <functional>
+
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QPushButton;
+class QTextBrowser;
+class QTableView;
+
+namespace collection {
+
+class CollectionModel;
+
+class frmCollection : public QWidget {
+    Q_OBJECT
+  public:
+    explicit frmCollection(QWidget *parent = nullptr);
+
+    CollectionModel *model() const { return model_; }
+    QTableView *list() const { return lvCollection; }
+
+    // Reads every item again, keeping the find, filters, sort and chosen item.
+    void reload();
+    // The row on show in the detail pane, or -1.
+    int chosenRow() const;
+    QString chosenItemId() const { return chosenItem_; }
+
+    void cmdEdit_Click();
+    void cmdAddPhotos_Click();
+    void cmdRemovePhoto_Click();
+    void cmdViewPhoto_Click();
+    // Adds picture files to the chosen item; a file that cannot be used is named in a message
+    // and the rest are still added. Returns how many were stored.
+    int addPhotoFiles(const QStringList &paths);
+
+    // Asks the user for picture files; tests replace it.
+    using FileAsker = std::function<QStringList(QWidget *)>;
+    static void setPhotoFileAsker(FileAsker asker);
+
+    QLineEdit *txtFind = nullptr;
+    QComboBox *cboKind = nullptr;
+    QComboBox *cboCondition = nullptr;
+    QTableView *lvCollection = nullptr;
+    QLabel *lblTotals = nullptr;
+    QTextBrowser *txtDetail = nullptr;
+    QListWidget *lstPhotos = nullptr;
+    QPushButton *cmdEdit = nullptr;
+    QPushButton *cmdAddPhotos = nullptr;
+    QPushButton *cmdRemovePhoto = nullptr;
+    QPushButton *cmdViewPhoto = nullptr;
+
+  signals:
+    // The user asked to edit the item in its kind's own edit form.
+    void editRequested(collection::Kind kind, const QString &itemId);
+
+  protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+  private:
+    void buildControls();
+    void applyFilter();
+    void fillFilterLists();
+    void updateTotals();
+    void showChosen();
+    void showPhotos();
+    void reloadSoon();
+
+    CollectionData data_;
+    CollectionModel *model_ = nullptr;
+    QString chosenItem_;
+    qint64 chosenId_ = 0;
+    bool reloadPending_ = false;
+};
+
+} // namespace collection
