@@ -1,5 +1,7 @@
 #include "trains/shell/frmMain.h"
 
+#include "trains/collection/BackupDialogs.h"
+#include "trains/collection/CsvImportDialog.h"
 #include "trains/shell/frmAbout.h"
 #include "trains/modGlobal.h"
 
@@ -88,6 +90,12 @@ const Menu kMenus[] = {
       {"mnuReportTrack", "Track Report", true, nullptr},
       separator(true),
       {"mnuReportAccessory", "Accessory Report", true, nullptr}}},
+    {"mnuCollection", "&Collection",
+     {separator(),
+      {"mnuCollectionBackup", "Back Up Collection…", false, &frmMain::mnuCollectionBackup_Click},
+      {"mnuCollectionRestore", "Restore From Backup…", false, &frmMain::mnuCollectionRestore_Click},
+      {"mnuCollectionExport", "Export to CSV…", false, &frmMain::mnuCollectionExport_Click},
+      {"mnuCollectionImport", "Import from CSV…", false, &frmMain::mnuCollectionImport_Click}}},
     {"mnuWindows", "&Windows",
      {{"mnuWindowCascade", "Cascade", false, &frmMain::mnuWindowCascade_Click},
       separator(),
@@ -144,7 +152,7 @@ void frmMain::buildMenus() {
             if (!*e.name) {
                 a = menu->addSeparator();
             } else {
-                a = menu->addAction(QString::fromLatin1(e.caption));
+                a = menu->addAction(QString::fromUtf8(e.caption));
                 a->setObjectName(QLatin1String(e.name));
                 if (e.command)
                     connect(a, &QAction::triggered, this, [this, c = e.command] { (this->*c)(); });
@@ -365,3 +373,12 @@ void frmMain::mnuHelpAbout_Click() {
         about.exec();
     });
 }
+
+void frmMain::mnuCollectionBackup_Click() { collection::backUpCollection(this); }
+void frmMain::mnuCollectionRestore_Click() { collection::restoreFromBackup(this, mdi_); }
+void frmMain::mnuCollectionExport_Click() {
+    auto* dialog = new collection::ExportDialog(this);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->open();
+}
+void frmMain::mnuCollectionImport_Click() { collection::importFromCsv(this); }

@@ -34,6 +34,10 @@ public:
     void mnuReportLoco_Click();
     void mnuReportCar_Click();
     void mnuReportSet_Click();
+    void mnuCollectionBackup_Click();
+    void mnuCollectionRestore_Click();
+    void mnuCollectionExport_Click();
+    void mnuCollectionImport_Click();
     void mnuWindowCascade_Click();
     void mnuWindowV_Click();
     void mnuWindowH_Click();

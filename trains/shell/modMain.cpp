@@ -1,5 +1,6 @@
 #include "trains/shell/modMain.h"
 
+#include "trains/collection/AutoBackup.h"
 #include "trains/shell/frmMain.h"
 #include "trains/shell/frmSplash.h"
 #include "trains/modGlobal.h"
@@ -183,6 +184,7 @@ void Main() {
                             QStringLiteral("Object variable or With block variable not set"));
             mainForm()->show();
         },
+        [] { collection::startAutomaticBackup(); },
     });
     delete splash;
 }

@@ -160,7 +160,7 @@ private slots:
         QStringList titles;
         for (QAction* a : main->menuBar()->actions())
             titles << a->text();
-        QCOMPARE(titles, QStringList({"&Add", "&Edit", "&Utils", "&Reports", "&Windows", "&Help"}));
+        QCOMPARE(titles, QStringList({"&Add", "&Edit", "&Utils", "&Reports", "&Collection", "&Windows", "&Help"}));
     }
 
     void hiddenEntriesCannotBeChosen() {
