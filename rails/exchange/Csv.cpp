@@ -56,14 +56,17 @@ QList<CsvRecord> parse(const QString &text, QChar delim, int limit) {
         rec.line = nextLine;
         recordChars = 0;
     };
+    const auto tooLong = [&] {
+        throw fileError(QStringLiteral("Line %1 is longer than %2 characters; the file does "
+                                       "not look like a table.")
+                            .arg(rec.line)
+                            .arg(kMaxRecordChars));
+    };
     const qsizetype n = text.size();
     for (qsizetype i = 0; i < n; ++i) {
         const QChar c = text[i];
         if (++recordChars > kMaxRecordChars)
-            throw fileError(QStringLiteral("Line %1 is longer than %2 characters; the file does "
-                                           "not look like a table.")
-                                .arg(rec.line)
-                                .arg(kMaxRecordChars));
+            tooLong();
         if (quoted) {
             if (c == QLatin1Char('"')) {
                 if (i + 1 < n && text[i + 1] == QLatin1Char('"')) {
@@ -93,7 +96,16 @@ QList<CsvRecord> parse(const QString &text, QChar delim, int limit) {
             if (limit && records.size() >= limit)
                 return records;
         } else {
-            field += c;
+            // Copy the run of ordinary characters up to the next delimiter, quote or break.
+            qsizetype j = i + 1;
+            while (j < n && text[j] != delim && text[j] != QLatin1Char('\r') &&
+                   text[j] != QLatin1Char('\n') && text[j] != QLatin1Char('"'))
+                ++j;
+            recordChars += j - i - 1;
+            if (recordChars > kMaxRecordChars)
+                tooLong();
+            field += QStringView(text).sliced(i, j - i);
+            i = j - 1;
             fieldStarted = true;
         }
     }

@@ -149,8 +149,9 @@ std::optional<double> parseAmount(QString t, QChar delimiter) {
     bool ok = false;
     double v = 0;
     // A semicolon file comes from a spreadsheet that writes 12,50 for twelve and a half.
+    static const QLocale european(QLocale::German);
     if (delimiter != QLatin1Char(','))
-        v = QLocale(QLocale::German).toDouble(t, &ok);
+        v = european.toDouble(t, &ok);
     if (!ok)
         v = QLocale::c().toDouble(t, &ok);
     if (!ok && platform::isNumeric(t)) {
@@ -431,57 +432,68 @@ ImportPlan planImport(const QString &file, std::optional<ItemKind> kind, const Q
 }
 
 qint64 importItems(const QString &db, const ImportPlan &plan, const Progress &progress) {
+    // Rows go in many to a statement: one statement per row costs most of the time of a large
+    // import in preparing the same text again.
+    constexpr int kRowsPerStatement = 100;
     engine::Connection c;
     openConnection(c, db);
     try {
         c.BeginTrans();
-        const auto rs = c.Execute(QStringLiteral("SELECT MAX(ID) AS NewItemID FROM tblMain"));
+        auto rs = c.Execute(QStringLiteral("SELECT MAX(ID) AS NewItemID FROM tblMain"));
         rs->MoveFirst();
         const QVariant newest = rs->Fields(QStringLiteral("NewItemID"));
-        qint64 next = newest.isNull() || newest.toLongLong() == 0 ? 1 : newest.toLongLong() + 1;
+        // The add forms number an item after the largest ID stored; the row itself gets the
+        // next ID never used, which is larger when the last rows were deleted.
+        qint64 number = newest.isNull() || newest.toLongLong() == 0 ? 1 : newest.toLongLong() + 1;
+        rs = c.Execute(
+            QStringLiteral("SELECT MAX(COALESCE((SELECT seq FROM sqlite_sequence WHERE "
+                           "name = 'tblMain'), 0), COALESCE(MAX(ID), 0)) AS Used FROM tblMain"));
+        rs->MoveFirst();
+        qint64 rowid = rs->Fields(QStringLiteral("Used")).toLongLong() + 1;
+
         const QString added = platform::sqlTimestamp(platform::now());
         const QString no = QStringLiteral("NO"), yes = QStringLiteral("YES");
-        qint64 done = 0;
+        const QString head = QStringLiteral(
+            "INSERT INTO tblMain (ItemID,Manufacturer,RailLine,CarType,CarNumber,SetNumber,Gauge,"
+            "Curve,CarColor,AccquiredFrom,OriginalCost,CurrentValue,DateAccquired,DateAdd,FullSet,"
+            "Car,"
+            "Loco,Track,Accessory,Condition,Box,Notes) VALUES ");
+        const QString one = QStringLiteral("(?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)");
         const qint64 total = plan.ready.size();
-        for (const ImportRow &r : plan.ready) {
-            const KindRow &k = kindRow(r.kind);
-            const QString sql =
-                QStringLiteral(
-                    "INSERT INTO tblMain (ItemID,Manufacturer,RailLine,CarType,%1,Gauge,"
-                    "Curve,CarColor,AccquiredFrom,OriginalCost,CurrentValue,DateAccquired,"
-                    "DateAdd,FullSet,Car,Loco,Track,Accessory,Condition,Box,Notes) VALUES "
-                    "(?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)")
-                    .arg(QLatin1String(k.numberColumn));
-            c.Execute(sql, {QLatin1String(k.prefix) + QString::number(next),
-                            r.text[0],
-                            r.text[1],
-                            r.text[2],
-                            r.text[3],
-                            r.text[4],
-                            r.text[5],
-                            r.text[6],
-                            r.text[7],
-                            r.cost,
-                            r.value,
-                            r.acquired.toString(Qt::ISODate),
-                            added,
-                            r.kind == ItemKind::Set ? yes : no,
-                            r.kind == ItemKind::Car ? yes : no,
-                            r.kind == ItemKind::Loco ? yes : no,
-                            no,
-                            no,
-                            r.text[8],
-                            r.text[9],
-                            r.text[10]});
-            next = sqlite3_last_insert_rowid(c.handle()) + 1;
-            if (++done % 500 == 0 && progress && !progress(done, total))
+        qint64 done = 0;
+        while (done < total) {
+            const qint64 n = std::min<qint64>(kRowsPerStatement, total - done);
+            QString sql = head;
+            QVariantList values;
+            values.reserve(n * 22);
+            for (qint64 i = 0; i < n; ++i) {
+                const ImportRow &r = plan.ready[done + i];
+                const bool isSet = r.kind == ItemKind::Set;
+                sql += i ? QStringLiteral(",") + one : one;
+                values << QLatin1String(kindRow(r.kind).prefix) + QString::number(number)
+                       << r.text[0] << r.text[1] << r.text[2]
+                       << (isSet ? QVariant() : QVariant(r.text[3]))
+                       << (isSet ? QVariant(r.text[3]) : QVariant()) << r.text[4] << r.text[5]
+                       << r.text[6] << r.text[7] << r.cost << r.value
+                       << r.acquired.toString(Qt::ISODate) << added << (isSet ? yes : no)
+                       << (r.kind == ItemKind::Car ? yes : no)
+                       << (r.kind == ItemKind::Loco ? yes : no) << no << no << r.text[8]
+                       << r.text[9] << r.text[10];
+                number = rowid + 1; // the next item follows this row's ID
+                ++rowid;
+            }
+            c.Execute(sql, values);
+            if (sqlite3_last_insert_rowid(c.handle()) != rowid - 1)
+                throw Error(platform::ErrPathFileAccess,
+                            QStringLiteral("The collection numbered the new items unexpectedly; "
+                                           "nothing was imported."));
+            done += n;
+            if (progress && !progress(done, total))
                 throw Error(ErrUserInterrupt,
                             QStringLiteral("The import was cancelled; nothing was written."));
         }
         c.CommitTrans();
         c.Close();
-        if (progress)
-            progress(total, total);
         return done;
     } catch (...) {
         if (c.State() == engine::Connection::adStateOpen)

@@ -74,7 +74,10 @@ private slots:
         QVERIFY(bytes.contains(",1234567.89,0.00,2001-12-31,"));
 
         testing::ProgramFolder to;
-        to.exec("INSERT INTO tblMain (ItemID) VALUES ('CL-7')");
+        // The largest ID was deleted: new items are numbered after the largest ID stored while
+        // their rows take IDs never used, as when they are added one by one on the forms.
+        to.exec("INSERT INTO tblMain (ItemID) VALUES ('CL-7'),('CL-8')");
+        to.exec("DELETE FROM tblMain WHERE ItemID = 'CL-8'");
         const ImportPlan plan = planImport(csv, std::nullopt, kToday);
         QCOMPARE(plan.problems.size(), 0);
         QCOMPARE(plan.ignoredColumns, QStringList());
@@ -85,9 +88,9 @@ private slots:
         // Numbered as the add forms number them: prefix and the largest ID plus one.
         QCOMPARE(to.query("SELECT ItemID, FullSet, Car, Loco, Track, Accessory FROM tblMain ORDER BY ID"),
                  QList<QVariantList>({{"CL-2", "NO", "YES", "NO", "NO", "NO"},
-                                      {"LL-3", "NO", "NO", "YES", "NO", "NO"},
-                                      {"SL-4", "YES", "NO", "NO", "NO", "NO"}}));
-        QVERIFY(!to.scalar("SELECT DateAdd FROM tblMain WHERE ItemID = 'SL-4'").toString().isEmpty());
+                                      {"LL-4", "NO", "NO", "YES", "NO", "NO"},
+                                      {"SL-5", "YES", "NO", "NO", "NO", "NO"}}));
+        QVERIFY(!to.scalar("SELECT DateAdd FROM tblMain WHERE ItemID = 'SL-5'").toString().isEmpty());
 
         // One kind only.
         QCOMPARE(exportItems(from.databasePath(), csv, ItemKind::Loco), qint64(1));
