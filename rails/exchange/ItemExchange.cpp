@@ -432,70 +432,79 @@ ImportPlan planImport(const QString &file, std::optional<ItemKind> kind, const Q
 }
 
 qint64 importItems(const QString &db, const ImportPlan &plan, const Progress &progress) {
-    // Rows go in many to a statement: one statement per row costs most of the time of a large
-    // import in preparing the same text again.
-    constexpr int kRowsPerStatement = 100;
     engine::Connection c;
     openConnection(c, db);
+    sqlite3_stmt *insert = nullptr;
     try {
         c.BeginTrans();
-        auto rs = c.Execute(QStringLiteral("SELECT MAX(ID) AS NewItemID FROM tblMain"));
+        const auto rs = c.Execute(QStringLiteral("SELECT MAX(ID) AS NewItemID FROM tblMain"));
         rs->MoveFirst();
         const QVariant newest = rs->Fields(QStringLiteral("NewItemID"));
-        // The add forms number an item after the largest ID stored; the row itself gets the
-        // next ID never used, which is larger when the last rows were deleted.
         qint64 number = newest.isNull() || newest.toLongLong() == 0 ? 1 : newest.toLongLong() + 1;
-        rs = c.Execute(
-            QStringLiteral("SELECT MAX(COALESCE((SELECT seq FROM sqlite_sequence WHERE "
-                           "name = 'tblMain'), 0), COALESCE(MAX(ID), 0)) AS Used FROM tblMain"));
-        rs->MoveFirst();
-        qint64 rowid = rs->Fields(QStringLiteral("Used")).toLongLong() + 1;
 
-        const QString added = platform::sqlTimestamp(platform::now());
-        const QString no = QStringLiteral("NO"), yes = QStringLiteral("YES");
-        const QString head = QStringLiteral(
+        // One statement prepared once and run for every row: preparing it again per row costs
+        // most of a large import. The engine runs single statements only, so this one goes
+        // through its handle, with every value bound.
+        const char *sql =
             "INSERT INTO tblMain (ItemID,Manufacturer,RailLine,CarType,CarNumber,SetNumber,Gauge,"
             "Curve,CarColor,AccquiredFrom,OriginalCost,CurrentValue,DateAccquired,DateAdd,FullSet,"
-            "Car,"
-            "Loco,Track,Accessory,Condition,Box,Notes) VALUES ");
-        const QString one = QStringLiteral("(?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)");
+            "Car,Loco,Track,Accessory,Condition,Box,Notes) VALUES "
+            "(?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)";
+        sqlite3 *h = c.handle();
+        const auto check = [h](int rc) {
+            if (rc != SQLITE_OK && rc != SQLITE_DONE)
+                throw Error(sqlite3_extended_errcode(h), QString::fromUtf8(sqlite3_errmsg(h)));
+        };
+        check(sqlite3_prepare_v2(h, sql, -1, &insert, nullptr));
+        const auto text = [&](int i, const QString &v) {
+            const QByteArray b = v.toUtf8();
+            check(sqlite3_bind_text64(insert, i, b.constData(), sqlite3_uint64(b.size()),
+                                      SQLITE_TRANSIENT, SQLITE_UTF8));
+        };
+        const QString added = platform::sqlTimestamp(platform::now());
+        const QString no = QStringLiteral("NO"), yes = QStringLiteral("YES");
         const qint64 total = plan.ready.size();
         qint64 done = 0;
-        while (done < total) {
-            const qint64 n = std::min<qint64>(kRowsPerStatement, total - done);
-            QString sql = head;
-            QVariantList values;
-            values.reserve(n * 22);
-            for (qint64 i = 0; i < n; ++i) {
-                const ImportRow &r = plan.ready[done + i];
-                const bool isSet = r.kind == ItemKind::Set;
-                sql += i ? QStringLiteral(",") + one : one;
-                values << QLatin1String(kindRow(r.kind).prefix) + QString::number(number)
-                       << r.text[0] << r.text[1] << r.text[2]
-                       << (isSet ? QVariant() : QVariant(r.text[3]))
-                       << (isSet ? QVariant(r.text[3]) : QVariant()) << r.text[4] << r.text[5]
-                       << r.text[6] << r.text[7] << r.cost << r.value
-                       << r.acquired.toString(Qt::ISODate) << added << (isSet ? yes : no)
-                       << (r.kind == ItemKind::Car ? yes : no)
-                       << (r.kind == ItemKind::Loco ? yes : no) << no << no << r.text[8]
-                       << r.text[9] << r.text[10];
-                number = rowid + 1; // the next item follows this row's ID
-                ++rowid;
-            }
-            c.Execute(sql, values);
-            if (sqlite3_last_insert_rowid(c.handle()) != rowid - 1)
-                throw Error(platform::ErrPathFileAccess,
-                            QStringLiteral("The collection numbered the new items unexpectedly; "
-                                           "nothing was imported."));
-            done += n;
-            if (progress && !progress(done, total))
+        for (const ImportRow &r : plan.ready) {
+            const bool isSet = r.kind == ItemKind::Set;
+            text(1, QLatin1String(kindRow(r.kind).prefix) + QString::number(number));
+            text(2, r.text[0]);
+            text(3, r.text[1]);
+            text(4, r.text[2]);
+            // The number goes where the kind's add statement writes it; the other stays Null.
+            check(sqlite3_bind_null(insert, isSet ? 5 : 6));
+            text(isSet ? 6 : 5, r.text[3]);
+            for (int i = 0; i < 4; ++i)
+                text(7 + i, r.text[4 + i]);
+            check(sqlite3_bind_double(insert, 11, r.cost));
+            check(sqlite3_bind_double(insert, 12, r.value));
+            text(13, r.acquired.toString(Qt::ISODate));
+            text(14, added);
+            text(15, isSet ? yes : no);
+            text(16, r.kind == ItemKind::Car ? yes : no);
+            text(17, r.kind == ItemKind::Loco ? yes : no);
+            text(18, no);
+            text(19, no);
+            text(20, r.text[8]);
+            text(21, r.text[9]);
+            text(22, r.text[10]);
+            check(sqlite3_step(insert));
+            check(sqlite3_reset(insert));
+            // The next item is numbered after this row's ID, as the next add form would.
+            number = sqlite3_last_insert_rowid(h) + 1;
+            if (++done % 500 == 0 && progress && !progress(done, total))
                 throw Error(ErrUserInterrupt,
                             QStringLiteral("The import was cancelled; nothing was written."));
         }
+        sqlite3_finalize(insert);
+        insert = nullptr;
         c.CommitTrans();
         c.Close();
+        if (progress)
+            progress(total, total);
         return done;
     } catch (...) {
+        sqlite3_finalize(insert);
         if (c.State() == engine::Connection::adStateOpen)
             c.Close(); // rolls back
         throw;
