@@ -233,7 +233,7 @@ QStringList checkRecord(const CsvRecord &rec, const std::array<int, kFieldCount>
     row.text = QStringList(11);
 
     for (const Rule &r : kRules) {
-        const QString caption = QLatin1String(r.header);
+        const QLatin1String caption(r.header); // made into text only for a problem
         QString v = cell(r.field);
         v = r.field == fNotes ? trimBlanks(v.replace(QStringLiteral("\r\n"), QStringLiteral("\n")))
                               : v.trimmed();
