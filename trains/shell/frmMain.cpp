@@ -4,6 +4,8 @@
 #include "trains/collection/frmCollection.h"
 #include "trains/items/EditItemForm.h"
 #include "trains/reports/ValueSummary.h"
+#include "trains/collection/BackupDialogs.h"
+#include "trains/collection/CsvImportDialog.h"
 #include "trains/shell/frmAbout.h"
 #include "trains/modGlobal.h"
 
@@ -95,7 +97,12 @@ const Menu kMenus[] = {
     {"mnuCollection", "&Collection",
      {{"mnuCollectionBrowse", "Browse Collection", false, &frmMain::mnuCollectionBrowse_Click},
       {"mnuCollectionSummary", "Value Summary Report", false,
-       &frmMain::mnuCollectionSummary_Click}}},
+       &frmMain::mnuCollectionSummary_Click},
+      separator(),
+      {"mnuCollectionBackup", "Back Up Collection…", false, &frmMain::mnuCollectionBackup_Click},
+      {"mnuCollectionRestore", "Restore From Backup…", false, &frmMain::mnuCollectionRestore_Click},
+      {"mnuCollectionExport", "Export to CSV…", false, &frmMain::mnuCollectionExport_Click},
+      {"mnuCollectionImport", "Import from CSV…", false, &frmMain::mnuCollectionImport_Click}}},
     {"mnuWindows", "&Windows",
      {{"mnuWindowCascade", "Cascade", false, &frmMain::mnuWindowCascade_Click},
       separator(),
@@ -154,7 +161,7 @@ void frmMain::buildMenus() {
             if (!*e.name) {
                 a = menu->addSeparator();
             } else {
-                a = menu->addAction(QString::fromLatin1(e.caption));
+                a = menu->addAction(QString::fromUtf8(e.caption));
                 a->setObjectName(QLatin1String(e.name));
                 if (e.command)
                     connect(a, &QAction::triggered, this, [this, c = e.command] { (this->*c)(); });
@@ -428,3 +435,12 @@ void frmMain::mnuHelpAbout_Click() {
         about.exec();
     });
 }
+
+void frmMain::mnuCollectionBackup_Click() { collection::backUpCollection(this); }
+void frmMain::mnuCollectionRestore_Click() { collection::restoreFromBackup(this, mdi_); }
+void frmMain::mnuCollectionExport_Click() {
+    auto* dialog = new collection::ExportDialog(this);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->open();
+}
+void frmMain::mnuCollectionImport_Click() { collection::importFromCsv(this); }

@@ -36,6 +36,10 @@ public:
     void mnuReportSet_Click();
     void mnuCollectionBrowse_Click();
     void mnuCollectionSummary_Click();
+    void mnuCollectionBackup_Click();
+    void mnuCollectionRestore_Click();
+    void mnuCollectionExport_Click();
+    void mnuCollectionImport_Click();
     void mnuWindowCascade_Click();
     void mnuWindowV_Click();
     void mnuWindowH_Click();

@@ -1,5 +1,6 @@
 #include "trains/shell/modMain.h"
 
+#include "trains/collection/AutoBackup.h"
 #include "trains/shell/CollectionCheck.h"
 #include "trains/shell/frmMain.h"
 #include "trains/shell/frmSplash.h"
@@ -150,6 +151,8 @@ void Main() {
         platform::Shell(QStringLiteral("regsvr32.exe /s rails.dll"), platform::WindowStyle::Hide);
     });
 
+    // A damaged collection's message names the newest automatic backup to restore.
+    SetNewestBackupFinder([](const QString&) { return collection::newestAutomaticBackup(); });
     bool found = true;
     QPointer<frmSplash> splash;
     RunStartupSteps({
@@ -189,6 +192,7 @@ void Main() {
                             QStringLiteral("Object variable or With block variable not set"));
             mainForm()->show();
         },
+        [] { collection::startAutomaticBackup(); },
     });
     delete splash;
 }

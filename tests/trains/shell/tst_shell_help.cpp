@@ -51,7 +51,8 @@ private slots:
                                       "Editing Items", "Deleting Items", "Reports",
                                       "Browsing the Collection", "Photos",
                                       "Value Summary Report", "Arranging Windows",
-                                      "Your Data and Backups"}));
+                                      "Your Data and Backups",
+                                      "Backup, Restore, Export and Import"}));
         // Every topic's page is in the collection and has text.
         for (int i = 0; i < contents->rowCount(top); ++i) {
             const QUrl page = contents->contentItemAt(contents->index(i, 0, top))->url();

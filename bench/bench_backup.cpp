@@ -1,0 +1,231 @@
+// Collection file work at 100,000 items of each kind: what the start-up pays for the automatic
+// backup (the due check and starting the worker, on the GUI thread) and what the worker then
+// spends, against a bare sqlite3_backup copy and a plain file copy; export of all 300,000
+// items against walking the same SELECT through SQLite's C API; and checking plus importing
+// 100,000 CSV rows against inserting the same rows with one prepared statement.
+#include "rails/exchange/Collection.h"
+#include "rails/exchange/ItemExchange.h"
+#include "trains/collection/AutoBackup.h"
+#include "trains/modGlobal.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryDir>
+#include <algorithm>
+#include <cstdio>
+#include <sqlite3.h>
+#include <vector>
+
+namespace {
+
+void exec(sqlite3 *db, const char *sql) {
+    char *err = nullptr;
+    if (sqlite3_exec(db, sql, nullptr, nullptr, &err) != SQLITE_OK) {
+        std::fprintf(stderr, "sqlite: %s\n", err);
+        std::exit(1);
+    }
+}
+
+// Rows as the add forms store them, `perKind` of each kind.
+void fill(const QString &path, int perKind) {
+    QFile schema(QUILLON_SCHEMA_FILE);
+    schema.open(QIODevice::ReadOnly);
+    sqlite3 *db = nullptr;
+    sqlite3_open(path.toUtf8().constData(), &db);
+    exec(db, schema.readAll().constData());
+    const QByteArray sql =
+        QStringLiteral(
+            "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i+1 FROM n WHERE i < %1) "
+            "INSERT INTO tblMain "
+            "(ItemID,Manufacturer,RailLine,CarType,CarNumber,SetNumber,Gauge,Curve,"
+            "CarColor,AccquiredFrom,OriginalCost,CurrentValue,DateAccquired,DateAdd,FullSet,Car,"
+            "Loco,"
+            "Track,Accessory,Condition,Box,Notes) "
+            "SELECT 'X-'||(i*3+k), 'Lionel', 'Atchison, Topeka & Santa Fe', 'Box Car', "
+            "CASE WHEN k=2 THEN NULL ELSE 6000+i%900 END, CASE WHEN k=2 THEN 'S-'||i END, 'O', "
+            "'O-31', "
+            "'Boxcar Red', 'Swap meet', 12.5+i%100, 20, '2019-05-01', '2020-01-01 10:00:00', "
+            "CASE WHEN k=2 THEN 'YES' ELSE 'NO' END, CASE WHEN k=0 THEN 'YES' ELSE 'NO' END, "
+            "CASE WHEN k=1 THEN 'YES' ELSE 'NO' END, 'NO', 'NO', 'Excellent', 'YES', "
+            "'Bought at the '||(i%40)||'th annual swap meet; runs well.' "
+            "FROM n, (SELECT 0 AS k UNION ALL SELECT 1 UNION ALL SELECT 2)")
+            .arg(perKind)
+            .toUtf8();
+    exec(db, sql.constData());
+    sqlite3_close(db);
+}
+
+double ms(QElapsedTimer &t) {
+    return t.nsecsElapsed() / 1e6;
+}
+
+template <class F> double median(int runs, F f) {
+    std::vector<double> v;
+    for (int i = 0; i < runs; ++i)
+        v.push_back(f());
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
+}
+
+void figure(const char *name, double value, const char *unit) {
+    std::printf("figure %s %.3f %s\n", name, value, unit);
+}
+
+} // namespace
+
+int main(int argc, char **argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    QTemporaryDir dir;
+    QDir(dir.path()).mkpath("zerizori");
+    SetProgramFolder(dir.path());
+    const QString db = dir.path() + "/zerizori/rails.trk";
+    fill(db, 100000);
+    std::printf("collection: 300,000 items, %.1f MB\n", QFileInfo(db).size() / 1e6);
+
+    // Start-up: what the GUI thread pays before it goes on.
+    QElapsedTimer t;
+    t.start();
+    collection::startAutomaticBackup();
+    const double startCost = ms(t);
+    collection::waitForAutomaticBackup();
+    const double startToDone = ms(t);
+    t.restart();
+    collection::startAutomaticBackup(); // not due again: only the check
+    const double notDue = ms(t);
+
+    const double ours = median(3, [&] {
+        QFile::remove(dir.path() + "/b.trk");
+        QElapsedTimer m;
+        m.start();
+        exchange::backupCollection(db, dir.path() + "/b.trk");
+        return ms(m);
+    });
+    const double bare = median(3, [&] {
+        QFile::remove(dir.path() + "/c.trk");
+        QElapsedTimer m;
+        m.start();
+        sqlite3 *from = nullptr, *to = nullptr;
+        sqlite3_open_v2(db.toUtf8().constData(), &from, SQLITE_OPEN_READONLY, nullptr);
+        sqlite3_open((dir.path() + "/c.trk").toUtf8().constData(), &to);
+        sqlite3_backup *b = sqlite3_backup_init(to, "main", from, "main");
+        sqlite3_backup_step(b, -1);
+        sqlite3_backup_finish(b);
+        sqlite3_close(to);
+        sqlite3_close(from);
+        return ms(m);
+    });
+    const double plain = median(3, [&] {
+        QFile::remove(dir.path() + "/d.trk");
+        QElapsedTimer m;
+        m.start();
+        QFile::copy(db, dir.path() + "/d.trk");
+        return ms(m);
+    });
+
+    // Export of everything.
+    const QString csv = dir.path() + "/all.csv";
+    const double exportMs = median(3, [&] {
+        QElapsedTimer m;
+        m.start();
+        exchange::exportItems(db, csv);
+        return ms(m);
+    });
+    const double walkMs = median(3, [&] {
+        QElapsedTimer m;
+        m.start();
+        sqlite3 *h = nullptr;
+        sqlite3_open_v2(db.toUtf8().constData(), &h, SQLITE_OPEN_READONLY, nullptr);
+        sqlite3_stmt *st = nullptr;
+        sqlite3_prepare_v2(h, "SELECT * FROM tblMain ORDER BY ID", -1, &st, nullptr);
+        std::size_t bytes = 0;
+        while (sqlite3_step(st) == SQLITE_ROW)
+            for (int c = 0; c < sqlite3_column_count(st); ++c)
+                bytes += sqlite3_column_bytes(st, c);
+        sqlite3_finalize(st);
+        sqlite3_close(h);
+        return ms(m) + bytes * 0.0;
+    });
+
+    // Import of 100,000 rows (the locomotives of the export) into an empty collection.
+    const QString locos = dir.path() + "/locos.csv";
+    exchange::exportItems(db, locos, exchange::ItemKind::Loco);
+    const QString target = dir.path() + "/target.trk";
+    double planMs = 0, writeMs = 0;
+    const double importMs = median(3, [&] {
+        QFile::remove(target);
+        fill(target, 0);
+        QElapsedTimer m;
+        m.start();
+        const exchange::ImportPlan plan =
+            exchange::planImport(locos, std::nullopt, QDate(2026, 12, 8));
+        planMs = ms(m);
+        if (plan.ready.size() != 100000 || !plan.problems.isEmpty()) {
+            std::fprintf(stderr, "unexpected plan: %lld ready\n", qlonglong(plan.ready.size()));
+            std::exit(1);
+        }
+        exchange::importItems(target, plan);
+        writeMs = ms(m) - planMs;
+        return ms(m);
+    });
+    const double insertFloor = median(3, [&] {
+        QFile::remove(target);
+        fill(target, 0);
+        QElapsedTimer m;
+        m.start();
+        sqlite3 *h = nullptr;
+        sqlite3_open(target.toUtf8().constData(), &h);
+        exec(h, "BEGIN");
+        sqlite3_stmt *st = nullptr;
+        sqlite3_prepare_v2(
+            h,
+            "INSERT INTO tblMain (ItemID,Manufacturer,RailLine,CarType,CarNumber,Gauge,Curve,"
+            "CarColor,AccquiredFrom,OriginalCost,CurrentValue,DateAccquired,DateAdd,FullSet,"
+            "Car,Loco,Track,Accessory,Condition,Box,Notes) VALUES "
+            "(?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)",
+            -1, &st, nullptr);
+        for (int i = 1; i <= 100000; ++i) {
+            const QByteArray id = "LL-" + QByteArray::number(i),
+                             num = QByteArray::number(6000 + i % 900);
+            const char *texts[] = {"Lionel",     "Atchison, Topeka & Santa Fe",
+                                   "Box Car",    num.constData(),
+                                   "O",          "O-31",
+                                   "Boxcar Red", "Swap meet"};
+            sqlite3_bind_text(st, 1, id.constData(), -1, SQLITE_TRANSIENT);
+            for (int c = 0; c < 8; ++c)
+                sqlite3_bind_text(st, 2 + c, texts[c], -1, SQLITE_STATIC);
+            sqlite3_bind_double(st, 10, 12.5);
+            sqlite3_bind_double(st, 11, 20);
+            sqlite3_bind_text(st, 12, "2019-05-01", -1, SQLITE_STATIC);
+            sqlite3_bind_text(st, 13, "2026-12-08 10:00:00", -1, SQLITE_STATIC);
+            for (int c = 14; c <= 18; ++c)
+                sqlite3_bind_text(st, c, c == 16 ? "YES" : "NO", -1, SQLITE_STATIC);
+            sqlite3_bind_text(st, 19, "Excellent", -1, SQLITE_STATIC);
+            sqlite3_bind_text(st, 20, "YES", -1, SQLITE_STATIC);
+            sqlite3_bind_text(st, 21, "Bought at the 7th annual swap meet; runs well.", -1,
+                              SQLITE_STATIC);
+            sqlite3_step(st);
+            sqlite3_reset(st);
+        }
+        sqlite3_finalize(st);
+        exec(h, "COMMIT");
+        sqlite3_close(h);
+        return ms(m);
+    });
+
+    figure("startup_backup_gui_thread", startCost, "ms");
+    figure("startup_backup_not_due_check", notDue, "ms");
+    figure("automatic_backup_total", startToDone, "ms");
+    figure("backup_verified_300k", ours, "ms");
+    figure("backup_floor_sqlite_backup_api", bare, "ms");
+    figure("backup_floor_file_copy", plain, "ms");
+    figure("export_300k", exportMs, "ms");
+    figure("export_floor_sqlite_walk", walkMs, "ms");
+    figure("import_100k_total", importMs, "ms");
+    figure("import_100k_read_and_check", planMs, "ms");
+    figure("import_100k_write", writeMs, "ms");
+    figure("import_floor_prepared_insert", insertFloor, "ms");
+    return 0;
+}

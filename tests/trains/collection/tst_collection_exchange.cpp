@@ -1,0 +1,222 @@
+// The Collection menu's backup, restore, export and import commands as a collector uses them:
+// the file asked for, the messages shown, the windows closed and what the collection holds.
+#include "tests/support/TestSupport.h"
+#include "tests/trains/support/ShellDoubles.h"
+#include "tests/trains/support/ShellFixture.h"
+
+#include "trains/collection/AutoBackup.h"
+#include "trains/collection/BackupDialogs.h"
+#include "trains/collection/CsvImportDialog.h"
+#include "trains/collection/FileChooser.h"
+#include "trains/modGlobal.h"
+#include "trains/shell/frmMain.h"
+
+#include "rails/exchange/Collection.h"
+
+#include "platform/Clock.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QDir>
+#include <QLabel>
+#include <QListWidget>
+#include <QMdiArea>
+#include <QMenu>
+#include <QPushButton>
+#include <QTest>
+
+using namespace testing;
+using platform::MsgIcon;
+
+class TestCollectionExchange : public QObject {
+    Q_OBJECT
+    std::unique_ptr<testing::ProgramFolder> pf;
+    std::unique_ptr<ScriptedMsgBox> boxes;
+    std::unique_ptr<FakeClock> clock;
+    frmMain* main = nullptr;
+    QStringList asked; // titles of the file requests
+    QString answer;    // the path the file chooser gives
+
+    void trigger(const char* name) {
+        auto* a = main->findChild<QAction*>(QLatin1String(name));
+        QVERIFY2(a, name);
+        a->trigger();
+    }
+    QString write(const QString& name, const QByteArray& bytes) {
+        QFile f(pf->path() + "/" + name);
+        f.open(QIODevice::WriteOnly);
+        f.write(bytes);
+        return f.fileName();
+    }
+    void expectBox(const QString& title, MsgIcon icon, const QString& text) {
+        QVERIFY(!boxes->boxes().isEmpty());
+        const platform::MsgRequest& b = boxes->boxes().last();
+        QCOMPARE(b.title, title);
+        QCOMPARE(b.icon, icon);
+        QVERIFY2(b.prompt.contains(text), qPrintable(b.prompt));
+    }
+
+private slots:
+    void init() {
+        pf = std::make_unique<testing::ProgramFolder>();
+        SetProgramFolder(pf->path());
+        boxes = std::make_unique<ScriptedMsgBox>();
+        clock = std::make_unique<FakeClock>();
+        asked.clear();
+        collection::setFileChooser([this](const collection::FileRequest& r) {
+            asked << r.title + (r.save ? " (save)" : " (open)");
+            return answer;
+        });
+        pf->exec("INSERT INTO tblMain (ItemID, Manufacturer, Car, Loco, FullSet) VALUES "
+                 "('CL-1','Lionel','YES','NO','NO'),('LL-2','Atlas','NO','YES','NO')");
+        main = new frmMain;
+        main->Form_Load();
+        main->show();
+    }
+    void cleanup() {
+        QCOMPARE(boxes->unexpected(), 0);
+        collection::setFileChooser({});
+        resetProgramState();
+        clock.reset();
+        boxes.reset();
+        SetProgramFolder(QString());
+        pf.reset();
+    }
+
+    void collectionMenuHoldsTheFourCommands() {
+        auto* menu = main->findChild<QMenu*>("mnuCollection");
+        QVERIFY(menu);
+        QStringList entries;
+        for (QAction* a : menu->actions())
+            entries << (a->isSeparator() ? QString("-") : a->objectName() + " " + a->text());
+        QCOMPARE(entries, QStringList({"-", "mnuCollectionBackup Back Up Collection…",
+                                       "mnuCollectionRestore Restore From Backup…",
+                                       "mnuCollectionExport Export to CSV…",
+                                       "mnuCollectionImport Import from CSV…"}));
+    }
+
+    void backUpWritesAVerifiedCopy() {
+        answer = pf->path() + "/copy.trk";
+        boxes->answer(platform::MsgResult::OK);
+        trigger("mnuCollectionBackup");
+        QCOMPARE(asked, QStringList{"Back Up Collection (save)"});
+        expectBox("Back Up Collection", MsgIcon::None, "The backup holds 2 items and passed its integrity check.");
+        QCOMPARE(exchange::checkCollection(answer).items, qint64(2));
+
+        answer = pf->path() + "/no/such/folder/copy.trk";
+        boxes->answer(platform::MsgResult::OK);
+        trigger("mnuCollectionBackup");
+        expectBox("Back Up Collection", MsgIcon::Critical, "Nothing was changed.");
+        answer.clear(); // cancelled: nothing happens
+        boxes->clear();
+        trigger("mnuCollectionBackup");
+        QCOMPARE(boxes->boxes().size(), 0);
+    }
+
+    void restoreAsksClosesWindowsAndReplaces() {
+        testing::ProgramFolder other;
+        other.exec("INSERT INTO tblMain (ItemID) VALUES ('SL-9')");
+        SetProgramFolder(pf->path()); // the second folder pointed the store at itself
+        {
+            QFile f(other.databasePath());
+            QVERIFY(f.open(QIODevice::ReadWrite));
+            QVERIFY(f.setFileTime(QDateTime(QDate(2026, 11, 30), QTime(12, 0)), QFileDevice::FileModificationTime));
+        }
+        answer = other.databasePath();
+        main->mnuAddNewCar_Click();
+        QCOMPARE(main->mdiArea()->subWindowList().size(), 1);
+
+        boxes->answer(platform::MsgResult::No);
+        trigger("mnuCollectionRestore");
+        QCOMPARE(boxes->boxes().first().prompt.section("\r\n", 0, 0),
+                 QString("Replace the current collection (2 items) with the backup of 30 Nov 2026 (1 item)?"));
+        QCOMPARE(boxes->boxes().first().icon, MsgIcon::Question);
+        QCOMPARE(pf->scalar("SELECT COUNT(*) FROM tblMain").toInt(), 2);
+        QCOMPARE(main->mdiArea()->subWindowList().size(), 1);
+
+        boxes->clear();
+        boxes->answer(platform::MsgResult::Yes);
+        boxes->answer(platform::MsgResult::OK);
+        trigger("mnuCollectionRestore");
+        expectBox("Restore From Backup", MsgIcon::None, "it holds 1 item.");
+        QCOMPARE(main->mdiArea()->subWindowList().size(), 0);
+        QCOMPARE(pf->scalar("SELECT group_concat(ItemID) FROM tblMain").toString(), QString("SL-9"));
+        QCOMPARE(exchange::checkCollection(collection::newestAutomaticBackup()).items, qint64(2));
+
+        boxes->clear();
+        answer = write("notes.trk", "not a collection");
+        boxes->answer(platform::MsgResult::OK);
+        trigger("mnuCollectionRestore");
+        QCOMPARE(boxes->boxes().size(), 1);
+        expectBox("Restore From Backup", MsgIcon::Critical, "is not a Quillon collection");
+        QCOMPARE(pf->scalar("SELECT group_concat(ItemID) FROM tblMain").toString(), QString("SL-9"));
+    }
+
+    void exportWritesTheChosenKind() {
+        answer = pf->path() + "/locos.csv";
+        trigger("mnuCollectionExport");
+        auto* dialog = main->findChild<collection::ExportDialog*>();
+        QVERIFY(dialog);
+        dialog->cboKind->setFocus();
+        QTest::keyClick(dialog->cboKind, Qt::Key_Down);
+        QTest::keyClick(dialog->cboKind, Qt::Key_Down);
+        QCOMPARE(dialog->cboKind->currentText(), QString("Locomotives"));
+        boxes->answer(platform::MsgResult::OK);
+        QTest::mouseClick(dialog->findChild<QPushButton*>("cmdExport"), Qt::LeftButton);
+        expectBox("Export to CSV", MsgIcon::None, "1 item written to");
+        QFile f(answer);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        const QList<QByteArray> lines = f.readAll().split('\n');
+        QCOMPARE(lines.size(), 3); // header, one item, the final line break
+        QVERIFY(lines[1].startsWith("Locomotive,LL-2,Atlas,"));
+    }
+
+    void importPreviewsThenWritesTheReadyRows() {
+        answer = write("in.csv", "Manufacturer,Rail Line,Type,Number,Gauge,Curve,Color,From,Price,Date,Condition,Box\n"
+                                 "Lionel,PRR,Steam,1,O,O-31,Red,Me,12.50,2026-01-01,Good,Yes\n"
+                                 "Lionel,PRR,Steam,2,O,O-31,Red,Me,12.50,2027-01-01,Good,Yes\n");
+        trigger("mnuCollectionImport");
+        auto* dialog = main->findChild<collection::CsvImportDialog*>();
+        QVERIFY(dialog);
+        QCOMPARE(boxes->boxes().size(), 0);
+        QVERIFY2(dialog->lblSummary->text().startsWith("1 row(s) ready to import, 1 with problems."), qPrintable(dialog->lblSummary->text()));
+        QCOMPARE(dialog->lstProblems->count(), 1);
+        QCOMPARE(dialog->lstProblems->item(0)->text(), QString("Line 3: Date Acquired 2027-01-01 is later than the current date"));
+        QCOMPARE(pf->scalar("SELECT COUNT(*) FROM tblMain").toInt(), 2);
+        dialog->cboKind->setFocus();
+        QTest::keyClick(dialog->cboKind, Qt::Key_Down);
+        QCOMPARE(dialog->cboKind->currentText(), QString("Locomotives"));
+        boxes->answer(platform::MsgResult::OK);
+        QTest::mouseClick(dialog->cmdImport, Qt::LeftButton);
+        expectBox("Import from CSV", MsgIcon::None, "1 item(s) imported.");
+        QCOMPARE(pf->query("SELECT ItemID, Loco, OriginalCost FROM tblMain WHERE ID = 3"),
+                 QList<QVariantList>({{"LL-3", "YES", 12.5}}));
+
+        boxes->clear();
+        answer = write("photo.csv", QByteArray("\x89PNG\r\n\x1A\n\0\0", 10));
+        boxes->answer(platform::MsgResult::OK);
+        trigger("mnuCollectionImport");
+        expectBox("Import from CSV", MsgIcon::Critical, "The file is not a text file.");
+        for (auto* d : main->findChildren<collection::CsvImportDialog*>())
+            QVERIFY(!d->isVisible()); // the first closed after its import; no new one opened
+    }
+
+    void automaticBackupAtMostDaily() {
+        QVERIFY(collection::newestAutomaticBackup().isEmpty());
+        collection::startAutomaticBackup();
+        collection::waitForAutomaticBackup();
+        const QString first = collection::newestAutomaticBackup();
+        QVERIFY(exchange::checkCollection(first).ok);
+        clock->advance(23 * 3600);
+        collection::startAutomaticBackup();
+        collection::waitForAutomaticBackup();
+        QCOMPARE(QDir(exchange::automaticBackupFolder(collection::collectionPath())).count(), 3u); // ., .., one
+        clock->advance(3600);
+        collection::startAutomaticBackup();
+        collection::waitForAutomaticBackup();
+        QVERIFY(collection::newestAutomaticBackup() != first);
+    }
+};
+
+QTEST_MAIN(TestCollectionExchange)
+#include "tst_collection_exchange.moc"

@@ -1,0 +1,201 @@
+#include "trains/collection/BackupDialogs.h"
+
+#include "trains/collection/BackgroundWork.h"
+#include "trains/collection/FileChooser.h"
+
+#include "rails/dllRails.h"
+#include "rails/exchange/ItemExchange.h"
+
+#include "platform/Clock.h"
+#include "platform/LocaleText.h"
+#include "platform/MsgBox.h"
+
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QDir>
+#include <QFileInfo>
+#include <QFormLayout>
+#include <QLabel>
+#include <QLocale>
+#include <QMdiArea>
+#include <QPushButton>
+#include <QStandardPaths>
+#include <QVBoxLayout>
+
+namespace collection {
+
+namespace {
+
+using platform::MsgBox;
+using platform::vbCrLf;
+
+const QString kBackupTitle = QStringLiteral("Back Up Collection");
+const QString kRestoreTitle = QStringLiteral("Restore From Backup");
+const QString kExportTitle = QStringLiteral("Export to CSV");
+const QString kCollectionFilter = QStringLiteral("Quillon collections (*.trk);;All files (*)");
+
+QString documentsFolder() {
+    const QString d = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    return d.isEmpty() ? QDir::homePath() : d;
+}
+
+QString itemCount(qint64 n) {
+    return platform::formatNumber(double(n), QStringLiteral("##,##0")) +
+           (n == 1 ? QStringLiteral(" item") : QStringLiteral(" items"));
+}
+
+void failed(const WorkResult &r, const QString &title) {
+    if (r.cancelled())
+        MsgBox(r.description + vbCrLf + vbCrLf + QStringLiteral("Nothing was changed."),
+               platform::exclamation(), title);
+    else
+        MsgBox(r.description + vbCrLf + vbCrLf + QStringLiteral("Nothing was changed."),
+               platform::critical(), title);
+}
+
+void report(const QString &text, const QString &title) {
+    MsgBox(text, {platform::MsgIcon::None, platform::MsgButtons::OK, platform::MsgDefault::Button1},
+           title);
+}
+
+} // namespace
+
+QString collectionPath() {
+    return railsLibraryFolder() + QStringLiteral("/zerizori/rails.trk");
+}
+
+void backUpCollection(QWidget *parent) {
+    const QString suggested = documentsFolder() + QStringLiteral("/Quillon backup ") +
+                              platform::now().toString(QStringLiteral("yyyy-MM-dd HHmm")) +
+                              QStringLiteral(".trk");
+    const QString dest = chooseFile(parent, {true, kBackupTitle, suggested, kCollectionFilter});
+    if (dest.isEmpty())
+        return;
+    qint64 items = 0;
+    const WorkResult r = runInBackground(
+        parent, QStringLiteral("Backing up the collection…"), [&](const exchange::Progress &p) {
+            items = exchange::backupCollection(collectionPath(), dest, p);
+        });
+    if (!r.ok)
+        return failed(r, kBackupTitle);
+    report(QStringLiteral("The collection was backed up to") + vbCrLf +
+               QDir::toNativeSeparators(dest) + vbCrLf + vbCrLf +
+               QStringLiteral("The backup holds ") + itemCount(items) +
+               QStringLiteral(" and passed its integrity check."),
+           kBackupTitle);
+}
+
+void restoreFromBackup(QWidget *parent, QMdiArea *tasks) {
+    const QString db = collectionPath();
+    const QString autoFolder = exchange::automaticBackupFolder(db);
+    const QString source =
+        chooseFile(parent, {false, kRestoreTitle,
+                            QFileInfo::exists(autoFolder) ? autoFolder : documentsFolder(),
+                            kCollectionFilter});
+    if (source.isEmpty())
+        return;
+    exchange::CollectionInfo backup, current;
+    const WorkResult checked = runInBackground(parent, QStringLiteral("Checking the backup…"),
+                                               [&](const exchange::Progress &) {
+                                                   backup = exchange::checkCollection(source);
+                                                   current = exchange::checkCollection(db);
+                                               });
+    if (!checked.ok)
+        return failed(checked, kRestoreTitle);
+    if (QFileInfo(source).canonicalFilePath() == QFileInfo(db).canonicalFilePath()) {
+        MsgBox(QStringLiteral("This file is the collection in use; choose a backup file.") +
+                   vbCrLf + vbCrLf + QStringLiteral("Nothing was changed."),
+               platform::critical(), kRestoreTitle);
+        return;
+    }
+    if (!backup.ok) {
+        MsgBox(backup.reason + vbCrLf + vbCrLf + QStringLiteral("Nothing was changed."),
+               platform::critical(), kRestoreTitle);
+        return;
+    }
+    const QString now =
+        current.ok ? QStringLiteral("the current collection (%1)").arg(itemCount(current.items))
+                   : QStringLiteral("the current collection (damaged)");
+    const QString question =
+        QStringLiteral("Replace %1 with the backup of %2 (%3)?")
+            .arg(now, QLocale::c().toString(backup.modified.date(), QStringLiteral("d MMM yyyy")),
+                 itemCount(backup.items));
+    const auto answer = MsgBox(
+        question + vbCrLf + vbCrLf +
+            QStringLiteral("The current collection is kept as an automatic backup first, "
+                           "and open windows close."),
+        {platform::MsgIcon::Question, platform::MsgButtons::YesNo, platform::MsgDefault::Button2},
+        kRestoreTitle);
+    if (answer != platform::MsgResult::Yes)
+        return;
+    if (tasks) {
+        tasks->closeAllSubWindows();
+        if (!tasks->subWindowList().isEmpty()) {
+            MsgBox(QStringLiteral("Close the open windows first.") + vbCrLf + vbCrLf +
+                       QStringLiteral("Nothing was changed."),
+                   platform::exclamation(), kRestoreTitle);
+            return;
+        }
+    }
+    qint64 items = 0;
+    const WorkResult r = runInBackground(
+        parent, QStringLiteral("Restoring the collection…"),
+        [&](const exchange::Progress &) { items = exchange::restoreCollection(db, source); });
+    if (!r.ok)
+        return failed(r, kRestoreTitle);
+    report(QStringLiteral("The collection was restored; it holds ") + itemCount(items) +
+               QStringLiteral(".") + vbCrLf + vbCrLf +
+               QStringLiteral("The former collection was kept in") + vbCrLf +
+               QDir::toNativeSeparators(autoFolder),
+           kRestoreTitle);
+}
+
+ExportDialog::ExportDialog(QWidget *parent) : QDialog(parent) {
+    setObjectName(QStringLiteral("ExportDialog"));
+    setWindowTitle(kExportTitle);
+    cboKind = new QComboBox(this);
+    cboKind->setObjectName(QStringLiteral("cboKind"));
+    cboKind->addItems({QStringLiteral("All items"), QStringLiteral("Rolling Stock"),
+                       QStringLiteral("Locomotives"), QStringLiteral("Full Sets")});
+    auto *caption = new QLabel(QStringLiteral("&Items"), this);
+    caption->setBuddy(cboKind);
+    auto *buttons = new QDialogButtonBox(this);
+    QPushButton *exportButton =
+        buttons->addButton(QStringLiteral("&Export…"), QDialogButtonBox::AcceptRole);
+    exportButton->setObjectName(QStringLiteral("cmdExport"));
+    exportButton->setDefault(true);
+    buttons->addButton(QDialogButtonBox::Close);
+    connect(exportButton, &QPushButton::clicked, this, &ExportDialog::cmdExport_Click);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    auto *form = new QFormLayout;
+    form->addRow(caption, cboKind);
+    auto *layout = new QVBoxLayout(this);
+    layout->addLayout(form);
+    layout->addWidget(buttons);
+}
+
+void ExportDialog::cmdExport_Click() {
+    static const std::optional<exchange::ItemKind> kinds[] = {
+        std::nullopt, exchange::ItemKind::Car, exchange::ItemKind::Loco, exchange::ItemKind::Set};
+    const std::optional<exchange::ItemKind> kind = kinds[std::max(0, cboKind->currentIndex())];
+    const QString suggested = documentsFolder() + QStringLiteral("/Quillon ") +
+                              (kind ? cboKind->currentText() : QStringLiteral("collection")) +
+                              QStringLiteral(".csv");
+    const QString file = chooseFile(
+        this, {true, kExportTitle, suggested, QStringLiteral("CSV files (*.csv);;All files (*)")});
+    if (file.isEmpty())
+        return;
+    qint64 items = 0;
+    const WorkResult r =
+        runInBackground(this, QStringLiteral("Exporting items…"), [&](const exchange::Progress &p) {
+            items = exchange::exportItems(collectionPath(), file, kind, p);
+        });
+    if (!r.ok)
+        return failed(r, kExportTitle);
+    report(itemCount(items) + QStringLiteral(" written to") + vbCrLf +
+               QDir::toNativeSeparators(file),
+           kExportTitle);
+    accept();
+}
+
+} // namespace collection
