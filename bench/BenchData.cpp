@@ -1,8 +1,12 @@
 #include "BenchData.h"
 
+#include "rails/SchemaAdditions.h"
+#include "rails/engine/Connection.h"
+
 #include <QDate>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QRandomGenerator>
 #include <algorithm>
 #include <cstdio>
@@ -141,6 +145,17 @@ void buildCollection(const QString& folder, int perKind) {
         sqlite3_finalize(st);
     check(sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr), db, "commit");
     sqlite3_close(db);
+}
+
+qint64 applyAdditions(const QString& folder) {
+    const QString path = databasePath(folder);
+    const qint64 before = QFileInfo(path).size();
+    engine::Connection c;
+    c.ConnectionString = QStringLiteral("Provider=SQLite;Data Source=%1;").arg(path);
+    c.Open();
+    rails::applySchemaAdditions(c);
+    c.Close();
+    return QFileInfo(path).size() - before;
 }
 
 sqlite3* openAsStore(const QString& path) {

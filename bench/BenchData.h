@@ -14,6 +14,9 @@ namespace bench {
 // added in turn (car, locomotive, set) as a collection grows. Ends the process on failure.
 void buildCollection(const QString& folder, int perKind);
 QString databasePath(const QString& folder);
+// Adds what this build adds to every collection file (rails/SchemaAdditions.cpp), as start-up
+// does; returns the file's growth in bytes.
+qint64 applyAdditions(const QString& folder);
 
 // Opens the file as the store's connection does (read-write, no per-call mutex, the same
 // busy wait); the caller closes it with sqlite3_close_v2.

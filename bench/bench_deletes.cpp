@@ -117,6 +117,7 @@ int main(int argc, char** argv) {
     for (int n : sizes) {
         QTemporaryDir dir;
         bench::buildCollection(dir.path(), n);
+        bench::applyAdditions(dir.path());
         const QString db = bench::databasePath(dir.path());
         SetProgramFolder(dir.path());
         NewRails();

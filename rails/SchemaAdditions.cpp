@@ -3,7 +3,17 @@
 namespace rails {
 
 const QStringList& schemaAdditions() {
-    static const QStringList statements{};
+    static const QStringList statements{
+        // The edit and deletion lists and the menu's record checks read one kind in item
+        // number order; without these they walk every kind's rows through the item number
+        // index. Each holds only its own kind's rows, a third of what a full index costs.
+        QStringLiteral("CREATE INDEX IF NOT EXISTS ixMainCar ON tblMain (Car, ItemID) "
+                       "WHERE Car = 'YES'"),
+        QStringLiteral("CREATE INDEX IF NOT EXISTS ixMainLoco ON tblMain (Loco, ItemID) "
+                       "WHERE Loco = 'YES'"),
+        QStringLiteral("CREATE INDEX IF NOT EXISTS ixMainFullSet ON tblMain (FullSet, ItemID) "
+                       "WHERE FullSet = 'YES'"),
+    };
     return statements;
 }
 
