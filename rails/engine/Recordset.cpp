@@ -153,22 +153,26 @@ const Recordset::CellRef& Recordset::cellAt(qsizetype row, int column) const {
     if (row < 0 || row >= RecordCount())
         raiseNoRecord();
     requireColumn(column);
+    // A row's cells are found once, and only as far as the columns read: a sort reads one
+    // column of every row.
     if (decodedRow_ != row) {
         const auto block = std::upper_bound(blocks_.begin(), blocks_.end(), row,
                                             [](qsizetype r, const Block& b) {
                                                 return r < b.firstRow;
                                             }) -
                            1;
-        const char* p = block->data.get() + rows_[std::size_t(row)];
+        nextCell_ = block->data.get() + rows_[std::size_t(row)];
         decoded_.resize(std::size_t(columns_.size()));
-        for (CellRef& c : decoded_) {
-            const std::uint64_t header = getHeader(p);
-            c.type = CellType(header & 7);
-            c.size = std::size_t(header >> 3);
-            c.data = p;
-            p += c.size;
-        }
+        decodedCount_ = 0;
         decodedRow_ = row;
+    }
+    while (decodedCount_ <= column) {
+        CellRef& c = decoded_[std::size_t(decodedCount_++)];
+        const std::uint64_t header = getHeader(nextCell_);
+        c.type = CellType(header & 7);
+        c.size = std::size_t(header >> 3);
+        c.data = nextCell_;
+        nextCell_ += c.size;
     }
     return decoded_[std::size_t(column)];
 }
@@ -325,6 +329,7 @@ void Recordset::endRow() {
 }
 
 void Recordset::finish() {
+    decodedRow_ = -1;
     trimLastBlock();
     rows_.shrink_to_fit();
     open_ = true;

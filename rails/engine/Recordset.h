@@ -100,9 +100,11 @@ private:
     qsizetype pos_ = 0;
     bool open_ = false;
     mutable int lastField_ = -1;
-    // The cells of the row read last, found once per row.
+    // The cells of the row read last, found once per row as far as they were read.
     mutable std::vector<CellRef> decoded_;
     mutable qsizetype decodedRow_ = -1;
+    mutable int decodedCount_ = 0;
+    mutable const char* nextCell_ = nullptr;
 };
 
 } // namespace engine
