@@ -3,6 +3,7 @@
 #include "platform/Error.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 #include <limits>
 #include <new>
@@ -62,6 +63,26 @@ std::uint64_t getHeader(const char*& p) {
 
 } // namespace
 
+// The cells of the row a thread read last. Each thread keeps its own, so that a set can be
+// read by two threads at once (a report written in the background while its preview shows).
+struct Recordset::RowCache {
+    std::uint64_t version = 0;
+    qsizetype row = -1;
+    int count = 0;
+    const char* next = nullptr;
+    std::vector<CellRef> cells;
+};
+
+Recordset::RowCache& Recordset::rowCache() {
+    thread_local RowCache cache;
+    return cache;
+}
+
+void Recordset::changed() {
+    static std::atomic<std::uint64_t> versions{0};
+    version_ = ++versions;
+}
+
 Recordset::Recordset(Recordset&& other) noexcept { *this = std::move(other); }
 
 Recordset& Recordset::operator=(Recordset&& other) noexcept {
@@ -74,10 +95,8 @@ Recordset& Recordset::operator=(Recordset&& other) noexcept {
         pos_ = std::exchange(other.pos_, 0);
         open_ = std::exchange(other.open_, false);
         lastField_ = std::exchange(other.lastField_, -1);
-        decoded_.clear();
-        decodedRow_ = -1;
-        other.decoded_.clear();
-        other.decodedRow_ = -1;
+        changed();
+        other.changed();
     }
     return *this;
 }
@@ -155,26 +174,28 @@ const Recordset::CellRef& Recordset::cellAt(qsizetype row, int column) const {
     requireColumn(column);
     // A row's cells are found once, and only as far as the columns read: a sort reads one
     // column of every row.
-    if (decodedRow_ != row) {
+    RowCache& found = rowCache();
+    if (found.version != version_ || found.row != row) {
         const auto block = std::upper_bound(blocks_.begin(), blocks_.end(), row,
                                             [](qsizetype r, const Block& b) {
                                                 return r < b.firstRow;
                                             }) -
                            1;
-        nextCell_ = block->data.get() + rows_[std::size_t(row)];
-        decoded_.resize(std::size_t(columns_.size()));
-        decodedCount_ = 0;
-        decodedRow_ = row;
+        found.next = block->data.get() + rows_[std::size_t(row)];
+        found.cells.resize(std::size_t(columns_.size()));
+        found.count = 0;
+        found.row = row;
+        found.version = version_;
     }
-    while (decodedCount_ <= column) {
-        CellRef& c = decoded_[std::size_t(decodedCount_++)];
-        const std::uint64_t header = getHeader(nextCell_);
+    while (found.count <= column) {
+        CellRef& c = found.cells[std::size_t(found.count++)];
+        const std::uint64_t header = getHeader(found.next);
         c.type = CellType(header & 7);
         c.size = std::size_t(header >> 3);
-        c.data = nextCell_;
-        nextCell_ += c.size;
+        c.data = found.next;
+        found.next += c.size;
     }
-    return decoded_[std::size_t(column)];
+    return found.cells[std::size_t(column)];
 }
 
 const Recordset::CellRef& Recordset::cell(int column) const {
@@ -238,7 +259,7 @@ bool Recordset::isNull(int column) const { return cell(column).type == CellType:
 
 void Recordset::setColumns(QStringList names) {
     columns_ = std::move(names);
-    decodedRow_ = -1;
+    changed();
 }
 
 char* Recordset::room(std::size_t bytes) {
@@ -299,7 +320,7 @@ void Recordset::appendCell(CellType type, const void* data, std::size_t bytes) {
         std::memcpy(out + header, data, bytes);
     blocks_.back().used += header + bytes;
     ++cellsInRow_;
-    decodedRow_ = -1;
+    changed();
 }
 
 void Recordset::appendInteger(int64_t v) { appendCell(CellType::Integer, &v, sizeof v); }
@@ -329,7 +350,7 @@ void Recordset::endRow() {
 }
 
 void Recordset::finish() {
-    decodedRow_ = -1;
+    changed();
     trimLastBlock();
     rows_.shrink_to_fit();
     open_ = true;
@@ -338,7 +359,7 @@ void Recordset::finish() {
 
 std::size_t Recordset::memoryUsed() const {
     std::size_t bytes = sizeof(*this) + rows_.capacity() * sizeof(std::size_t) +
-                        blocks_.capacity() * sizeof(Block) + decoded_.capacity() * sizeof(CellRef);
+                        blocks_.capacity() * sizeof(Block);
     for (const Block& b : blocks_)
         bytes += b.capacity;
     return bytes;

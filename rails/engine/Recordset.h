@@ -100,11 +100,12 @@ private:
     qsizetype pos_ = 0;
     bool open_ = false;
     mutable int lastField_ = -1;
-    // The cells of the row read last, found once per row as far as they were read.
-    mutable std::vector<CellRef> decoded_;
-    mutable qsizetype decodedRow_ = -1;
-    mutable int decodedCount_ = 0;
-    mutable const char* nextCell_ = nullptr;
+    // Every change gives the set a number no other set has had: rows found by a reader stay
+    // valid while it holds.
+    struct RowCache;
+    static RowCache& rowCache();
+    void changed();
+    std::uint64_t version_ = 0;
 };
 
 } // namespace engine

@@ -4,6 +4,8 @@
 
 #include <QDir>
 #include <QTest>
+#include <atomic>
+#include <thread>
 #include <sqlite3.h>
 
 using engine::Connection;
@@ -105,6 +107,34 @@ private slots:
             values += 16 + 6 + (row % notes.size() == 4 ? 0 : notes[row % notes.size()].size());
         QVERIFY2(qint64(rs.memoryUsed()) < values + 3000 * 16 + 64 * 1024,
                  qPrintable(QString("%1 held for %2").arg(rs.memoryUsed()).arg(values)));
+    }
+
+    // Two threads read one set at once (a report written in the background while its preview
+    // shows): each gets its own rows' values.
+    void recordSetReadsFromTwoThreads() {
+        engine::Recordset rs;
+        rs.setColumns({"ItemID", "Notes"});
+        for (int row = 0; row < 20000; ++row) {
+            const QByteArray id = "CL-" + QByteArray::number(row);
+            const QByteArray notes = QByteArray(row % 50, 'n') + QByteArray::number(row);
+            rs.appendText(id.constData(), id.size());
+            rs.appendText(notes.constData(), notes.size());
+            rs.endRow();
+        }
+        rs.finish();
+        std::atomic<int> wrong{0};
+        auto walk = [&](bool backwards) {
+            for (int i = 0; i < 20000; ++i) {
+                const int row = backwards ? 19999 - i : i;
+                if (rs.textAt(row, 0) != "CL-" + QString::number(row) ||
+                    !rs.textAt(row, 1).endsWith(QString::number(row)))
+                    ++wrong;
+            }
+        };
+        std::thread other(walk, true);
+        walk(false);
+        other.join();
+        QCOMPARE(wrong.load(), 0);
     }
 
     void emptyResultIsAtBothEnds() {
