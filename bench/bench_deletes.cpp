@@ -1,226 +1,204 @@
-// Opening a deletion form over a large collection: how long from constructing frmDeletecar to
-// a filled list, against the same SELECT run by the sqlite3 shell; how long a header click's
-// sort takes; and the program's peak memory. Run by hand (bench/README.md).
+// Opening an edit or deletion form over a large collection, as the user waits for it: the menu
+// command's record check, the store's listing, the list filled and the form's first paint.
+// The floor is the same two statements run at SQLite's C API in the same process, every value
+// read, on a connection opened the way the store opens it. Also: a header click's sort, and the
+// program's memory with a list shown (measured in a fresh child process). Run by hand
+// (bench/README.md).
+#include "BenchData.h"
+
 #include "trains/delete/DeleteForms.h"
 #include "trains/items/EditForms.h"
 #include "trains/modGlobal.h"
 
 #include <QApplication>
-#include <QDir>
 #include <QElapsedTimer>
-#include <QFile>
+#include <QPixmap>
 #include <QProcess>
-#include <QRandomGenerator>
 #include <QTemporaryDir>
-#include <algorithm>
 #include <cstdio>
-#include <sqlite3.h>
-#include <sys/resource.h>
+#include <malloc.h>
+#include <string>
 #include <vector>
+#include <algorithm>
 
 namespace {
 
-const char *kSelect = "SELECT * FROM tblMain WHERE Car = 'YES' ORDER BY ItemID;";
+const char* kPresence = "SELECT ItemID FROM tblMain WHERE Car = 'YES';";
+const char* kListing = "SELECT * FROM tblMain WHERE Car = 'YES' ORDER BY ItemID;";
 
-void check(int rc, sqlite3 *db, const char *what) {
-    if (rc != SQLITE_OK && rc != SQLITE_DONE && rc != SQLITE_ROW) {
-        std::fprintf(stderr, "%s: %s\n", what, sqlite3_errmsg(db));
+double ms(const QElapsedTimer& t) { return double(t.nsecsElapsed()) / 1e6; }
+
+// The menu command's record check, as the main window runs it before it opens the form.
+void recordCheck() {
+    auto rs = Rails().RefreshCars();
+    if (!rs || (rs->isEOF() && rs->isBOF())) {
+        std::fprintf(stderr, "record check found nothing\n");
         std::exit(1);
     }
 }
 
-template <std::size_t N> const char *pick(QRandomGenerator &g, const char *const (&from)[N]) {
-    return from[g.bounded(int(N))];
-}
-
-// A program folder whose database holds `cars` cars with the kind of texts collectors type.
-void buildFolder(const QString &folder, int cars) {
-    QDir(folder).mkpath(QStringLiteral("zerizori"));
-    QFile schemaFile(QStringLiteral(QUILLON_SCHEMA_FILE));
-    if (!schemaFile.open(QIODevice::ReadOnly)) {
-        std::fprintf(stderr, "schema not found\n");
-        std::exit(1);
-    }
-    const QByteArray schema = schemaFile.readAll();
-    const QByteArray path = (folder + QStringLiteral("/zerizori/rails.trk")).toUtf8();
-    sqlite3 *db = nullptr;
-    check(sqlite3_open(path.constData(), &db), db, "open");
-    check(sqlite3_exec(db, schema.constData(), nullptr, nullptr, nullptr), db, "schema");
-    check(sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr), db, "begin");
-    sqlite3_stmt *st = nullptr;
-    check(sqlite3_prepare_v2(
-              db,
-              "INSERT INTO tblMain (ItemID, Manufacturer, RailLine, CarType, CarNumber, Gauge, "
-              "Curve, CarColor, AccquiredFrom, OriginalCost, CurrentValue, DateAccquired, "
-              "DateAdd, FullSet, Car, Loco, Track, Accessory, Condition, Box, Notes) VALUES "
-              "(?,?,?,?,?,?,?,?,?,?,?,?,?,'NO','YES','NO','NO','NO',?,?,?)",
-              -1, &st, nullptr),
-          db, "prepare");
-    static const char *const makers[] = {"Lionel",         "Bachmann", "Atlas",   "Walthers",
-                                         "Athearn",        "Kato",     "Märklin", "MTH",
-                                         "American Flyer", "Williams"};
-    static const char *const lines[] = {
-        "Santa Fe",         "Union Pacific",      "Pennsylvania",     "New York Central",
-        "Baltimore & Ohio", "Great Northern",     "Southern Pacific", "Chesapeake & Ohio",
-        "Erie Lackawanna",  "Deutsche Bundesbahn"};
-    static const char *const types[] = {"Boxcar",          "Hopper",   "Tank Car", "Caboose",
-                                        "Flatcar",         "Gondola",  "Reefer",   "Stock Car",
-                                        "Passenger Coach", "Crane Car"};
-    static const char *const gauges[] = {"O Gauge", "HO Gauge", "N Gauge",
-                                         "S Gauge", "G Gauge",  "Standard Gauge"};
-    static const char *const curves[] = {"O-27",        "O-31",        "O-42",
-                                         "18\" Radius", "22\" Radius", "9 3/4\" Radius"};
-    static const char *const colours[] = {"Red",    "Brown", "Black",           "Silver",
-                                          "Yellow", "Green", "Orange and Black"};
-    static const char *const sources[] = {"Train Show",     "eBay",          "Hobby Shop",
-                                          "Estate Sale",    "Gift from Dad", "Swap Meet",
-                                          "Catalogue Order"};
-    static const char *const conditions[] = {"Mint", "Excellent", "Very Good",
-                                             "Good", "Fair",      "Poor"};
-    static const char *const notes[] = {
-        "",
-        "Original box, a little shelf wear.",
-        "Needs new couplers",
-        "Repainted by the previous owner; decals are reproductions.",
-        "Runs well. Light bulb replaced in 2003.",
-        "Part of the 1957 catalogue set; wheels cleaned, trucks lubricated, minor scratch on "
-        "the roof walk."};
-    QRandomGenerator g(20070816);
-    for (int i = 1; i <= cars; ++i) {
-        const QByteArray id = "CL-" + QByteArray::number(i);
-        const QByteArray number = QByteArray::number(g.bounded(100, 99999));
-        const QDate acquired = QDate(1985, 1, 1).addDays(g.bounded(14000));
-        const QByteArray date = acquired.toString(Qt::ISODate).toUtf8();
-        const QByteArray added = (acquired.toString(Qt::ISODate) + " 20:15:00").toUtf8();
-        const double cost = g.bounded(50000) / 100.0 + 5;
-        const double value = cost * (0.5 + g.bounded(200) / 100.0);
-        int col = 1;
-        auto text = [&](const char *t) { sqlite3_bind_text(st, col++, t, -1, SQLITE_TRANSIENT); };
-        text(id.constData());
-        text(pick(g, makers));
-        text(pick(g, lines));
-        text(pick(g, types));
-        text(number.constData());
-        text(pick(g, gauges));
-        text(pick(g, curves));
-        text(pick(g, colours));
-        text(pick(g, sources));
-        sqlite3_bind_double(st, col++, cost);
-        sqlite3_bind_double(st, col++, value);
-        text(date.constData());
-        text(added.constData());
-        text(pick(g, conditions));
-        text(g.bounded(2) ? "YES" : "NO");
-        text(pick(g, notes));
-        check(sqlite3_step(st), db, "insert");
-        sqlite3_reset(st);
-    }
-    sqlite3_finalize(st);
-    check(sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr), db, "commit");
-    sqlite3_close(db);
-}
-
-double median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
-
-// The sqlite3 shell running the listing statement, output discarded; milliseconds.
-double shellSelect(const QString &db) {
-    QProcess p;
-    p.setStandardOutputFile(QProcess::nullDevice());
+// Record check, form construction (store listing and list fill) and the first paint.
+template <typename Form> double openForm(int expectRows, Form** keep = nullptr) {
     QElapsedTimer t;
     t.start();
-    p.start(QStringLiteral("sqlite3"), {db, QString::fromLatin1(kSelect)});
-    if (!p.waitForFinished(60000) || p.exitCode() != 0) {
-        std::fprintf(stderr, "sqlite3 shell failed\n");
+    recordCheck();
+    auto* form = new Form;
+    form->show();
+    const QPixmap painted = form->grab();
+    const double took = ms(t);
+    if (painted.isNull() || form->list()->listModel()->rowCount() != expectRows) {
+        std::fprintf(stderr, "listed %d of %d\n", form->list()->listModel()->rowCount(),
+                     expectRows);
         std::exit(1);
     }
-    return t.nsecsElapsed() / 1e6;
+    if (keep)
+        *keep = form;
+    else
+        delete form;
+    return took;
 }
 
-long peakKiB() {
-    rusage u{};
-    getrusage(RUSAGE_SELF, &u);
-    return u.ru_maxrss;
+std::string label(int n) { return n % 1000 == 0 ? std::to_string(n / 1000) + "k" : std::to_string(n); }
+
+// Child process: idle memory of a running program with its window painted, then the peak and
+// the resident size with the deletion form's list shown and sorted once.
+int measureMemory(const QString& folder, int rows) {
+    SetProgramFolder(folder);
+    NewRails();
+    QWidget window;
+    window.resize(1024, 768);
+    window.show();
+    (void)window.grab();
+    QCoreApplication::processEvents();
+    const double idle = bench::residentMiB();
+    frmDeletecar* form = nullptr;
+    openForm<frmDeletecar>(rows, &form);
+    QCoreApplication::processEvents();
+    const double openPeak = bench::peakResidentMiB();
+    const double shown = bench::residentMiB();
+    form->list()->sortByHeader(9);
+    (void)form->grab();
+    const double sortPeak = bench::peakResidentMiB();
+    delete form;
+    QCoreApplication::processEvents();
+    malloc_trim(0);
+    std::printf("%.2f %.2f %.2f %.2f %.2f\n", idle, openPeak, shown, sortPeak,
+                bench::residentMiB());
+    return 0;
 }
 
 } // namespace
 
-int main(int argc, char **argv) {
+int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    constexpr int kRuns = 5;
+    const QStringList args = app.arguments();
+    if (args.size() == 4 && args[1] == QLatin1String("--memory"))
+        return measureMemory(args[2], args[3].toInt());
 
-    std::printf("%9s %12s %12s %7s %12s %12s %12s %10s\n", "cars", "open+fill", "sqlite3", "ratio",
-                "store load", "sort Cost", "sort Manuf", "peak");
-    // The second table: the edit form, whose list is filled by the same listing.
-    std::printf("%9s %12s %12s %7s %12s %12s %12s %10s\n", "", "ms", "shell ms", "", "ms", "ms",
-                "ms", "MiB");
-    // Sizes may be given on the command line; the default is the three of the report.
+    constexpr int kRuns = 5;
     std::vector<int> sizes;
-    for (const QString &a : app.arguments().mid(1))
+    for (const QString& a : args.mid(1))
         if (a.toInt() > 0)
             sizes.push_back(a.toInt());
     if (sizes.empty())
         sizes = {1000, 10000, 100000};
-    for (int cars : sizes) {
+
+    std::printf("%8s %9s %9s %9s %7s %7s %9s %9s %9s %9s\n", "per kind", "floor", "delete",
+                "edit", "del x", "edit x", "load", "load flr", "sort Cost", "sort Mfr");
+    std::printf("%8s %9s %9s %9s %7s %7s %9s %9s %9s %9s\n", "", "ms", "ms", "ms", "", "", "ms",
+                "ms", "ms", "ms");
+    struct Memory {
+        int n;
+        double idle, openPeak, shown, sortPeak, after;
+    };
+    std::vector<Memory> memory;
+    for (int n : sizes) {
         QTemporaryDir dir;
-        buildFolder(dir.path(), cars);
+        bench::buildCollection(dir.path(), n);
+        bench::applyAdditions(dir.path());
+        const QString db = bench::databasePath(dir.path());
         SetProgramFolder(dir.path());
-        const QString db = dir.path() + QStringLiteral("/zerizori/rails.trk");
+        NewRails();
 
-        std::vector<double> open, shell, load, sortCost, sortMaker, edit, editSort;
-        shellSelect(db); // both sides read a warm file
+        std::vector<double> floor, del, edit, load, loadFloor, sortCost, sortMaker;
+        openForm<frmDeletecar>(n); // both sides read a warm file
         for (int run = 0; run < kRuns; ++run) {
-            shell.push_back(shellSelect(db));
-
             QElapsedTimer t;
             t.start();
-            auto *form = new frmDeletecar;
-            open.push_back(t.nsecsElapsed() / 1e6);
-            if (form->list()->listModel()->rowCount() != cars) {
-                std::fprintf(stderr, "listed %d of %d cars\n",
-                             form->list()->listModel()->rowCount(), cars);
-                return 1;
-            }
-            // What the store alone needs for the listing, without the list.
+            bench::stepAll(db, kPresence);
+            const double presence = ms(t);
             t.restart();
-            auto rs = objRails->LoadDeleteCar();
-            load.push_back(t.nsecsElapsed() / 1e6);
-            rs.reset();
+            bench::stepAll(db, kListing);
+            loadFloor.push_back(ms(t));
+            floor.push_back(presence + loadFloor.back());
 
-            // A header click: the Cost column (formatted amounts), then Manufacturer.
+            frmDeletecar* form = nullptr;
+            del.push_back(openForm<frmDeletecar>(n, &form));
             t.restart();
             form->list()->sortByHeader(9);
-            sortCost.push_back(t.nsecsElapsed() / 1e6);
+            sortCost.push_back(ms(t));
             t.restart();
             form->list()->sortByHeader(1);
-            sortMaker.push_back(t.nsecsElapsed() / 1e6);
+            sortMaker.push_back(ms(t));
             delete form;
 
+            edit.push_back(openForm<frmEditCar>(n));
+
             t.restart();
-            auto *editForm = new frmEditCar;
-            edit.push_back(t.nsecsElapsed() / 1e6);
-            if (editForm->list()->listModel()->rowCount() != cars) {
-                std::fprintf(stderr, "edit form listed %d of %d cars\n",
-                             editForm->list()->listModel()->rowCount(), cars);
-                return 1;
-            }
-            t.restart();
-            editForm->list()->sortByHeader(9);
-            editSort.push_back(t.nsecsElapsed() / 1e6);
-            delete editForm;
+            auto rs = Rails().LoadDeleteCar();
+            load.push_back(ms(t));
         }
-        const double o = median(open), s = median(shell);
-        std::printf("%9d %12.1f %12.1f %7.2f %12.1f %12.1f %12.1f %10.1f\n", cars, o, s, o / s,
-                    median(load), median(sortCost), median(sortMaker), peakKiB() / 1024.0);
-        std::printf("%9s frmEditCar open+fill %.1f ms (ratio %.2f), sort Cost %.1f ms\n", "",
-                    median(edit), median(edit) / s, median(editSort));
+        const double f = bench::median(floor), d = bench::median(del), e = bench::median(edit);
+        std::printf("%8d %9.1f %9.1f %9.1f %7.2f %7.2f %9.1f %9.1f %9.1f %9.1f\n", n, f, d, e,
+                    d / f, e / f, bench::median(load), bench::median(loadFloor),
+                    bench::median(sortCost), bench::median(sortMaker));
         std::fflush(stdout);
+        const std::string k = label(n);
+        auto fig = [&](const std::string& name, double v, const char* unit) {
+            bench::figure((name + "_" + k + (std::string(unit) == "x" ? "_ratio" : "")).c_str(),
+                          v, unit);
+        };
+        fig("open_floor", f, "ms");
+        fig("deleteform_open", d, "ms");
+        fig("editform_open", e, "ms");
+        fig("deleteform_open", d / f, "x");
+        fig("editform_open", e / f, "x");
+        fig("store_listing", bench::median(load), "ms");
+        fig("store_listing", bench::median(load) / bench::median(loadFloor), "x");
+        fig("sort_cost", bench::median(sortCost), "ms");
+        fig("sort_manufacturer", bench::median(sortMaker), "ms");
+
         objRails.reset();
         SetProgramFolder(QString());
+
+        QProcess child;
+        child.start(QCoreApplication::applicationFilePath(),
+                    {QStringLiteral("--memory"), dir.path(), QString::number(n)});
+        if (!child.waitForFinished(300000) || child.exitCode() != 0) {
+            std::fprintf(stderr, "memory run failed: %s\n", child.readAllStandardError().constData());
+            return 1;
+        }
+        const QList<QByteArray> v = child.readAllStandardOutput().trimmed().split(' ');
+        if (v.size() != 5)
+            return 1;
+        memory.push_back({n, v[0].toDouble(), v[1].toDouble(), v[2].toDouble(), v[3].toDouble(),
+                          v[4].toDouble()});
+    }
+
+    std::printf("\nmemory (MiB, one fresh process per size, deletion form)\n");
+    std::printf("%8s %9s %9s %9s %9s %9s\n", "per kind", "idle", "open peak", "shown",
+                "sort peak", "closed");
+    for (const Memory& m : memory) {
+        std::printf("%8d %9.1f %9.1f %9.1f %9.1f %9.1f\n", m.n, m.idle, m.openPeak, m.shown,
+                    m.sortPeak, m.after);
+        const std::string k = label(m.n);
+        bench::figure(("list_idle_rss_" + k).c_str(), m.idle, "MiB");
+        bench::figure(("list_peak_rss_" + k).c_str(), std::max(m.openPeak, m.sortPeak) - m.idle,
+                      "MiB");
+        bench::figure(("list_shown_rss_" + k).c_str(), m.shown - m.idle, "MiB");
+        bench::figure(("list_closed_rss_" + k).c_str(), m.after - m.idle, "MiB");
     }
     return 0;
 }

@@ -1,125 +1,128 @@
-// Store benchmark: LoadEditCar plus a walk over every field, against the same SELECT run and
-// materialised through SQLite's C API; the median time of one AddCar; and the memory a
-// 100,000-row record set holds against the database file's size.
+// The store at scale: the listing and the record check against the same statements stepped at
+// SQLite's C API (opened the way the store opens its file, every value read), the memory a
+// record set holds against the values it carries, and one AddCar against the same
+// open/insert/commit/close done directly. Then a crash test: a child process saving in a loop
+// is killed 200 times and every save it reported must still be there. Run by hand
+// (bench/README.md).
+#include "BenchData.h"
+
 #include "platform/MsgBox.h"
 #include "rails/dllRails.h"
 
 #include <QCoreApplication>
-#include <QDir>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QFileInfo>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QSet>
 #include <QTemporaryDir>
-#include <algorithm>
+#include <QThread>
 #include <cstdio>
 #include <sqlite3.h>
 #include <string>
-#include <variant>
 #include <vector>
 
 namespace {
 
-void must(int rc, sqlite3* db) {
-    if (rc != SQLITE_OK && rc != SQLITE_DONE) {
-        std::fprintf(stderr, "sqlite: %s\n", sqlite3_errmsg(db));
+double ms(const QElapsedTimer& t) { return double(t.nsecsElapsed()) / 1e6; }
+std::string label(int n) { return std::to_string(n / 1000) + "k"; }
+
+QStringList carText(const QString& id) {
+    return {id, "Lionel", "Santa Fe", "Box Car", "6464", "O-27", "O-31", "Red",
+            "York Train Meet", "Original box, a little shelf wear.", "Good", "YES"};
+}
+
+bool addCar(dllRails& rails, const QString& id) {
+    QStringList text = carText(id);
+    QDateTime date(QDate(2007, 8, 16), QTime(0, 0));
+    QList<double> money{12.5, 20};
+    return rails.AddCar(text, date, money);
+}
+
+// The same save at the floor: open as the store does, one INSERT of the same values in a
+// transaction, commit (fully synced), close.
+void rawAdd(const QString& path, int i, bool persist) {
+    sqlite3* db = bench::openAsStore(path);
+    if (persist)
+        sqlite3_exec(db, "PRAGMA journal_mode=PERSIST", nullptr, nullptr, nullptr);
+    const std::string sql =
+        "INSERT INTO tblMain (ItemID,Manufacturer,RailLine,CarType,CarNumber,Gauge,Curve,"
+        "CarColor,AccquiredFrom,OriginalCost,CurrentValue,DateAccquired,DateAdd,FullSet,Car,"
+        "Loco,Track,Accessory,Condition,Box,Notes) VALUES ('CL-R" +
+        std::to_string(i) +
+        "','Lionel','Santa Fe','Box Car','6464','O-27','O-31','Red','York Train Meet',12.5,20,"
+        "'2007-08-16','2026-12-08 10:00:00','NO','YES','NO','NO','NO','Good','YES',"
+        "'Original box, a little shelf wear.');";
+    sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr);
+    if (sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr) != SQLITE_OK) {
+        std::fprintf(stderr, "raw insert: %s\n", sqlite3_errmsg(db));
         std::exit(1);
     }
-}
-
-QString makeDatabase(const QString& folder, int cars) {
-    QDir(folder).mkpath("zerizori");
-    const QString path = folder + "/zerizori/rails.trk";
-    QFile::remove(path);
-    QFile schema(QUILLON_SCHEMA_FILE);
-    schema.open(QIODevice::ReadOnly);
-    sqlite3* db = nullptr;
-    sqlite3_open(path.toUtf8().constData(), &db);
-    must(sqlite3_exec(db, schema.readAll().constData(), nullptr, nullptr, nullptr), db);
-    must(sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr), db);
-    sqlite3_stmt* st = nullptr;
-    sqlite3_prepare_v2(db,
-                       "INSERT INTO tblMain (ItemID,Manufacturer,RailLine,CarType,CarNumber,Gauge,Curve,"
-                       "CarColor,AccquiredFrom,OriginalCost,CurrentValue,DateAccquired,DateAdd,FullSet,Car,"
-                       "Loco,Track,Accessory,Condition,Box,Notes) VALUES (?,?,?,?,?,?,?,?,?,?,?,?,?,'NO','YES',"
-                       "'NO','NO','NO',?,?,?)",
-                       -1, &st, nullptr);
-    const char* makers[] = {"Lionel", "Atlas", "Bachmann", "MTH", "Kato"};
-    const char* types[] = {"Box Car", "Caboose", "Hopper - 3 Bay", "Tank Car - 2 Dome", "Flat Car"};
-    for (int i = 1; i <= cars; ++i) {
-        const std::string id = "CL-" + std::to_string(i);
-        const std::string number = std::to_string(6000 + i % 900);
-        const std::string notes = "Bought at the " + std::to_string(i % 40) + "th annual swap meet; runs well.";
-        int c = 1;
-        sqlite3_bind_text(st, c++, id.c_str(), -1, SQLITE_TRANSIENT);
-        sqlite3_bind_text(st, c++, makers[i % 5], -1, SQLITE_STATIC);
-        sqlite3_bind_text(st, c++, "Atchison, Topeka & Santa Fe", -1, SQLITE_STATIC);
-        sqlite3_bind_text(st, c++, types[i % 5], -1, SQLITE_STATIC);
-        sqlite3_bind_text(st, c++, number.c_str(), -1, SQLITE_TRANSIENT);
-        sqlite3_bind_text(st, c++, "O-Standard", -1, SQLITE_STATIC);
-        sqlite3_bind_text(st, c++, "O-31", -1, SQLITE_STATIC);
-        sqlite3_bind_text(st, c++, "Boxcar Red", -1, SQLITE_STATIC);
-        sqlite3_bind_text(st, c++, "York Train Meet", -1, SQLITE_STATIC);
-        sqlite3_bind_double(st, c++, 12.5 + i % 300);
-        sqlite3_bind_double(st, c++, 20.25 + i % 500);
-        sqlite3_bind_text(st, c++, "2007-08-16", -1, SQLITE_STATIC);
-        sqlite3_bind_text(st, c++, "2026-03-14 09:26:53", -1, SQLITE_STATIC);
-        sqlite3_bind_text(st, c++, "Excellent", -1, SQLITE_STATIC);
-        sqlite3_bind_text(st, c++, "YES", -1, SQLITE_STATIC);
-        sqlite3_bind_text(st, c++, notes.c_str(), -1, SQLITE_TRANSIENT);
-        must(sqlite3_step(st), db);
-        sqlite3_reset(st);
-    }
-    sqlite3_finalize(st);
-    must(sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr), db);
-    sqlite3_close(db);
-    return path;
-}
-
-using Cell = std::variant<std::monostate, long long, double, std::string>;
-
-// The baseline: the same SELECT, every cell copied out of SQLite into memory of our own.
-std::size_t plainSelect(const QString& path) {
-    sqlite3* db = nullptr;
-    sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE, nullptr);
-    sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr);
-    sqlite3_stmt* st = nullptr;
-    sqlite3_prepare_v2(db, "SELECT * FROM tblMain WHERE Car = 'YES' ORDER BY ItemID;", -1, &st, nullptr);
-    const int n = sqlite3_column_count(st);
-    std::vector<std::vector<Cell>> rows;
-    while (sqlite3_step(st) == SQLITE_ROW) {
-        std::vector<Cell> row;
-        row.reserve(std::size_t(n));
-        for (int i = 0; i < n; ++i) {
-            switch (sqlite3_column_type(st, i)) {
-            case SQLITE_NULL: row.emplace_back(); break;
-            case SQLITE_INTEGER: row.emplace_back(sqlite3_column_int64(st, i)); break;
-            case SQLITE_FLOAT: row.emplace_back(sqlite3_column_double(st, i)); break;
-            default:
-                row.emplace_back(std::string(reinterpret_cast<const char*>(sqlite3_column_text(st, i)),
-                                             std::size_t(sqlite3_column_bytes(st, i))));
-            }
-        }
-        rows.push_back(std::move(row));
-    }
-    sqlite3_finalize(st);
     sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
-    sqlite3_close(db);
-    return rows.size();
+    sqlite3_close_v2(db);
 }
 
-// What a form does: the listing, then every field of every row by column name.
-std::size_t loadAndWalk(dllRails& rails, const QStringList& names) {
-    auto rs = rails.LoadEditCar();
-    std::size_t chars = 0;
-    for (rs->MoveFirst(); !rs->isEOF(); rs->MoveNext())
-        for (const QString& name : names)
-            chars += std::size_t(rs->Fields(name).toString().size());
-    return chars;
+// Child of the crash test: saves cars until it is killed, reporting each save the store
+// confirmed.
+int saveLoop(const QString& folder, int first) {
+    setRailsLibraryFolder(folder);
+    dllRails rails;
+    for (int i = first;; ++i) {
+        const QString id = QStringLiteral("CL-K%1").arg(i);
+        if (!addCar(rails, id))
+            return 2;
+        std::printf("%s\n", qPrintable(id));
+        std::fflush(stdout);
+    }
 }
 
-double median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
+struct CrashResult {
+    int rounds = 0, reported = 0, lost = 0, unreported = 0, damaged = 0;
+    double seconds = 0;
+};
+
+CrashResult crashTest(const QString& folder, int rounds) {
+    CrashResult r;
+    QElapsedTimer total;
+    total.start();
+    QRandomGenerator g(1957);
+    QSet<QString> reported;
+    for (int round = 0; round < rounds; ++round) {
+        QProcess child;
+        child.start(QCoreApplication::applicationFilePath(),
+                    {QStringLiteral("--save-loop"), folder, QString::number(round * 100000)});
+        child.waitForReadyRead(10000); // saving has begun
+        QThread::msleep(g.bounded(5, 60));
+        child.kill();
+        child.waitForFinished(10000);
+        for (const QByteArray& line : child.readAllStandardOutput().split('\n'))
+            if (!line.isEmpty())
+                reported.insert(QString::fromUtf8(line));
+        ++r.rounds;
+    }
+    r.seconds = double(total.nsecsElapsed()) / 1e9;
+    r.reported = int(reported.size());
+
+    sqlite3* db = bench::openAsStore(bench::databasePath(folder));
+    sqlite3_stmt* st = nullptr;
+    sqlite3_prepare_v2(db, "PRAGMA integrity_check", -1, &st, nullptr);
+    if (sqlite3_step(st) != SQLITE_ROW ||
+        std::string(reinterpret_cast<const char*>(sqlite3_column_text(st, 0))) != "ok")
+        r.damaged = 1;
+    sqlite3_finalize(st);
+    QSet<QString> stored;
+    sqlite3_prepare_v2(db, "SELECT ItemID FROM tblMain WHERE ItemID LIKE 'CL-K%'", -1, &st,
+                       nullptr);
+    while (sqlite3_step(st) == SQLITE_ROW)
+        stored.insert(QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, 0))));
+    sqlite3_finalize(st);
+    sqlite3_close_v2(db);
+    for (const QString& id : reported)
+        if (!stored.contains(id))
+            ++r.lost;
+    // A save committed just before the kill, whose report never got out, is not a loss.
+    r.unreported = int(stored.size()) - (r.reported - r.lost);
+    return r;
 }
 
 } // namespace
@@ -130,51 +133,145 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "unexpected message: %s\n", qPrintable(r.prompt));
         return platform::MsgResult::OK;
     });
-    QTemporaryDir dir;
-    setRailsLibraryFolder(dir.path());
-    const QStringList names{"ID", "ItemID", "Manufacturer", "RailLine", "CarType", "CarNumber", "SetNumber",
-                            "Gauge", "Curve", "CarColor", "Color", "AccquiredFrom", "OriginalCost",
-                            "CurrentValue", "DateAccquired", "DateAdd", "DateMod", "FullSet", "Car",
-                            "Loco", "Track", "Accessory", "Condition", "Box", "Notes"};
+    const QStringList args = app.arguments();
+    if (args.size() == 4 && args[1] == QLatin1String("--save-loop"))
+        return saveLoop(args[2], args[3].toInt());
+    int crashRounds = 200;
+    if (args.size() == 3 && args[1] == QLatin1String("--crash"))
+        crashRounds = args[2].toInt();
+    constexpr int kRuns = 5;
 
-    std::printf("%-8s %14s %14s %8s\n", "cars", "store ms", "sqlite C ms", "ratio");
-    for (int cars : {1000, 10000, 100000}) {
-        const QString path = makeDatabase(dir.path(), cars);
-        dllRails rails;
-        std::vector<double> ours, base;
-        for (int run = 0; run < 5; ++run) {
+    const char* listing = "SELECT * FROM tblMain WHERE Car = 'YES' ORDER BY ItemID;";
+    const char* presence = "SELECT ItemID FROM tblMain WHERE Car = 'YES';";
+    const char* report = "SELECT * FROM tblMain WHERE Car = 'YES' ORDER BY CarType";
+    std::printf("%8s %10s %10s %7s %10s %10s %7s\n", "per kind", "listing", "floor", "x",
+                "check", "floor", "x");
+    for (int n : {1000, 10000, 100000}) {
+        QTemporaryDir dir;
+        bench::buildCollection(dir.path(), n);
+        const QString path = bench::databasePath(dir.path());
+        // The designed file as it stands, then with this build's additions (indexes): do they
+        // pay for their bytes?
+        std::vector<double> bare, bareReport, indexedReport;
+        bench::stepAll(path, listing);
+        for (int run = 0; run < kRuns; ++run) {
             QElapsedTimer t;
             t.start();
-            plainSelect(path);
-            base.push_back(double(t.nsecsElapsed()) / 1e6);
+            bench::stepAll(path, listing);
+            bench::stepAll(path, presence);
+            bare.push_back(ms(t));
             t.restart();
-            loadAndWalk(rails, names);
-            ours.push_back(double(t.nsecsElapsed()) / 1e6);
+            bench::stepAll(path, report);
+            bareReport.push_back(ms(t));
         }
-        const double o = median(ours), b = median(base);
-        std::printf("%-8d %14.1f %14.1f %8.2f\n", cars, o, b, o / b);
-
-        if (cars == 100000) {
+        const qint64 grown = bench::applyAdditions(dir.path());
+        for (int run = 0; run < kRuns; ++run) {
+            QElapsedTimer t;
+            t.start();
+            bench::stepAll(path, report);
+            indexedReport.push_back(ms(t));
+        }
+        setRailsLibraryFolder(dir.path());
+        dllRails rails;
+        std::vector<double> load, loadFloor, check, checkFloor;
+        bench::stepAll(path, listing); // a warm file for both sides
+        for (int run = 0; run < kRuns; ++run) {
+            QElapsedTimer t;
+            t.start();
+            bench::stepAll(path, listing);
+            loadFloor.push_back(ms(t));
+            t.restart();
             auto rs = rails.LoadEditCar();
-            const double mib = double(rs->memoryUsed()) / (1024.0 * 1024.0);
+            load.push_back(ms(t));
+            rs.reset();
+            t.restart();
+            bench::stepAll(path, presence);
+            checkFloor.push_back(ms(t));
+            t.restart();
+            rs = rails.RefreshCars();
+            check.push_back(ms(t));
+        }
+        const double l = bench::median(load), lf = bench::median(loadFloor);
+        const double c = bench::median(check), cf = bench::median(checkFloor);
+        std::printf("%8d %10.2f %10.2f %7.2f %10.2f %10.2f %7.2f\n", n, l, lf, l / lf, c, cf,
+                    c / cf);
+        bench::figure(("store_listing_" + label(n) + "_ratio").c_str(), l / lf, "x");
+        bench::figure(("store_listing_" + label(n)).c_str(), l, "ms");
+        bench::figure(("store_listing_floor_" + label(n)).c_str(), lf, "ms");
+        bench::figure(("store_check_" + label(n) + "_ratio").c_str(), c / cf, "x");
+        std::printf("%8s floor of listing + check: %.2f ms on the designed file, %.2f ms with "
+                    "the additions (file %+.2f MiB)\n",
+                    "", bench::median(bare), lf + cf, double(grown) / (1024.0 * 1024.0));
+        bench::figure(("floor_designed_file_" + label(n)).c_str(), bench::median(bare), "ms");
+        bench::figure(("floor_with_additions_" + label(n)).c_str(), lf + cf, "ms");
+        std::printf("%8s floor of the car report's statement: %.2f ms on the designed file, "
+                    "%.2f ms with the additions\n",
+                    "", bench::median(bareReport), bench::median(indexedReport));
+        bench::figure(("report_floor_designed_file_" + label(n)).c_str(),
+                      bench::median(bareReport), "ms");
+        bench::figure(("report_floor_with_additions_" + label(n)).c_str(),
+                      bench::median(indexedReport), "ms");
+        bench::figure(("additions_file_cost_" + label(n)).c_str(),
+                      double(grown) / (1024.0 * 1024.0), "MiB");
+
+        if (n == 100000) {
+            std::int64_t bytes = 0;
+            const auto rows = bench::stepAll(path, listing, &bytes);
+            auto rs = rails.LoadEditCar();
+            const double held = double(rs->memoryUsed()) / (1024.0 * 1024.0);
+            // The values themselves: text bytes plus eight bytes per number.
+            const double raw = double(bytes + rows * 2 * 8) / (1024.0 * 1024.0);
             const double file = double(QFileInfo(path).size()) / (1024.0 * 1024.0);
-            std::printf("100,000-row record set: %.1f MiB held, database file %.1f MiB, ratio %.2f\n",
-                        mib, file, mib / file);
+            std::printf("record set of %lld cars: %.1f MiB held, values %.1f MiB, file %.1f MiB\n",
+                        static_cast<long long>(rows), held, raw, file);
+            bench::figure("recordset_memory_100k", held, "MiB");
+            bench::figure("recordset_values_100k", raw, "MiB");
         }
     }
 
-    std::vector<double> adds;
-    dllRails rails;
-    for (int i = 0; i < 200; ++i) {
-        QStringList text{QString("CL-B%1").arg(i), "Lionel", "Santa Fe", "Box Car", "6464", "O-27",
-                         "O-31", "Red", "Show", "Notes", "Good", "YES"};
-        QDateTime date(QDate(2007, 8, 16), QTime(0, 0));
-        QList<double> money{12.5, 20};
-        QElapsedTimer t;
-        t.start();
-        rails.AddCar(text, date, money);
-        adds.push_back(double(t.nsecsElapsed()) / 1e6);
+    // One save: the store's AddCar against the same work at the floor, journal deleted after
+    // each commit (SQLite's default) and kept (PERSIST).
+    {
+        QTemporaryDir dir;
+        bench::buildCollection(dir.path(), 1000);
+        const QString path = bench::databasePath(dir.path());
+        setRailsLibraryFolder(dir.path());
+        dllRails rails;
+        std::vector<double> adds, rawDelete, rawPersist;
+        for (int i = 0; i < 200; ++i) {
+            QElapsedTimer t;
+            t.start();
+            if (!addCar(rails, QStringLiteral("CL-B%1").arg(i)))
+                return 1;
+            adds.push_back(ms(t));
+            t.restart();
+            rawAdd(path, 2 * i, false);
+            rawDelete.push_back(ms(t));
+            t.restart();
+            rawAdd(path, 2 * i + 1, true);
+            rawPersist.push_back(ms(t));
+        }
+        const double a = bench::median(adds), d = bench::median(rawDelete),
+                     p = bench::median(rawPersist);
+        std::printf("AddCar median %.3f ms; floor %.3f ms (journal deleted), %.3f ms (kept)\n",
+                    a, d, p);
+        bench::figure("addcar", a, "ms");
+        bench::figure("addcar_floor_delete", d, "ms");
+        bench::figure("addcar_floor_persist", p, "ms");
     }
-    std::printf("AddCar median over 200 calls: %.3f ms\n", median(adds));
+
+    if (crashRounds > 0) {
+        QTemporaryDir dir;
+        bench::buildCollection(dir.path(), 100);
+        const CrashResult r = crashTest(dir.path(), crashRounds);
+        std::printf("crash test: %d kills in %.1f s, %d saves reported, %d lost, %d saved but "
+                    "unreported, file %s\n",
+                    r.rounds, r.seconds, r.reported, r.lost, r.unreported,
+                    r.damaged ? "DAMAGED" : "intact");
+        bench::figure("crash_kills", r.rounds, "count");
+        bench::figure("crash_saves_reported", r.reported, "count");
+        bench::figure("crash_saves_lost", r.lost, "count");
+        bench::figure("crash_file_damaged", r.damaged, "count");
+    }
     return 0;
 }

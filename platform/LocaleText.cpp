@@ -146,4 +146,31 @@ QDateTime fromStorage(const QString& text) {
     return dt;
 }
 
+NumberFormat::NumberFormat(const QString& pattern, const QLocale& locale) : locale_(locale) {
+    const NumberPattern parsed = parsePattern(pattern);
+    prefix_ = parsed.prefix;
+    suffix_ = parsed.suffix;
+    decimals_ = parsed.decimals;
+    if (!parsed.grouped)
+        locale_.setNumberOptions(QLocale::OmitGroupSeparator);
+}
+
+QString NumberFormat::operator()(double value) const {
+    const QString number = locale_.toString(value, 'f', decimals_);
+    if (prefix_.isEmpty() && suffix_.isEmpty())
+        return number;
+    return prefix_ + number + suffix_;
+}
+
+QDate dateFromStorage(const QString& text) {
+    const QString t = text.trimmed();
+    if (t.size() == 10 || (t.size() == 19 && t[10] == QLatin1Char(' '))) {
+        const QDate d = QDate::fromString(QStringView(t).left(10), Qt::ISODate);
+        if (d.isValid() && (t.size() == 10 ||
+                            QTime::fromString(QStringView(t).mid(11), Qt::ISODate).isValid()))
+            return d;
+    }
+    return fromStorage(t).date();
+}
+
 } // namespace platform

@@ -3,6 +3,7 @@
 // storage forms used inside SQL text, which never do.
 #include <QDate>
 #include <QDateTime>
+#include <QLocale>
 #include <QString>
 
 namespace platform {
@@ -33,5 +34,22 @@ QString sqlDate(const QDateTime& value);  // yyyy-MM-dd, plus HH:mm:ss when it h
 QString sqlTimestamp(const QDateTime& value); // yyyy-MM-dd HH:mm:ss
 // Reads a stored date or time stamp back.
 QDateTime fromStorage(const QString& text);
+
+// A number pattern taken apart once, with the locale it was made in: the text formatNumber
+// gives, for code that formats many amounts with one pattern (a list's amount columns).
+class NumberFormat {
+public:
+    explicit NumberFormat(const QString& pattern, const QLocale& locale = QLocale());
+    QString operator()(double value) const;
+
+private:
+    QLocale locale_;
+    QString prefix_, suffix_;
+    int decimals_ = 0;
+};
+
+// The date of a stored date or time stamp: fromStorage(text).date() without building a
+// local time for it.
+QDate dateFromStorage(const QString& text);
 
 } // namespace platform

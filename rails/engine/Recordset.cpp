@@ -2,29 +2,115 @@
 
 #include "platform/Error.h"
 
+#include <algorithm>
+#include <atomic>
 #include <cstring>
+#include <limits>
+#include <new>
+#include <stdexcept>
+#include <utility>
 
 namespace engine {
 
 using platform::Error;
 
 namespace {
+
+// Rows are written into blocks of this size; a larger row gets a block of its own size.
+constexpr std::size_t kBlockBytes = std::size_t(1) << 20;
+// A cell header holds the byte count shifted past the three type bits, in at most ten bytes.
+constexpr std::size_t kMaxHeader = 10;
+constexpr std::size_t kMaxCellBytes = std::numeric_limits<std::uint64_t>::max() >> 3;
+// The classic "Out of memory": a size this set cannot hold.
+constexpr int kErrOutOfMemory = 7;
+
 void raiseClosed() {
     throw Error(platform::ErrObjectClosed,
                 QStringLiteral("Operation is not allowed when the object is closed."));
 }
+
+[[noreturn]] void raiseNoRecord() {
+    throw Error(platform::ErrNoCurrentRecord,
+                QStringLiteral("Either BOF or EOF is True, or the current record has been "
+                               "deleted. Requested operation requires a current record."));
+}
+
+[[noreturn]] void raiseNoItem() {
+    throw Error(platform::ErrItemNotFound,
+                QStringLiteral("Item cannot be found in the collection corresponding to the "
+                               "requested name or ordinal."));
+}
+
+std::size_t putHeader(char* out, std::uint64_t v) {
+    std::size_t n = 0;
+    while (v >= 0x80) {
+        out[n++] = char(std::uint8_t(v) | 0x80);
+        v >>= 7;
+    }
+    out[n++] = char(v);
+    return n;
+}
+
+std::uint64_t getHeader(const char*& p) {
+    std::uint64_t v = 0;
+    for (int shift = 0;; shift += 7) {
+        const auto byte = std::uint8_t(*p++);
+        v |= std::uint64_t(byte & 0x7f) << shift;
+        if (!(byte & 0x80))
+            return v;
+    }
+}
+
 } // namespace
+
+// The cells of the row a thread read last. Each thread keeps its own, so that a set can be
+// read by two threads at once (a report written in the background while its preview shows).
+struct Recordset::RowCache {
+    std::uint64_t version = 0;
+    qsizetype row = -1;
+    int count = 0;
+    const char* next = nullptr;
+    std::vector<CellRef> cells;
+};
+
+Recordset::RowCache& Recordset::rowCache() {
+    thread_local RowCache cache;
+    return cache;
+}
+
+void Recordset::changed() {
+    static std::atomic<std::uint64_t> versions{0};
+    version_ = ++versions;
+}
+
+Recordset::Recordset(Recordset&& other) noexcept { *this = std::move(other); }
+
+Recordset& Recordset::operator=(Recordset&& other) noexcept {
+    if (this != &other) {
+        columns_ = std::exchange(other.columns_, {});
+        blocks_ = std::exchange(other.blocks_, {});
+        rows_ = std::exchange(other.rows_, {});
+        rowStart_ = std::exchange(other.rowStart_, 0);
+        cellsInRow_ = std::exchange(other.cellsInRow_, 0);
+        pos_ = std::exchange(other.pos_, 0);
+        open_ = std::exchange(other.open_, false);
+        lastField_ = std::exchange(other.lastField_, -1);
+        changed();
+        other.changed();
+    }
+    return *this;
+}
 
 bool Recordset::isEOF() const {
     if (!open_)
         raiseClosed();
-    return pos_ >= rows_;
+    return pos_ >= RecordCount();
 }
 
 bool Recordset::isBOF() const {
     if (!open_)
         raiseClosed();
-    return rows_ == 0 || pos_ < 0;
+    return rows_.empty() || pos_ < 0;
 }
 
 void Recordset::MoveFirst() {
@@ -36,29 +122,21 @@ void Recordset::MoveFirst() {
 void Recordset::MoveNext() {
     if (!open_)
         raiseClosed();
-    if (pos_ >= rows_)
-        throw Error(platform::ErrNoCurrentRecord,
-                    QStringLiteral("Either BOF or EOF is True, or the current record has been "
-                                   "deleted. Requested operation requires a current record."));
+    if (pos_ >= RecordCount())
+        raiseNoRecord();
     ++pos_;
 }
 
 void Recordset::moveTo(qsizetype row) {
     if (!open_)
         raiseClosed();
-    pos_ = row < 0 ? 0 : (row > rows_ ? rows_ : row);
+    pos_ = std::clamp<qsizetype>(row, 0, RecordCount());
 }
 
 void Recordset::Close() {
     if (!open_)
         raiseClosed();
-    open_ = false;
-    cells_.clear();
-    cells_.shrink_to_fit();
-    data_.clear();
-    data_.shrink_to_fit();
-    rows_ = 0;
-    pos_ = 0;
+    *this = Recordset();
 }
 
 int Recordset::fieldIndex(const QString& column) const {
@@ -79,134 +157,212 @@ int Recordset::fieldIndex(const QString& column) const {
 void Recordset::requireRow() const {
     if (!open_)
         raiseClosed();
-    if (pos_ < 0 || pos_ >= rows_)
-        throw Error(platform::ErrNoCurrentRecord,
-                    QStringLiteral("Either BOF or EOF is True, or the current record has been "
-                                   "deleted. Requested operation requires a current record."));
+    if (pos_ < 0 || pos_ >= RecordCount())
+        raiseNoRecord();
 }
 
-const Recordset::Cell& Recordset::cell(int column) const {
-    requireRow();
+void Recordset::requireColumn(int column) const {
     if (column < 0 || column >= columns_.size())
-        throw Error(platform::ErrItemNotFound,
-                    QStringLiteral("Item cannot be found in the collection corresponding to the "
-                                   "requested name or ordinal."));
-    return cells_[std::size_t(pos_) * std::size_t(columns_.size()) + std::size_t(column)];
+        raiseNoItem();
+}
+
+const Recordset::CellRef& Recordset::cellAt(qsizetype row, int column) const {
+    if (!open_)
+        raiseClosed();
+    if (row < 0 || row >= RecordCount())
+        raiseNoRecord();
+    requireColumn(column);
+    // A row's cells are found once, and only as far as the columns read: a sort reads one
+    // column of every row.
+    RowCache& found = rowCache();
+    if (found.version != version_ || found.row != row) {
+        const auto block = std::upper_bound(blocks_.begin(), blocks_.end(), row,
+                                            [](qsizetype r, const Block& b) {
+                                                return r < b.firstRow;
+                                            }) -
+                           1;
+        found.next = block->data.get() + rows_[std::size_t(row)];
+        found.cells.resize(std::size_t(columns_.size()));
+        found.count = 0;
+        found.row = row;
+        found.version = version_;
+    }
+    while (found.count <= column) {
+        CellRef& c = found.cells[std::size_t(found.count++)];
+        const std::uint64_t header = getHeader(found.next);
+        c.type = CellType(header & 7);
+        c.size = std::size_t(header >> 3);
+        c.data = found.next;
+        found.next += c.size;
+    }
+    return found.cells[std::size_t(column)];
+}
+
+const Recordset::CellRef& Recordset::cell(int column) const {
+    requireRow();
+    return cellAt(pos_, column);
+}
+
+QVariant Recordset::value(const CellRef& c) {
+    switch (c.type) {
+    case CellType::Null: return QVariant();
+    case CellType::Integer: {
+        int64_t v;
+        std::memcpy(&v, c.data, sizeof v);
+        return QVariant(qlonglong(v));
+    }
+    case CellType::Real: {
+        double v;
+        std::memcpy(&v, c.data, sizeof v);
+        return QVariant(v);
+    }
+    case CellType::Text: return QVariant(QString::fromUtf8(c.data, qsizetype(c.size)));
+    case CellType::Blob: return QVariant(QByteArray(c.data, qsizetype(c.size)));
+    }
+    return QVariant();
 }
 
 QVariant Recordset::Fields(const QString& column) const {
     const int i = fieldIndex(column);
     if (i < 0) {
         requireRow();
-        throw Error(platform::ErrItemNotFound,
-                    QStringLiteral("Item cannot be found in the collection corresponding to the "
-                                   "requested name or ordinal."));
+        raiseNoItem();
     }
     return Fields(i);
 }
 
-QVariant Recordset::Fields(int column) const {
-    const Cell& c = cell(column);
-    const char* p = data_.data() + c.offset;
-    switch (CellType(c.type)) {
-    case CellType::Null: return QVariant();
-    case CellType::Integer: {
-        int64_t v;
-        std::memcpy(&v, p, sizeof v);
-        return QVariant(qlonglong(v));
-    }
-    case CellType::Real: {
-        double v;
-        std::memcpy(&v, p, sizeof v);
-        return QVariant(v);
-    }
-    case CellType::Text: return QVariant(QString::fromUtf8(p, c.size));
-    case CellType::Blob: return QVariant(QByteArray(p, c.size));
-    }
-    return QVariant();
+QVariant Recordset::Fields(int column) const { return value(cell(column)); }
+
+QVariant Recordset::valueAt(qsizetype row, int column) const { return value(cellAt(row, column)); }
+
+QString Recordset::textAt(qsizetype row, int column) const {
+    const CellRef& c = cellAt(row, column);
+    if (c.type == CellType::Text)
+        return QString::fromUtf8(c.data, qsizetype(c.size));
+    if (c.type == CellType::Null)
+        return QString();
+    return value(c).toString();
+}
+
+bool Recordset::isNullAt(qsizetype row, int column) const {
+    return cellAt(row, column).type == CellType::Null;
 }
 
 QString Recordset::text(int column) const {
-    const Cell& c = cell(column);
-    if (CellType(c.type) == CellType::Text)
-        return QString::fromUtf8(data_.data() + c.offset, c.size);
-    if (CellType(c.type) == CellType::Null)
-        return QString();
-    return Fields(column).toString();
+    requireRow();
+    return textAt(pos_, column);
 }
 
-void Recordset::appendTextTo(int column, QString& out) const {
-    const Cell& c = cell(column);
-    if (CellType(c.type) == CellType::Null)
-        return;
-    if (CellType(c.type) != CellType::Text) {
-        out += Fields(column).toString();
-        return;
+void Recordset::appendTextTo(int column, QString& out) const { out += text(column); }
+
+bool Recordset::isNull(int column) const { return cell(column).type == CellType::Null; }
+
+void Recordset::setColumns(QStringList names) {
+    columns_ = std::move(names);
+    changed();
+}
+
+char* Recordset::room(std::size_t bytes) {
+    if (!blocks_.empty()) {
+        Block& last = blocks_.back();
+        if (last.capacity - last.used >= bytes)
+            return last.data.get() + last.used;
     }
-    const char* p = data_.data() + c.offset;
-    const qsizetype n = c.size;
-    qsizetype i = 0;
-    while (i < n && static_cast<unsigned char>(p[i]) < 0x80)
-        ++i;
-    if (i < n) {
-        out += QString::fromUtf8(p, n);
-        return;
+    // The row being built moves whole into a new block. A row larger than a block gets a
+    // block of its own size with room for the rest of the row, so that its later cells do
+    // not move it again; the room is trimmed when the next block starts or the set is done.
+    const std::size_t partial = blocks_.empty() ? 0 : blocks_.back().used - rowStart_;
+    if (bytes > std::numeric_limits<std::size_t>::max() - partial - kBlockBytes)
+        throw Error(kErrOutOfMemory, QStringLiteral("Out of memory"));
+    Block next;
+    next.capacity = partial + bytes <= kBlockBytes ? kBlockBytes : partial + bytes + kBlockBytes;
+    next.data.reset(static_cast<char*>(std::malloc(next.capacity)));
+    if (!next.data)
+        throw std::bad_alloc();
+    next.firstRow = RecordCount();
+    if (partial > 0)
+        std::memcpy(next.data.get(), blocks_.back().data.get() + rowStart_, partial);
+    next.used = partial;
+    if (!blocks_.empty()) {
+        blocks_.back().used = rowStart_;
+        if (rowStart_ == 0)
+            blocks_.pop_back();
+        else
+            trimLastBlock();
     }
-    // Plain ASCII, the usual case: widened in place.
-    const qsizetype at = out.size();
-    out.resize(at + n);
-    QChar* d = out.data() + at;
-    for (qsizetype k = 0; k < n; ++k)
-        d[k] = QLatin1Char(p[k]);
+    blocks_.push_back(std::move(next));
+    rowStart_ = 0;
+    return blocks_.back().data.get() + partial;
 }
 
-bool Recordset::isNull(int column) const { return CellType(cell(column).type) == CellType::Null; }
-
-void Recordset::setColumns(QStringList names) { columns_ = std::move(names); }
-
-namespace {
-template <typename T> uint32_t push(std::vector<char>& data, const T& v) {
-    const auto offset = uint32_t(data.size());
-    const char* p = reinterpret_cast<const char*>(&v);
-    data.insert(data.end(), p, p + sizeof v);
-    return offset;
-}
-} // namespace
-
-void Recordset::appendInteger(int64_t v) {
-    cells_.push_back({push(data_, v), sizeof v, uint32_t(CellType::Integer)});
+void Recordset::trimLastBlock() {
+    if (blocks_.empty())
+        return;
+    Block& last = blocks_.back();
+    if (last.used == 0 || last.used == last.capacity)
+        return;
+    // Rows are found by their offset in the block, so the block may move.
+    if (auto* p = static_cast<char*>(std::realloc(last.data.get(), last.used))) {
+        (void)last.data.release();
+        last.data.reset(p);
+        last.capacity = last.used;
+    }
 }
 
-void Recordset::appendReal(double v) {
-    cells_.push_back({push(data_, v), sizeof v, uint32_t(CellType::Real)});
-}
-
-void Recordset::appendText(const char* utf8, int bytes) {
-    const auto offset = uint32_t(data_.size());
+void Recordset::appendCell(CellType type, const void* data, std::size_t bytes) {
+    if (bytes > kMaxCellBytes || bytes > std::numeric_limits<std::size_t>::max() - kMaxHeader)
+        throw Error(kErrOutOfMemory, QStringLiteral("Out of memory"));
+    if (cellsInRow_ == 0)
+        rowStart_ = blocks_.empty() ? 0 : blocks_.back().used;
+    char* out = room(kMaxHeader + bytes);
+    const std::size_t header = putHeader(out, (std::uint64_t(bytes) << 3) | std::uint64_t(type));
     if (bytes > 0)
-        data_.insert(data_.end(), utf8, utf8 + bytes);
-    cells_.push_back({offset, uint32_t(bytes), uint32_t(CellType::Text)});
+        std::memcpy(out + header, data, bytes);
+    blocks_.back().used += header + bytes;
+    ++cellsInRow_;
+    changed();
 }
 
-void Recordset::appendBlob(const void* data, int bytes) {
-    const auto offset = uint32_t(data_.size());
-    const char* p = static_cast<const char*>(data);
-    if (bytes > 0)
-        data_.insert(data_.end(), p, p + bytes);
-    cells_.push_back({offset, uint32_t(bytes), uint32_t(CellType::Blob)});
+void Recordset::appendInteger(int64_t v) { appendCell(CellType::Integer, &v, sizeof v); }
+
+void Recordset::appendReal(double v) { appendCell(CellType::Real, &v, sizeof v); }
+
+void Recordset::appendText(const char* utf8, qsizetype bytes) {
+    appendCell(CellType::Text, utf8, bytes > 0 ? std::size_t(bytes) : 0);
 }
 
-void Recordset::appendNull() { cells_.push_back({uint32_t(data_.size()), 0, uint32_t(CellType::Null)}); }
+void Recordset::appendBlob(const void* data, qsizetype bytes) {
+    appendCell(CellType::Blob, data, bytes > 0 ? std::size_t(bytes) : 0);
+}
 
-void Recordset::endRow() { ++rows_; }
+void Recordset::appendNull() { appendCell(CellType::Null, nullptr, 0); }
+
+void Recordset::endRow() {
+    // A row holds one cell per column; anything else would shift every later read.
+    if (cellsInRow_ != columns_.size())
+        throw std::logic_error("record set row does not match its columns");
+    if (cellsInRow_ == 0)
+        rowStart_ = blocks_.empty() ? 0 : blocks_.back().used;
+    if (blocks_.empty())
+        room(0);
+    rows_.push_back(rowStart_);
+    cellsInRow_ = 0;
+}
 
 void Recordset::finish() {
+    changed();
+    trimLastBlock();
+    rows_.shrink_to_fit();
     open_ = true;
     pos_ = 0;
 }
 
 std::size_t Recordset::memoryUsed() const {
-    return cells_.capacity() * sizeof(Cell) + data_.capacity() + sizeof(*this);
+    std::size_t bytes = sizeof(*this) + rows_.capacity() * sizeof(std::size_t) +
+                        blocks_.capacity() * sizeof(Block);
+    for (const Block& b : blocks_)
+        bytes += b.capacity;
+    return bytes;
 }
 
 } // namespace engine

@@ -1,11 +1,15 @@
 #pragma once
 // A detached, read-only record set held in memory: every row a statement returned, read by
-// column name. Cells are packed into one byte buffer so that 100,000 item rows cost about
-// what SQLite's own file holds, and a field value is only turned into a QVariant when read.
+// column name. Rows are packed into large blocks that are never moved or copied as the set
+// grows; each cell is a small header (its type and byte count in one variable-length number,
+// as SQLite's own records are written) followed by its bytes. 100,000 item rows cost about
+// what their values hold, and a field value only becomes a QVariant when it is read.
 #include <QString>
 #include <QStringList>
 #include <QVariant>
 #include <cstdint>
+#include <cstdlib>
+#include <memory>
 #include <vector>
 
 namespace engine {
@@ -15,6 +19,12 @@ public:
     enum StateValue { adStateClosed = 0, adStateOpen = 1 };
 
     Recordset() = default;
+    // Moving leaves the source closed and empty.
+    Recordset(Recordset&& other) noexcept;
+    Recordset& operator=(Recordset&& other) noexcept;
+    Recordset(const Recordset&) = delete;
+    Recordset& operator=(const Recordset&) = delete;
+    ~Recordset() = default;
 
     bool isEOF() const;
     bool isBOF() const;
@@ -31,45 +41,71 @@ public:
     int fieldCount() const { return int(columns_.size()); }
     QString fieldName(int column) const { return columns_.value(column); }
     int fieldIndex(const QString& column) const; // -1 when absent
-    qsizetype RecordCount() const { return rows_; }
+    qsizetype RecordCount() const { return qsizetype(rows_.size()); }
     // Text of a cell without building a QVariant; empty for Null.
     QString text(int column) const;
     bool isNull(int column) const;
-    // Appends the text of a cell to `out` (nothing for Null): lists build each row's text in
-    // one buffer instead of one string per cell.
+    // Appends the text of a cell to `out` (nothing for Null).
     void appendTextTo(int column, QString& out) const;
     // Moves to the given row (0-based); past the end means EOF.
     void moveTo(qsizetype row);
     qsizetype position() const { return pos_; }
 
-    // Building (used by the connection while it reads rows).
+    // The same reads at any row (0-based), without moving: lists read the rows they show.
+    QVariant valueAt(qsizetype row, int column) const;
+    QString textAt(qsizetype row, int column) const;
+    bool isNullAt(qsizetype row, int column) const;
+
+    // Building (used by the connection while it reads rows; a set may grow after finish).
     enum class CellType : uint8_t { Null, Integer, Real, Text, Blob };
     void setColumns(QStringList names);
     void appendInteger(int64_t v);
     void appendReal(double v);
-    void appendText(const char* utf8, int bytes);
-    void appendBlob(const void* data, int bytes);
+    void appendText(const char* utf8, qsizetype bytes);
+    void appendBlob(const void* data, qsizetype bytes);
     void appendNull();
     void endRow();
-    void finish(); // opens the set at its first row
+    void finish(); // opens the set at its first row; the last block is trimmed to its contents
     std::size_t memoryUsed() const;
 
 private:
-    struct Cell {
-        uint32_t offset; // into data_
-        uint32_t size : 29;
-        uint32_t type : 3;
+    struct Free {
+        void operator()(char* p) const { std::free(p); }
     };
-    const Cell& cell(int column) const;
+    struct Block {
+        std::unique_ptr<char, Free> data;
+        std::size_t capacity = 0;
+        std::size_t used = 0;
+        qsizetype firstRow = 0;
+    };
+    struct CellRef {
+        const char* data = nullptr;
+        std::size_t size = 0;
+        CellType type = CellType::Null;
+    };
+    const CellRef& cellAt(qsizetype row, int column) const;
+    const CellRef& cell(int column) const;
     void requireRow() const;
+    void requireColumn(int column) const;
+    void appendCell(CellType type, const void* data, std::size_t bytes);
+    char* room(std::size_t bytes);
+    void trimLastBlock();
+    static QVariant value(const CellRef& c);
 
     QStringList columns_;
-    std::vector<Cell> cells_;
-    std::vector<char> data_;
-    qsizetype rows_ = 0;
+    std::vector<Block> blocks_;
+    std::vector<std::size_t> rows_; // where each row starts in its block
+    std::size_t rowStart_ = 0; // where the row being built starts in the last block
+    int cellsInRow_ = 0;
     qsizetype pos_ = 0;
     bool open_ = false;
     mutable int lastField_ = -1;
+    // Every change gives the set a number no other set has had: rows found by a reader stay
+    // valid while it holds.
+    struct RowCache;
+    static RowCache& rowCache();
+    void changed();
+    std::uint64_t version_ = 0;
 };
 
 } // namespace engine

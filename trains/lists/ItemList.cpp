@@ -1,36 +1,117 @@
 #include "trains/lists/ItemList.h"
 
 #include "platform/Error.h"
+#include "platform/LocaleText.h"
 #include "platform/Pointer.h"
 
+#include <QHash>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QLocale>
 #include <QMouseEvent>
 #include <algorithm>
+#include <limits>
+#include <numeric>
+#include <stdexcept>
+
+namespace {
+
+// The classic "Out of memory": more rows than a view can address.
+constexpr int kErrOutOfMemory = 7;
+
+// What a line break in a cell shows as, so that every row stays one line high.
+const QString kLineBreakMark = QStringLiteral("\u23CE");
+
+bool isLineBreak(QChar c) {
+    return c == QLatin1Char('\n') || c == QLatin1Char('\r') || c == QChar::LineSeparator ||
+           c == QChar::ParagraphSeparator;
+}
+
+// One line of text: each line break (CR LF counts as one) becomes `mark`.
+QString oneLine(QString text, const QString& mark) {
+    if (std::none_of(text.cbegin(), text.cend(), isLineBreak))
+        return text;
+    QString out;
+    out.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (!isLineBreak(text[i])) {
+            out += text[i];
+            continue;
+        }
+        if (text[i] == QLatin1Char('\r') && i + 1 < text.size() && text[i + 1] == QLatin1Char('\n'))
+            ++i;
+        out += mark;
+    }
+    return out;
+}
+
+} // namespace
+
+// The locale's formats, taken once per fill: amounts in the list's money pattern, stored dates
+// in the short date form (each distinct stored date converted once; a collection holds many
+// items bought on the same day).
+class ItemListModel::Formats {
+public:
+    Formats() : dateFormat_(platform::shortDateFormat()), money_(kListMoneyPattern, locale_) {}
+
+    QString money(const QVariant& v) const {
+        bool ok = false;
+        const double amount = v.toDouble(&ok);
+        return ok ? money_(amount) : v.toString();
+    }
+
+    QString date(const QString& stored) const {
+        auto it = dates_.constFind(stored);
+        if (it == dates_.constEnd()) {
+            const QDate d = platform::dateFromStorage(stored);
+            it = dates_.insert(stored, d.isValid() ? locale_.toString(d, dateFormat_) : stored);
+        }
+        return *it;
+    }
+
+private:
+    QLocale locale_;
+    QString dateFormat_;
+    platform::NumberFormat money_;
+    mutable QHash<QString, QString> dates_;
+};
 
 ItemListModel::ItemListModel(QList<ListColumn> columns, QObject* parent)
     : QAbstractTableModel(parent), columns_(std::move(columns)) {}
 
+ItemListModel::~ItemListModel() = default;
+
 int ItemListModel::rowCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : int(rows_.size());
+    return parent.isValid() ? 0 : int(order_.size());
 }
 
 int ItemListModel::columnCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : int(columns_.size());
 }
 
-QStringView ItemListModel::cellView(const Row& r, int column) const {
-    if (column < 0 || column >= int(r.ends.size()))
+qsizetype ItemListModel::record(int row) const { return order_[std::size_t(row)]; }
+
+QString ItemListModel::cellOf(qsizetype rec, int column) const {
+    if (column < 0 || std::size_t(column) >= sources_.size())
         return {};
-    const int begin = column == 0 ? 0 : r.ends[std::size_t(column) - 1];
-    return QStringView(r.text).mid(begin, r.ends[std::size_t(column)] - begin);
+    const CellSource& s = sources_[std::size_t(column)];
+    if (records_.isNullAt(rec, s.field))
+        return {};
+    switch (s.format) {
+    case CellFormat::Text: break;
+    case CellFormat::Money: return formats_->money(records_.valueAt(rec, s.field));
+    case CellFormat::Date: return formats_->date(records_.textAt(rec, s.field));
+    }
+    return records_.textAt(rec, s.field);
 }
 
 QVariant ItemListModel::data(const QModelIndex& index, int role) const {
-    if (!index.isValid() || index.row() >= int(rows_.size()))
+    if (!index.isValid() || index.row() >= rowCount())
         return {};
-    if (role == Qt::DisplayRole || role == Qt::AccessibleTextRole)
-        return cellView(rows_[std::size_t(index.row())], index.column()).toString();
+    if (role == Qt::DisplayRole)
+        return oneLine(cellOf(record(index.row()), index.column()), kLineBreakMark);
+    if (role == Qt::AccessibleTextRole)
+        return oneLine(cellOf(record(index.row()), index.column()), QStringLiteral(" "));
     if (role == Qt::TextAlignmentRole)
         return QVariant::fromValue(columns_[index.column()].alignment | Qt::AlignVCenter);
     return {};
@@ -53,57 +134,97 @@ void ItemListModel::beginFill() {
     }
 }
 
+void ItemListModel::setOwnRecords() {
+    // Rows added one by one are kept as the key followed by every cell's text.
+    QStringList names{QStringLiteral("key")};
+    sources_.clear();
+    for (int c = 0; c < columns_.size(); ++c) {
+        names << QString::number(c);
+        sources_.push_back({c + 1, CellFormat::Text});
+    }
+    records_ = engine::Recordset();
+    records_.setColumns(std::move(names));
+    records_.finish();
+    keyField_ = 0;
+    ownRows_ = true;
+    order_.clear();
+    formats_ = std::make_unique<Formats>();
+}
+
 void ItemListModel::addRow(const QString& key, const QStringList& cells) {
-    QString text;
-    std::vector<int> ends;
-    ends.reserve(std::size_t(cells.size()));
-    qsizetype length = 0;
-    for (const QString& c : cells)
-        length += c.size();
-    text.reserve(length);
-    for (const QString& c : cells) {
-        text += c;
-        ends.push_back(int(text.size()));
+    if (!ownRows_) {
+        if (!order_.empty())
+            throw std::logic_error("rows added to a list filled from a record set");
+        setOwnRecords();
     }
-    appendRow(Row{key, std::move(text), std::move(ends)});
+    const int at = rowCount();
+    if (!filling_)
+        beginInsertRows({}, at, at);
+    auto text = [this](const QString& s) {
+        const QByteArray utf8 = s.toUtf8();
+        records_.appendText(utf8.constData(), utf8.size());
+    };
+    text(key);
+    for (int c = 0; c < columns_.size(); ++c)
+        text(cells.value(c));
+    records_.endRow();
+    order_.push_back(records_.RecordCount() - 1);
+    if (!filling_)
+        endInsertRows();
 }
 
-void ItemListModel::addRow(const QString& key, QStringView packed, const std::vector<int>& ends) {
-    appendRow(Row{key, packed.toString(), ends});
-}
-
-void ItemListModel::appendRow(Row&& r) {
-    if (filling_) {
-        rows_.push_back(std::move(r));
-        return;
-    }
-    const int at = int(rows_.size());
-    beginInsertRows({}, at, at);
-    rows_.push_back(std::move(r));
-    endInsertRows();
+void ItemListModel::setRecords(engine::Recordset&& rs, std::vector<CellSource> sources,
+                               int keyField) {
+    for (const CellSource& s : sources)
+        if (s.field < 0 || s.field >= rs.fieldCount())
+            throw platform::Error(platform::ErrItemNotFound,
+                                  QStringLiteral("Item cannot be found in the collection "
+                                                 "corresponding to the requested name or "
+                                                 "ordinal."));
+    if (rs.RecordCount() > std::numeric_limits<int>::max())
+        throw platform::Error(kErrOutOfMemory, QStringLiteral("Out of memory"));
+    const bool reset = !filling_;
+    if (reset)
+        beginResetModel();
+    records_ = std::move(rs);
+    sources_ = std::move(sources);
+    keyField_ = keyField;
+    ownRows_ = false;
+    formats_ = std::make_unique<Formats>();
+    order_.resize(std::size_t(records_.RecordCount()));
+    order_.shrink_to_fit();
+    std::iota(order_.begin(), order_.end(), qsizetype(0));
+    if (reset)
+        endResetModel();
 }
 
 void ItemListModel::endFill() {
     if (filling_) {
         filling_ = false;
+        if (ownRows_)
+            records_.finish();
         endResetModel();
     }
 }
 
 void ItemListModel::clear() {
     beginResetModel();
-    rows_.clear();
+    records_ = engine::Recordset();
+    sources_.clear();
+    order_ = {};
+    ownRows_ = false;
+    formats_.reset();
     endResetModel();
 }
 
 QString ItemListModel::key(int row) const {
-    return row >= 0 && row < int(rows_.size()) ? rows_[std::size_t(row)].key : QString();
+    return row >= 0 && row < rowCount() ? records_.textAt(record(row), keyField_) : QString();
 }
 
 QString ItemListModel::cell(int row, int column) const {
-    if (row < 0 || row >= int(rows_.size()))
+    if (row < 0 || row >= rowCount())
         return {};
-    return cellView(rows_[std::size_t(row)], column).toString();
+    return cellOf(record(row), column);
 }
 
 QStringList ItemListModel::rowCells(int row) const {
@@ -115,19 +236,19 @@ QStringList ItemListModel::rowCells(int row) const {
 
 void ItemListModel::sortByText(int column, Qt::SortOrder order) {
     // Each row's cell is case-folded once into one buffer, so the comparisons of a 100,000-row
-    // sort read adjacent memory instead of following every row's own storage.
+    // sort read adjacent memory.
     struct Entry {
         qsizetype offset;
         qsizetype length;
-        std::size_t row;
+        qsizetype record;
     };
     QString folded;
     std::vector<Entry> entries;
-    entries.reserve(rows_.size());
-    for (std::size_t i = 0; i < rows_.size(); ++i) {
-        const QString cellText = cellView(rows_[i], column).toString().toCaseFolded();
-        entries.push_back({folded.size(), cellText.size(), i});
-        folded += cellText;
+    entries.reserve(order_.size());
+    for (const qsizetype rec : order_) {
+        const QString text = cellOf(rec, column).toCaseFolded();
+        entries.push_back({folded.size(), text.size(), rec});
+        folded += text;
     }
     const QChar* base = folded.constData();
     auto view = [base](const Entry& e) { return QStringView(base + e.offset, e.length); };
@@ -135,15 +256,11 @@ void ItemListModel::sortByText(int column, Qt::SortOrder order) {
         const int c = view(a).compare(view(b), Qt::CaseSensitive);
         return order == Qt::AscendingOrder ? c < 0 : c > 0;
     });
-    std::vector<Row> sorted;
-    sorted.reserve(rows_.size());
-    for (const Entry& e : entries)
-        sorted.push_back(std::move(rows_[e.row]));
     beginResetModel();
-    rows_ = std::move(sorted);
+    for (std::size_t i = 0; i < entries.size(); ++i)
+        order_[i] = entries[i].record;
     endResetModel();
 }
-
 ItemListView::ItemListView(QList<ListColumn> columns, QWidget* parent)
     : QTreeView(parent), model_(new ItemListModel(std::move(columns), this)) {
     setModel(model_);

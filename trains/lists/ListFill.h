@@ -6,24 +6,16 @@
 
 #include <QList>
 
-enum class CellFormat {
-    Text,  // as stored; a Null is an empty cell
-    Money, // "###,#0.#0"
-    Date,  // the short date form
-};
-
 struct ListField {
     ListColumn column;
     QString field; // column of tblMain
     CellFormat format = CellFormat::Text;
 };
 
-// The money pattern of the list columns.
-inline const QString kListMoneyPattern = QStringLiteral("###,#0.#0");
-
 QList<ListColumn> listColumns(const QList<ListField>& fields);
 
-// Adds one row per record, in the record set's order, every row listed even when some of its
-// values are Null. An error ends the walk: the rows added so far stay listed and the error
-// goes to the caller.
+// Lists one row per record, in the record set's order, every row listed even when some of its
+// values are Null; the key of a row is its first column's text. The list takes the record
+// set's rows over instead of copying them: `rs` is left closed and empty. A field the set does
+// not hold raises an error before anything is listed.
 void fillItemList(ItemListModel* model, engine::Recordset& rs, const QList<ListField>& fields);

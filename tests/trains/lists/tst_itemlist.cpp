@@ -1,6 +1,10 @@
 // The list views of the editing and deletion forms: text sorting, the flipping direction,
 // and choosing rows by mouse and keyboard.
 #include "trains/lists/ItemList.h"
+#include "trains/lists/ListFill.h"
+
+#include "platform/Error.h"
+#include "platform/LocaleText.h"
 
 #include <QHeaderView>
 #include <QSignalSpy>
@@ -52,6 +56,71 @@ private slots:
         QVERIFY(v->model()->index(0, 1).data(Qt::TextAlignmentRole).value<Qt::Alignment>() & Qt::AlignRight);
         QCOMPARE(v->columnWidth(0), 1000 / 15);
         QCOMPARE(v->listModel()->rowCells(1), QStringList({"CL-2", "1,200.00", "ho gauge"}));
+    }
+
+    // Every row is one line of one height: a line break in a cell shows as a mark, and the
+    // cell keeps its text for the form that reads it.
+    void rowsAreOneLineHigh_data() {
+        QTest::addColumn<QString>("notes");
+        QTest::newRow("CR LF") << QString("Box torn\r\nwheels new\r\n");
+        QTest::newRow("LF") << QString("Box torn\nwheels new\n");
+        QTest::newRow("CR") << QString("Box torn\rwheels new\r");
+        QTest::newRow("line separator") << QString("Box torn\u2028wheels new\u2029");
+    }
+    void rowsAreOneLineHigh() {
+        QFETCH(QString, notes);
+        ItemListView v({{"ID", Qt::AlignLeft, 1000}, {"Notes", Qt::AlignLeft, 3000}});
+        v.resize(600, 300);
+        v.listModel()->addRow("CL-1", {"CL-1", notes});
+        v.listModel()->addRow("CL-2", {"CL-2", "Mint"});
+        v.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&v));
+        QCOMPARE(v.model()->index(0, 1).data().toString(),
+                 QString::fromUtf8("Box torn\u23CEwheels new\u23CE"));
+        QCOMPARE(v.listModel()->cell(0, 1), notes);
+        ItemListView plain({{"ID", Qt::AlignLeft, 1000}, {"Notes", Qt::AlignLeft, 3000}});
+        plain.resize(600, 300);
+        plain.listModel()->addRow("CL-2", {"CL-2", "Mint"});
+        plain.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&plain));
+        const int oneLine = plain.visualRect(plain.model()->index(0, 1)).height();
+        QCOMPARE(v.visualRect(v.model()->index(0, 1)).height(), oneLine);
+        QCOMPARE(v.visualRect(v.model()->index(1, 1)).height(), oneLine);
+    }
+
+    // A list filled from the store's record set takes its rows over and formats amounts and
+    // dates as the list columns show them; the text sort orders the formatted text.
+    void fillTakesTheRecordSetOver() {
+        engine::Recordset rs;
+        rs.setColumns({"ID", "ItemID", "OriginalCost", "DateAccquired", "Notes"});
+        auto text = [&](const char* t) { rs.appendText(t, qsizetype(qstrlen(t))); };
+        rs.appendInteger(1), text("CL-1"), rs.appendReal(1234.5), text("2007-08-16"), rs.appendNull(), rs.endRow();
+        rs.appendInteger(2), text("CL-2"), rs.appendReal(99), text("2019-03-14 10:00:00"), text("Mint"), rs.endRow();
+        rs.appendInteger(3), text("CL-3"), text("n/a"), text("soon"), text("x"), rs.endRow();
+        rs.finish();
+        const QList<ListField> fields{
+            {{"ID"}, "ItemID", CellFormat::Text},
+            {{"Cost"}, "OriginalCost", CellFormat::Money},
+            {{"Accquired"}, "DateAccquired", CellFormat::Date},
+            {{"Notes"}, "Notes", CellFormat::Text}};
+        ItemListModel m(listColumns(fields));
+        fillItemList(&m, rs, fields);
+        QCOMPARE(rs.State(), int(engine::Recordset::adStateClosed));
+        QCOMPARE(m.rowCount(), 3);
+        QCOMPARE(m.rowCells(0), QStringList({"CL-1", platform::formatNumber(1234.5, kListMoneyPattern),
+                                             platform::shortDate(QDate(2007, 8, 16)), ""}));
+        QCOMPARE(m.cell(1, 2), platform::shortDate(QDate(2019, 3, 14)));
+        QCOMPARE(m.rowCells(2), QStringList({"CL-3", "n/a", "soon", "x"}));
+        m.sortByText(1, Qt::AscendingOrder);
+        QCOMPARE(m.key(0), QString("CL-1")); // "1..." before "99.00" before "n/a": text order
+        QCOMPARE(m.key(2), QString("CL-3"));
+        // A field the set does not hold lists nothing and says so.
+        ItemListModel other(listColumns(fields));
+        engine::Recordset empty;
+        empty.setColumns({"ItemID"});
+        empty.finish();
+        QVERIFY_THROWS_EXCEPTION(platform::Error, fillItemList(&other, empty, fields));
+        QCOMPARE(other.rowCount(), 0);
     }
 
     void enterChoosesTheCurrentOrFirstRow() {
