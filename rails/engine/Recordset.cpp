@@ -101,6 +101,31 @@ Recordset& Recordset::operator=(Recordset&& other) noexcept {
     return *this;
 }
 
+Recordset Recordset::clone() const {
+    Recordset c;
+    c.columns_ = columns_;
+    c.blocks_.reserve(blocks_.size());
+    for (const Block& b : blocks_) {
+        Block n;
+        n.capacity = b.capacity;
+        n.used = b.used;
+        n.firstRow = b.firstRow;
+        n.data.reset(static_cast<char*>(std::malloc(b.capacity ? b.capacity : 1)));
+        if (!n.data)
+            throw std::bad_alloc();
+        if (b.used)
+            std::memcpy(n.data.get(), b.data.get(), b.used);
+        c.blocks_.push_back(std::move(n));
+    }
+    c.rows_ = rows_;
+    c.rowStart_ = rowStart_;
+    c.cellsInRow_ = cellsInRow_;
+    c.pos_ = pos_;
+    c.open_ = open_;
+    c.changed();
+    return c;
+}
+
 bool Recordset::isEOF() const {
     if (!open_)
         raiseClosed();

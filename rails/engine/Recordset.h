@@ -25,6 +25,8 @@ public:
     Recordset(const Recordset&) = delete;
     Recordset& operator=(const Recordset&) = delete;
     ~Recordset() = default;
+    // A full copy, for a reader on another thread that must not share the position.
+    Recordset clone() const;
 
     bool isEOF() const;
     bool isBOF() const;

@@ -49,7 +49,7 @@ void ReportWriter::start(std::function<bool()> work) {
     thread_ = QThread::create([this, work = std::move(work)] {
         if (shared_) {
             const QMutexLocker lock(&sharedRowsMutex());
-            rows_ = std::make_shared<engine::Recordset>(*shared_);
+            rows_ = std::make_shared<engine::Recordset>(shared_->clone());
         }
         ok_ = work() && !cancelled_;
         // The copy goes with the thread that used it, not with the window's next event.
