@@ -2,6 +2,7 @@
 
 #include "trains/FieldHighlight.h"
 #include "trains/items/ChoiceLists.h"
+#include "trains/items/DatePicker.h"
 #include "trains/items/ItemKinds.h"
 #include "trains/modGlobal.h"
 
@@ -13,8 +14,8 @@
 
 #include <QButtonGroup>
 #include <QComboBox>
-#include <QDateEdit>
 #include <QGridLayout>
+#include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -40,7 +41,11 @@ QComboBox *dropDownList(QWidget *parent, const QStringList &items) {
     c->setEditable(false);
     c->addItems(items);
     c->setCurrentIndex(-1);
-    c->setMaxVisibleItems(16);
+    // A long list (46 car types) drops down as about twenty rows with a scroll bar. Styles that
+    // open a list over the box ignore the visible-row limit; the style sheet asks for a plain
+    // drop-down, which keeps it.
+    c->setMaxVisibleItems(20);
+    c->setStyleSheet(QStringLiteral("QComboBox { combobox-popup: 0; }"));
     return c;
 }
 
@@ -54,15 +59,6 @@ void setTextWhole(QLineEdit *box, int limit, const QString &text) {
 void chooseByText(QComboBox *box, const QString &text) {
     box->setCurrentIndex(text.isEmpty() ? -1 : box->findText(text, Qt::MatchFixedString));
 }
-
-// Tab leaves the date picker for the next field; the arrow keys move between its parts.
-class DatePicker : public QDateEdit {
-  public:
-    using QDateEdit::QDateEdit;
-
-  protected:
-    bool focusNextPrevChild(bool next) override { return QWidget::focusNextPrevChild(next); }
-};
 
 } // namespace
 
@@ -104,7 +100,13 @@ ItemFieldSet::ItemFieldSet(QWidget *form, const QString &typeCaption, const QStr
         txtBox[i]->setObjectName(QStringLiteral("txtBox_%1").arg(i));
         txtBox[i]->setMaxLength(kTextLimits[i]);
     }
-    auto *boxRow = new QWidget(fieldColumn_);
+    // Yes and No form a group named by their caption, so assistive tools announce both as the
+    // answers to "Box Included".
+    auto *boxRow = new QGroupBox(fieldColumn_);
+    boxRow->setObjectName(QStringLiteral("boxGroup"));
+    boxRow->setFlat(true);
+    boxRow->setAccessibleName(captionText[12]);
+    boxRow->setStyleSheet(QStringLiteral("QGroupBox { border: none; margin: 0; padding: 0; }"));
     optBox[0] = new QRadioButton(QStringLiteral("Yes"), boxRow);
     optBox[1] = new QRadioButton(QStringLiteral("No"), boxRow);
     optBox[0]->setObjectName(QStringLiteral("optBox_0"));
@@ -120,7 +122,6 @@ ItemFieldSet::ItemFieldSet(QWidget *form, const QString &typeCaption, const QStr
 
     datBox = new DatePicker(fieldColumn_);
     datBox->setObjectName(QStringLiteral("datBox"));
-    datBox->setCalendarPopup(true);
     datBox->setDisplayFormat(platform::shortDateFormat());
     datBox->setDate(platform::now().date());
 
@@ -128,6 +129,7 @@ ItemFieldSet::ItemFieldSet(QWidget *form, const QString &typeCaption, const QStr
     rtBox->setObjectName(QStringLiteral("rtBox"));
     rtBox->setAcceptRichText(false);
     rtBox->setTabChangesFocus(true);
+    rtBox->setAccessibleName(captionText[13]);
 
     imgBox = new QLabel(notesColumn_);
     imgBox->setObjectName(QStringLiteral("imgBox"));
@@ -193,6 +195,18 @@ void ItemFieldSet::clearFields() {
     }
     datBox->setDate(platform::now().date());
     rtBox->clear();
+}
+
+QStringList ItemFieldSet::shownValues() const {
+    QStringList values;
+    for (const QComboBox *c : cboBox)
+        values << c->currentText();
+    for (const QLineEdit *t : txtBox)
+        values << t->text();
+    values << datBox->date().toString(Qt::ISODate)
+           << QString::number(optBox[0]->isChecked()) + QString::number(optBox[1]->isChecked())
+           << rtBox->toPlainText();
+    return values;
 }
 
 void ItemFieldSet::clearBoxAnswer() {

@@ -7,6 +7,7 @@
 #include <QMainWindow>
 
 class QMdiArea;
+class QMenu;
 class QMdiSubWindow;
 
 class frmMain : public QMainWindow {
@@ -45,6 +46,12 @@ public:
     // The product's web page, opened by Check For Updates.
     static const QString kProductWebPage;
 
+    // The main window's first size when no size was remembered: the designed one, grown to
+    // `wanted` as far as the screen's free area `room` allows, never below the designed size.
+    static QSize firstSize(QSize designed, QSize wanted, QSize room);
+    // How a task window is listed in the Windows menu: its form's heading.
+    static QString taskHeading(const QMdiSubWindow* sub);
+
 protected:
     void closeEvent(QCloseEvent* event) override;
 
@@ -57,6 +64,11 @@ private:
     void runReport(ReportId id, Refresh refresh, const QString& message);
     void addChild(QWidget* form);
     void tileSideBySide(bool sideBySide);
+    void placeOnScreen();
+    void addKeys();
+    // The open task windows below the designed entries of the Windows menu.
+    void listTaskWindows(QMenu* menu);
 
     QMdiArea* mdi_;
+    QList<QAction*> windowEntries_;
 };

@@ -22,7 +22,9 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPointer>
+#include <QScrollBar>
 #include <QTest>
+#include <QToolBar>
 
 using namespace testing;
 
@@ -94,7 +96,36 @@ private slots:
         QCOMPARE(main->windowTitle(), QString("Quillon  -  2.0"));
         QVERIFY(objRails);
         QCOMPARE(main->centralWidget(), main->mdiArea());
+        // The designed client area is the smallest; the window opens larger where it can.
+        QCOMPARE(main->mdiArea()->minimumSize(), QSize(815, 527));
+        main->resize(300, 200);
         QCOMPARE(main->mdiArea()->viewport()->size(), QSize(815, 527));
+    }
+
+    // Without a remembered size the window grows towards room for the largest task form, as
+    // far as the screen allows, and never below its designed size.
+    void firstSizeFollowsTheScreen_data() {
+        QTest::addColumn<QSize>("room");
+        QTest::addColumn<QSize>("size");
+        QTest::newRow("large screen") << QSize(1900, 1000) << QSize(1000, 760);
+        QTest::newRow("short screen") << QSize(1900, 600) << QSize(1000, 600);
+        QTest::newRow("small screen") << QSize(640, 480) << QSize(815, 548);
+    }
+    void firstSizeFollowsTheScreen() {
+        QFETCH(QSize, room);
+        QFETCH(QSize, size);
+        QCOMPARE(frmMain::firstSize(QSize(815, 548), QSize(1000, 760), room), size);
+    }
+
+    // The size and place the window is closed with are where the next run opens it.
+    void sizeAndPlaceAreRemembered() {
+        const QRect where(30, 20, 830, 580);
+        main->setGeometry(where);
+        main->close();
+        QCOMPARE(exits->exits, 1);
+        frmMain again;
+        again.show();
+        QCOMPARE(again.geometry(), where);
     }
 
     void menuBar_data() {
@@ -322,6 +353,95 @@ private slots:
         QCOMPARE(subs[0]->x(), 0);
         QCOMPARE(subs[2]->x(), subs[0]->width());
         QCOMPARE(subs[2]->geometry().bottom(), area.height() - 1);
+    }
+
+    // Tiling gives each window its share, but never less than its form needs: the buttons of an
+    // edit form stay whole and apart, and the area scrolls to what no longer fits.
+    void tilingNeverSqueezesAForm() {
+        pf->exec("INSERT INTO tblMain (ItemID, Car, CarType) VALUES ('CL-1', 'YES', 'Box Car')");
+        for (const char* name : {"mnuEditCar", "mnuAddNewCar", "mnuUtilDeleteCar"})
+            action(name)->trigger();
+        QMdiArea* mdi = main->mdiArea();
+        for (const char* tile : {"mnuWindowV", "mnuWindowH"}) {
+            action(tile)->trigger();
+            const auto subs = mdi->subWindowList(QMdiArea::CreationOrder);
+            QCOMPARE(subs.size(), 3);
+            for (int i = 0; i < subs.size(); ++i) {
+                QVERIFY2(subs[i]->width() >= subs[i]->minimumSizeHint().width(), tile);
+                QVERIFY2(subs[i]->height() >= subs[i]->minimumSizeHint().height(), tile);
+                for (int j = i + 1; j < subs.size(); ++j)
+                    QVERIFY2(!subs[i]->geometry().intersects(subs[j]->geometry()), tile);
+            }
+            QWidget* edit = subs[0]->widget();
+            QRect previous;
+            for (const char* button : {"cmdSave", "cmdClear", "cmdExit"}) {
+                auto* b = edit->findChild<QPushButton*>(button);
+                QVERIFY(b->width() >= b->sizeHint().width());
+                QVERIFY(!b->geometry().intersects(previous));
+                previous = b->geometry();
+            }
+            QScrollBar* bar = QString(tile) == "mnuWindowV" ? mdi->horizontalScrollBar()
+                                                              : mdi->verticalScrollBar();
+            QVERIFY2(bar->maximum() > 0, tile);
+        }
+    }
+
+    // A report opens over the whole client area with every toolbar button showing.
+    void reportOpensFittedToTheClientArea() {
+        QDir::setCurrent(pf->path());
+        pf->exec("INSERT INTO tblMain (ItemID, Car, CarType) VALUES ('CL-1', 'YES', 'Box Car')");
+        action("mnuAddNewCar")->trigger();
+        action("mnuReportCar")->trigger();
+        QMdiSubWindow* sub = main->childWindow("rptCar");
+        QVERIFY(sub);
+        QCOMPARE(sub->geometry(), QRect(QPoint(0, 0), main->mdiArea()->viewport()->size()));
+        auto* bar = sub->findChild<QToolBar*>();
+        QVERIFY(bar);
+        QCoreApplication::processEvents(); // the toolbar lays itself out again
+        for (QAction* a : bar->actions()) {
+            if (a->isSeparator())
+                continue;
+            QWidget* shown = bar->widgetForAction(a);
+            QVERIFY2(shown && shown->isVisible(), qPrintable(a->text()));
+            QVERIFY2(bar->rect().contains(shown->geometry()), qPrintable(a->text()));
+        }
+    }
+
+    // The Windows menu lists the open task windows by their headings below its own entries,
+    // the active one checked, and brings the one chosen forward. F1 opens the help; Ctrl+F4
+    // closes the active task window.
+    void windowsMenuListsTaskWindowsAndKeysReachThem() {
+        QDir::setCurrent(pf->path());
+        pf->exec("INSERT INTO tblMain (ItemID, Car, CarType) VALUES ('CL-1', 'YES', 'Box Car')");
+        for (const char* name : {"mnuEditCar", "mnuAddNewLoco", "mnuReportCar"})
+            action(name)->trigger();
+        main->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(main));
+        auto* menu = main->findChild<QMenu*>("mnuWindows");
+        const auto listed = [&] {
+            menu->popup(main->mapToGlobal(QPoint(20, 20)));
+            QStringList out;
+            const QList<QAction*> entries = menu->actions().mid(7);
+            for (QAction* a : entries)
+                out << (a->isSeparator() ? QString("-")
+                                         : (a->isChecked() ? "[x] " : "[ ] ") + a->text());
+            menu->hide();
+            return out;
+        };
+        QCOMPARE(listed(), QStringList({"-", "[ ] Edit Rolling Stock Record",
+                                        "[ ] Add New Locomotive", "[x] Rolling Stock Report"}));
+        listed();
+        menu->actions().at(8)->trigger();
+        QCOMPARE(main->mdiArea()->activeSubWindow()->widget()->objectName(), QString("frmEditCar"));
+        QCOMPARE(listed().at(1), QString("[x] Edit Rolling Stock Record"));
+
+        HelpRecorder help;
+        QTest::keyClick(main, Qt::Key_F1);
+        QCOMPARE(help.shown, QStringList({pf->path() + "/help/quillon.qhc"}));
+        QTest::keyClick(main, Qt::Key_F4, Qt::ControlModifier);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QCOMPARE(openForms(), QStringList({"frmAddLoco", "rptCar"}));
+        QCOMPARE(listed().size(), 3);
     }
 
     void checkForUpdatesStartsTheBrowser() {
