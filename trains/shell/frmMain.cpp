@@ -12,6 +12,7 @@
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QLayout>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
@@ -366,30 +367,41 @@ void frmMain::runReport(ReportId id, Refresh refresh, const QString& message) {
         }
     });
     resumeNext([this] { mdi_->cascadeSubWindows(); });
-    // A report opens over the whole client area, so that every button of its toolbar shows;
-    // cascading sizes windows by their own wish, so this comes after it.
+    // A report opens over the whole client area; cascading sizes windows by their own wish, so
+    // this comes after it.
     resumeNext([this, id] {
-        QMdiSubWindow* sub = childWindow(QLatin1String(reportName(id)));
-        if (!sub || !sub->widget())
-            return;
-        sub->setGeometry(QRect(QPoint(0, 0), mdi_->viewport()->size()));
-        const auto* bar = sub->widget()->findChild<QToolBar*>();
-        const int shortBy = bar ? bar->sizeHint().width() - sub->widget()->width() : 0;
-        if (shortBy <= 0)
-            return;
-        // The toolbar needs more room: the main window widens as far as the screen allows.
-        if (windowState() == Qt::WindowNoState) {
-            const int room = screen()->availableGeometry().right() - frameGeometry().right();
-            resize(width() + std::clamp(room, 0, shortBy), height());
-            sub->setGeometry(QRect(QPoint(0, 0), mdi_->viewport()->size()));
-        }
-        // Still too narrow: the buttons show by their pictures (captions stay as tips) rather
-        // than the last ones hiding behind a "more" arrow.
-        for (QToolBar* b : sub->widget()->findChildren<QToolBar*>())
-            if (b->sizeHint().width() > sub->widget()->width())
-                b->setToolButtonStyle(Qt::ToolButtonIconOnly);
+        if (QMdiSubWindow* sub = childWindow(QLatin1String(reportName(id))))
+            fitToClientArea(sub);
     });
     unsetCursor();
+}
+
+void frmMain::fitToClientArea(QMdiSubWindow* sub) {
+    QWidget* report = sub->widget();
+    if (!report)
+        return;
+    // Every toolbar button is to show: the window needs room for the toolbar's whole width.
+    const auto* bar = report->findChild<QToolBar*>();
+    const int frame = sub->width() - report->width();
+    const auto shortBy = [&] {
+        const int needed = std::max(sub->minimumSizeHint().width(),
+                                    bar ? bar->sizeHint().width() + frame : 0);
+        return needed - mdi_->viewport()->width();
+    };
+    // The main window widens for it as far as the screen allows.
+    if (shortBy() > 0 && windowState() == Qt::WindowNoState) {
+        const int room = screen()->availableGeometry().right() - frameGeometry().right();
+        resize(width() + std::clamp(room, 0, shortBy()), height());
+        layout()->activate(); // the client area takes the new width now, not at the next paint
+    }
+    // Still too narrow: the buttons show by their pictures (captions stay as tips) rather than
+    // the last ones hiding behind a "more" arrow.
+    if (shortBy() > 0)
+        for (QToolBar* b : report->findChildren<QToolBar*>())
+            b->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    const QSize area = mdi_->viewport()->size();
+    sub->setMinimumSize(sub->minimumSizeHint().boundedTo(area));
+    sub->setGeometry(QRect(QPoint(0, 0), area));
 }
 
 void frmMain::mnuAddExit_Click() { close(); }

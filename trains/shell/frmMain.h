@@ -65,6 +65,8 @@ private:
     void addChild(QWidget* form);
     void tileSideBySide(bool sideBySide);
     void placeOnScreen();
+    // Spreads a report's window over the client area with its whole toolbar in view.
+    void fitToClientArea(QMdiSubWindow* sub);
     void addKeys();
     // The open task windows below the designed entries of the Windows menu.
     void listTaskWindows(QMenu* menu);

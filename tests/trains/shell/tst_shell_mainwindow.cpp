@@ -390,6 +390,7 @@ private slots:
     void reportOpensFittedToTheClientArea() {
         QDir::setCurrent(pf->path());
         pf->exec("INSERT INTO tblMain (ItemID, Car, CarType) VALUES ('CL-1', 'YES', 'Box Car')");
+        main->resize(main->minimumSize()); // narrower than the report's toolbar
         action("mnuAddNewCar")->trigger();
         action("mnuReportCar")->trigger();
         QMdiSubWindow* sub = main->childWindow("rptCar");
