@@ -25,6 +25,7 @@
 #include <QScrollBar>
 #include <QTest>
 #include <QToolBar>
+#include <QTreeView>
 
 using namespace testing;
 
@@ -443,6 +444,33 @@ private slots:
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QCOMPARE(openForms(), QStringList({"frmAddLoco", "rptCar"}));
         QCOMPARE(listed().size(), 3);
+    }
+
+    // Closing the program closes an edit form holding changes only when the user drops them.
+    void closingKeepsTheProgramForUnsavedChanges() {
+        pf->exec("INSERT INTO tblMain (ItemID, Car, CarType, RailLine) "
+                 "VALUES ('CL-12', 'YES', 'Box Car', 'Santa Fe')");
+        action("mnuEditCar")->trigger();
+        QWidget* edit = main->childWindow("frmEditCar")->widget();
+        auto* list = edit->findChild<QTreeView*>();
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                          list->visualRect(list->model()->index(0, 1)).center());
+        auto* railLine = edit->findChild<QLineEdit*>("txtBox_0");
+        QCOMPARE(railLine->text(), QString("Santa Fe"));
+        QTest::keyClicks(railLine, " Railway");
+
+        boxes->answer(platform::MsgResult::No);
+        main->close();
+        QCOMPARE(boxes->boxes().size(), 1);
+        QCOMPARE(boxes->boxes()[0].prompt, QString("Discard your changes to CL-12? "));
+        QCOMPARE(exits->exits, 0);
+        QVERIFY(main->isVisible());
+        QCOMPARE(openForms(), QStringList{"frmEditCar"});
+
+        boxes->answer(platform::MsgResult::Yes);
+        action("mnuAddExit")->trigger();
+        QCOMPARE(boxes->boxes().size(), 2);
+        QCOMPARE(exits->exits, 1);
     }
 
     void checkForUpdatesStartsTheBrowser() {
