@@ -12,6 +12,7 @@
 #include "platform/MsgBox.h"
 #include "platform/Pointer.h"
 
+#include <QApplication>
 #include <QButtonGroup>
 #include <QComboBox>
 #include <QGridLayout>
@@ -19,7 +20,10 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPointer>
+#include <QProxyStyle>
 #include <QRadioButton>
+#include <QStyleFactory>
 #include <QTextEdit>
 #include <QVBoxLayout>
 
@@ -36,16 +40,36 @@ constexpr std::array<int, 6> kTextLimits{35, 15, 35, 35, 10, 10};
 constexpr std::array<int, 5> kComboCaption{0, 2, 4, 5, 11};
 constexpr std::array<int, 6> kTextCaption{1, 3, 6, 7, 8, 9};
 
+// Styles that open a list over its box (Fusion among them) show every row of it and ignore the
+// visible-row limit; this one draws as the program's style does but drops the list below the box.
+class DropDownStyle : public QProxyStyle {
+  public:
+    using QProxyStyle::QProxyStyle;
+    int styleHint(StyleHint hint, const QStyleOption *option, const QWidget *widget,
+                  QStyleHintReturn *returnData) const override {
+        if (hint == SH_ComboBox_Popup)
+            return 0;
+        return QProxyStyle::styleHint(hint, option, widget, returnData);
+    }
+};
+
+QStyle *dropDownStyle() {
+    static QPointer<QStyle> style;
+    if (!style) {
+        style = new DropDownStyle(QStyleFactory::create(QApplication::style()->name()));
+        style->setParent(qApp);
+    }
+    return style;
+}
+
 QComboBox *dropDownList(QWidget *parent, const QStringList &items) {
     auto *c = new QComboBox(parent);
     c->setEditable(false);
     c->addItems(items);
     c->setCurrentIndex(-1);
-    // A long list (46 car types) drops down as about twenty rows with a scroll bar. Styles that
-    // open a list over the box ignore the visible-row limit; the style sheet asks for a plain
-    // drop-down, which keeps it.
+    // A long list (46 car types) drops down as about twenty rows with a scroll bar.
+    c->setStyle(dropDownStyle());
     c->setMaxVisibleItems(20);
-    c->setStyleSheet(QStringLiteral("QComboBox { combobox-popup: 0; }"));
     return c;
 }
 

@@ -147,10 +147,6 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent), mdi_(new QMdiArea) {
     placeOnScreen();
 }
 
-QSize frmMain::firstSize(QSize designed, QSize wanted, QSize room) {
-    return designed.expandedTo(wanted.boundedTo(room));
-}
-
 void frmMain::placeOnScreen() {
     // The size and place the user left the window in, when there is one.
     if (restoreGeometry(QSettings().value(kGeometryKey).toByteArray()))
@@ -162,8 +158,8 @@ void frmMain::placeOnScreen() {
                                                       titleBar + frame + mdi_->frameWidth() * 2);
     const QSize wanted = largestTaskFormSize() + extra;
     // The window manager's frame around the window takes some of the screen's free area too.
-    QSize room = screen()->availableGeometry().size() - QSize(16, 48);
-    resize(firstSize(size(), wanted, room));
+    const QSize room = screen()->availableGeometry().size() - QSize(16, 48);
+    resize(size().expandedTo(wanted.boundedTo(room)));
 }
 
 namespace {

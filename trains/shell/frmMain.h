@@ -46,12 +46,6 @@ public:
     // The product's web page, opened by Check For Updates.
     static const QString kProductWebPage;
 
-    // The main window's first size when no size was remembered: the designed one, grown to
-    // `wanted` as far as the screen's free area `room` allows, never below the designed size.
-    static QSize firstSize(QSize designed, QSize wanted, QSize room);
-    // How a task window is listed in the Windows menu: its form's heading.
-    static QString taskHeading(const QMdiSubWindow* sub);
-
 protected:
     void closeEvent(QCloseEvent* event) override;
 
@@ -68,6 +62,8 @@ private:
     // Spreads a report's window over the client area with its whole toolbar in view.
     void fitToClientArea(QMdiSubWindow* sub);
     void addKeys();
+    // How a task window is listed in the Windows menu: its form's heading.
+    static QString taskHeading(const QMdiSubWindow* sub);
     // The open task windows below the designed entries of the Windows menu.
     void listTaskWindows(QMenu* menu);
 
