@@ -382,7 +382,7 @@ void frmMain::fitToClientArea(QMdiSubWindow* sub) {
     const auto shortBy = [&] {
         const int needed = std::max(sub->minimumSizeHint().width(),
                                     bar ? bar->sizeHint().width() + frame : 0);
-        return needed - mdi_->viewport()->width();
+        return needed - roomBeside(sub).width();
     };
     // The main window widens for it as far as the screen allows.
     if (shortBy() > 0 && windowState() == Qt::WindowNoState) {
@@ -395,9 +395,31 @@ void frmMain::fitToClientArea(QMdiSubWindow* sub) {
     if (shortBy() > 0)
         for (QToolBar* b : report->findChildren<QToolBar*>())
             b->setToolButtonStyle(Qt::ToolButtonIconOnly);
-    const QSize area = mdi_->viewport()->size();
+    const QSize area = roomBeside(sub);
     sub->setMinimumSize(sub->minimumSizeHint().boundedTo(area));
     sub->setGeometry(QRect(QPoint(0, 0), area));
+}
+
+QSize frmMain::roomBeside(const QMdiSubWindow* sub) const {
+    // The client area less the scroll bars that the other windows will call for.
+    QSize room = mdi_->contentsRect().size();
+    QRect others;
+    for (const QMdiSubWindow* w : mdi_->subWindowList())
+        if (w != sub && !w->isHidden() && !w->isMinimized())
+            others |= w->geometry();
+    const int bar = style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    bool right = false, below = false;
+    for (int pass = 0; pass < 2; ++pass) { // one bar's room can call for the other
+        if (!below && others.bottom() >= room.height()) {
+            below = true;
+            room.rwidth() -= bar;
+        }
+        if (!right && others.right() >= room.width()) {
+            right = true;
+            room.rheight() -= bar;
+        }
+    }
+    return room;
 }
 
 void frmMain::mnuAddExit_Click() { close(); }

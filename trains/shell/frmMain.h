@@ -61,6 +61,7 @@ private:
     void placeOnScreen();
     // Spreads a report's window over the client area with its whole toolbar in view.
     void fitToClientArea(QMdiSubWindow* sub);
+    QSize roomBeside(const QMdiSubWindow* sub) const;
     void addKeys();
     // How a task window is listed in the Windows menu: its form's heading.
     static QString taskHeading(const QMdiSubWindow* sub);

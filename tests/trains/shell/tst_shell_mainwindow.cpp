@@ -390,14 +390,17 @@ private slots:
         QDir::setCurrent(pf->path());
         pf->exec("INSERT INTO tblMain (ItemID, Car, CarType) VALUES ('CL-1', 'YES', 'Box Car')");
         main->resize(main->minimumSize()); // narrower than the report's toolbar
+        action("mnuEditCar")->trigger();
         action("mnuAddNewCar")->trigger();
         action("mnuReportCar")->trigger();
         QMdiSubWindow* sub = main->childWindow("rptCar");
         QVERIFY(sub);
-        QCOMPARE(sub->geometry(), QRect(QPoint(0, 0), main->mdiArea()->viewport()->size()));
         auto* bar = sub->findChild<QToolBar*>();
         QVERIFY(bar);
-        QCoreApplication::processEvents(); // the toolbar lays itself out again
+        QCoreApplication::processEvents(); // scroll bars and the toolbar settle
+        QMdiArea* mdi = main->mdiArea();
+        QCOMPARE(sub->geometry(), QRect(QPoint(0, 0), mdi->viewport()->size()));
+        QCOMPARE(mdi->horizontalScrollBar()->maximum(), 0); // the edit form only reaches below
         for (QAction* a : bar->actions()) {
             if (a->isSeparator())
                 continue;
