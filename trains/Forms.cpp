@@ -49,3 +49,14 @@ const char* reportName(ReportId id) {
 }
 
 QWidget* createReport(ReportId id) { return reports::RunReport(id); }
+
+QSize largestTaskFormSize() {
+    // The edit forms (list above the fields) are the tallest; the deletion forms the widest of
+    // those with a designed size. The add and owner forms are smaller than both.
+    QSize largest;
+    for (items::ItemKind k : {items::ItemKind::Car, items::ItemKind::Loco, items::ItemKind::Set})
+        largest = largest.expandedTo(items::EditItemForm::sizeNeeded(k));
+    for (const DeleteKind* k : {&carDeleteKind(), &locoDeleteKind(), &setDeleteKind()})
+        largest = largest.expandedTo(QSize(k->clientWidth / 15, k->clientHeight / 15));
+    return largest;
+}

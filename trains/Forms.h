@@ -1,6 +1,8 @@
 #pragma once
 // The task forms and reports the main window opens by name. Each form family adds its entries
 // in Forms.cpp; a form that does not exist yet yields nullptr and the command does nothing.
+#include <QSize>
+
 class QWidget;
 
 enum class FormId {
@@ -18,3 +20,6 @@ const char* reportName(ReportId id);
 // Closes an open run of the report, runs its command for fresh rows and returns the report
 // window to show; nullptr when reports are not available.
 QWidget* createReport(ReportId id);
+
+// The room the largest task form needs, so that the main window can open with space for it.
+QSize largestTaskFormSize();

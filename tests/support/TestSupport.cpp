@@ -3,8 +3,11 @@
 #include "platform/Clock.h"
 #include "rails/dllRails.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QSettings>
+#include <QTemporaryDir>
 #include <sqlite3.h>
 #include <stdexcept>
 
@@ -21,9 +24,24 @@ struct Db {
     }
     ~Db() { sqlite3_close(db); }
 };
+// What the program remembers between runs (the main window's place) goes to a folder of the
+// test run, never to the user's own settings; every fixture starts with none remembered.
+void useTestSettings() {
+    static QTemporaryDir folder;
+    static const bool set = [] {
+        QCoreApplication::setOrganizationName(QStringLiteral("Quillon Tests"));
+        for (auto scope : {QSettings::UserScope, QSettings::SystemScope})
+            for (auto format : {QSettings::NativeFormat, QSettings::IniFormat})
+                QSettings::setPath(format, scope, folder.path());
+        return true;
+    }();
+    Q_UNUSED(set);
+    QSettings().clear();
+}
 } // namespace
 
 ProgramFolder::ProgramFolder() {
+    useTestSettings();
     QDir(dir_.path()).mkpath(QStringLiteral("zerizori"));
     QFile schema(QStringLiteral(QUILLON_SCHEMA_FILE));
     if (!schema.open(QIODevice::ReadOnly))

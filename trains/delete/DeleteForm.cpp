@@ -26,6 +26,8 @@ void DeleteForm::buildControls() {
     setFont(verdana(9.75, false));
     resize(px(kind_.clientWidth), px(kind_.clientHeight));
 
+    // The heading also names the form, for assistive tools and the Windows menu.
+    setAccessibleName(kind_.title);
     Label1 = new QLabel(kind_.title, this);
     Label1->setObjectName(QStringLiteral("Label1"));
     Label1->setFont(verdana(14.25, true));
@@ -49,6 +51,8 @@ void DeleteForm::buildControls() {
         auto *box = new QLineEdit(this);
         box->setObjectName(QStringLiteral("txtBox_%1").arg(i));
         box->setReadOnly(true);
+        // Only shows the chosen row: a click still reaches it to copy, Tab passes it by.
+        box->setFocusPolicy(Qt::ClickFocus);
         box->setAlignment(Qt::AlignCenter);
         box->setCursor(Qt::ArrowCursor);
         QPalette p = box->palette();

@@ -12,6 +12,7 @@
 #include "platform/MsgBox.h"
 #include "platform/Pointer.h"
 
+#include <QCloseEvent>
 #include <QDateEdit>
 #include <QEvent>
 #include <QHBoxLayout>
@@ -20,6 +21,7 @@
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QTextEdit>
+#include <QTimer>
 #include <QVBoxLayout>
 
 namespace items {
@@ -37,7 +39,14 @@ Error objectNotSet() {
 // The text a list cell shows for a stored value. A Null shows as an empty cell.
 } // namespace
 
-EditItemForm::EditItemForm(ItemKind kind, QWidget *parent)
+EditItemForm::EditItemForm(ItemKind kind, QWidget *parent) : EditItemForm(kind, parent, true) {}
+
+QSize EditItemForm::sizeNeeded(ItemKind kind) {
+    const EditItemForm measured(kind, nullptr, false);
+    return measured.sizeHint();
+}
+
+EditItemForm::EditItemForm(ItemKind kind, QWidget *parent, bool load)
     : QWidget(parent), kind_(kindInfo(kind)) {
     setObjectName(QLatin1String(kind_.editFormName));
     setAttribute(Qt::WA_DeleteOnClose);
@@ -66,7 +75,8 @@ EditItemForm::EditItemForm(ItemKind kind, QWidget *parent)
 
     layoutItemForm(this, Label25, list_, fields_, buttons);
 
-    Form_Load();
+    if (load)
+        Form_Load();
 }
 
 void EditItemForm::Form_Load() {
@@ -125,11 +135,53 @@ bool EditItemForm::chooseItem(const QString &itemId) {
 }
 
 void EditItemForm::rowChosen(int row) {
+    if (returning_)
+        return;
+    if (!changesMayGo()) {
+        // The list has already moved; it goes back once the choosing click or key is over.
+        QTimer::singleShot(0, this, &EditItemForm::backToChosenRow);
+        return;
+    }
     platform::setScreenPointer(platform::Pointer::Wait);
     const ItemListModel *model = list_->listModel();
     platform::resumeNext([&] { setRowChosen(model->key(row)); });
     platform::resumeNext([&] { fields_->showRow(model->rowCells(row)); });
+    chosenValues_ = fields_->shownValues();
     platform::setScreenPointer(platform::Pointer::Default);
+}
+
+bool EditItemForm::changesMayGo() {
+    const QString itemId = lblID->text();
+    if (itemId.isEmpty() || fields_->shownValues() == chosenValues_)
+        return true;
+    platform::setScreenPointer(platform::Pointer::Default);
+    return MsgBox(text::DiscardChanges(itemId),
+                  {platform::MsgIcon::Question, platform::MsgButtons::YesNo,
+                   platform::MsgDefault::Button2},
+                  kAppTitle) == platform::MsgResult::Yes;
+}
+
+void EditItemForm::backToChosenRow() {
+    const ItemListModel *model = list_->listModel();
+    const QString itemId = lblID->text();
+    QModelIndex chosen;
+    for (int r = 0; r < model->rowCount() && !chosen.isValid(); ++r)
+        if (model->key(r) == itemId)
+            chosen = model->index(r, 0);
+    returning_ = true;
+    if (chosen.isValid())
+        list_->setCurrentIndex(chosen);
+    else
+        list_->selectionModel()->clear();
+    returning_ = false;
+}
+
+void EditItemForm::closeEvent(QCloseEvent *event) {
+    if (!changesMayGo()) {
+        event->ignore();
+        return;
+    }
+    QWidget::closeEvent(event);
 }
 
 bool EditItemForm::CheckFields() {
@@ -156,6 +208,7 @@ void EditItemForm::cmdSave_Click() {
     });
 
     if (result) {
+        chosenValues_ = fields_->shownValues();
         notifyCollectionChanged();
         const auto answer =
             MsgBox(kind_.updatedFirst + platform::vbCrLf + platform::vbCrLf + kind_.updatedQuestion,
@@ -176,12 +229,15 @@ void EditItemForm::cmdSave_Click() {
 }
 
 void EditItemForm::cmdClear_Click() {
+    if (!changesMayGo())
+        return;
     fields_->clearFields();
     setRowChosen(QString());
     fields_->clearBoxAnswer();
 }
 
 void EditItemForm::cmdExit_Click() {
+    // Closing asks about unsaved changes.
     closeItemForm(this);
 }
 

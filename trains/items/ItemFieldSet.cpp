@@ -2,6 +2,7 @@
 
 #include "trains/FieldHighlight.h"
 #include "trains/items/ChoiceLists.h"
+#include "trains/items/DatePicker.h"
 #include "trains/items/ItemKinds.h"
 #include "trains/modGlobal.h"
 
@@ -11,14 +12,18 @@
 #include "platform/MsgBox.h"
 #include "platform/Pointer.h"
 
+#include <QApplication>
 #include <QButtonGroup>
 #include <QComboBox>
-#include <QDateEdit>
 #include <QGridLayout>
+#include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPointer>
+#include <QProxyStyle>
 #include <QRadioButton>
+#include <QStyleFactory>
 #include <QTextEdit>
 #include <QVBoxLayout>
 
@@ -35,12 +40,36 @@ constexpr std::array<int, 6> kTextLimits{35, 15, 35, 35, 10, 10};
 constexpr std::array<int, 5> kComboCaption{0, 2, 4, 5, 11};
 constexpr std::array<int, 6> kTextCaption{1, 3, 6, 7, 8, 9};
 
+// Styles that open a list over its box (Fusion among them) show every row of it and ignore the
+// visible-row limit; this one draws as the program's style does but drops the list below the box.
+class DropDownStyle : public QProxyStyle {
+  public:
+    using QProxyStyle::QProxyStyle;
+    int styleHint(StyleHint hint, const QStyleOption *option, const QWidget *widget,
+                  QStyleHintReturn *returnData) const override {
+        if (hint == SH_ComboBox_Popup)
+            return 0;
+        return QProxyStyle::styleHint(hint, option, widget, returnData);
+    }
+};
+
+QStyle *dropDownStyle() {
+    static QPointer<QStyle> style;
+    if (!style) {
+        style = new DropDownStyle(QStyleFactory::create(QApplication::style()->name()));
+        style->setParent(qApp);
+    }
+    return style;
+}
+
 QComboBox *dropDownList(QWidget *parent, const QStringList &items) {
     auto *c = new QComboBox(parent);
     c->setEditable(false);
     c->addItems(items);
     c->setCurrentIndex(-1);
-    c->setMaxVisibleItems(16);
+    // A long list (46 car types) drops down as about twenty rows with a scroll bar.
+    c->setStyle(dropDownStyle());
+    c->setMaxVisibleItems(20);
     return c;
 }
 
@@ -54,15 +83,6 @@ void setTextWhole(QLineEdit *box, int limit, const QString &text) {
 void chooseByText(QComboBox *box, const QString &text) {
     box->setCurrentIndex(text.isEmpty() ? -1 : box->findText(text, Qt::MatchFixedString));
 }
-
-// Tab leaves the date picker for the next field; the arrow keys move between its parts.
-class DatePicker : public QDateEdit {
-  public:
-    using QDateEdit::QDateEdit;
-
-  protected:
-    bool focusNextPrevChild(bool next) override { return QWidget::focusNextPrevChild(next); }
-};
 
 } // namespace
 
@@ -104,7 +124,13 @@ ItemFieldSet::ItemFieldSet(QWidget *form, const QString &typeCaption, const QStr
         txtBox[i]->setObjectName(QStringLiteral("txtBox_%1").arg(i));
         txtBox[i]->setMaxLength(kTextLimits[i]);
     }
-    auto *boxRow = new QWidget(fieldColumn_);
+    // Yes and No form a group named by their caption, so assistive tools announce both as the
+    // answers to "Box Included".
+    auto *boxRow = new QGroupBox(fieldColumn_);
+    boxRow->setObjectName(QStringLiteral("boxGroup"));
+    boxRow->setFlat(true);
+    boxRow->setAccessibleName(captionText[12]);
+    boxRow->setStyleSheet(QStringLiteral("QGroupBox { border: none; margin: 0; padding: 0; }"));
     optBox[0] = new QRadioButton(QStringLiteral("Yes"), boxRow);
     optBox[1] = new QRadioButton(QStringLiteral("No"), boxRow);
     optBox[0]->setObjectName(QStringLiteral("optBox_0"));
@@ -120,7 +146,6 @@ ItemFieldSet::ItemFieldSet(QWidget *form, const QString &typeCaption, const QStr
 
     datBox = new DatePicker(fieldColumn_);
     datBox->setObjectName(QStringLiteral("datBox"));
-    datBox->setCalendarPopup(true);
     datBox->setDisplayFormat(platform::shortDateFormat());
     datBox->setDate(platform::now().date());
 
@@ -128,6 +153,7 @@ ItemFieldSet::ItemFieldSet(QWidget *form, const QString &typeCaption, const QStr
     rtBox->setObjectName(QStringLiteral("rtBox"));
     rtBox->setAcceptRichText(false);
     rtBox->setTabChangesFocus(true);
+    rtBox->setAccessibleName(captionText[13]);
 
     imgBox = new QLabel(notesColumn_);
     imgBox->setObjectName(QStringLiteral("imgBox"));
@@ -193,6 +219,18 @@ void ItemFieldSet::clearFields() {
     }
     datBox->setDate(platform::now().date());
     rtBox->clear();
+}
+
+QStringList ItemFieldSet::shownValues() const {
+    QStringList values;
+    for (const QComboBox *c : cboBox)
+        values << c->currentText();
+    for (const QLineEdit *t : txtBox)
+        values << t->text();
+    values << datBox->date().toString(Qt::ISODate)
+           << QString::number(optBox[0]->isChecked()) + QString::number(optBox[1]->isChecked())
+           << rtBox->toPlainText();
+    return values;
 }
 
 void ItemFieldSet::clearBoxAnswer() {

@@ -47,6 +47,8 @@ class ItemFieldSet : public QObject {
     // today. The Yes/No answer is left alone.
     void clearFields();
     void clearBoxAnswer();
+    // Every field as it stands, to tell whether anything was changed since.
+    QStringList shownValues() const;
     // "YES" when "Yes" is selected, otherwise "NO" (also when neither is).
     QString boxAnswer() const;
 

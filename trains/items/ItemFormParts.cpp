@@ -39,6 +39,8 @@ ItemFormButtons makeItemFormButtons(QWidget *form) {
 
 void layoutItemForm(QWidget *form, QLabel *heading, QWidget *list, ItemFieldSet *fields,
                     const ItemFormButtons &b) {
+    // The heading also names the form, for assistive tools and the Windows menu.
+    form->setAccessibleName(heading->text());
     auto *columns = new QHBoxLayout;
     columns->addWidget(fields->fieldColumn(), 0, Qt::AlignTop);
     columns->addSpacing(24);

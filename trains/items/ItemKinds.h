@@ -78,6 +78,11 @@ inline const QString BoxUnanswered = QStringLiteral("Is Box included?");
 inline const QString SavedTitle = QStringLiteral("Record Saved Successfully");
 inline const QString ErrorTitle = QStringLiteral(" ERROR");
 
+// Asked before changes to the chosen item would be dropped.
+inline QString DiscardChanges(const QString &itemId) {
+    return QStringLiteral("Discard your changes to ") + itemId + QStringLiteral("? ");
+}
+
 // Number pattern of the amount boxes.
 inline const QString AmountPattern = QStringLiteral("##,##0.#0");
 } // namespace text

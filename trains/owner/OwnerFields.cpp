@@ -72,6 +72,8 @@ void OwnerFields::build(QWidget* form, const OwnerFormKind& kind) {
     form->setFont(verdana(9.75, false));
     form->setFixedSize(5550 / 15, kind.clientHeight);
 
+    // The heading also names the form, for assistive tools and the Windows menu.
+    form->setAccessibleName(kind.title);
     Label12 = new QLabel(kind.title, form);
     Label12->setObjectName(QStringLiteral("Label12"));
     Label12->setFont(verdana(14.25, true));

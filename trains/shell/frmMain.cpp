@@ -18,10 +18,17 @@
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QLayout>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPointer>
+#include <QScreen>
+#include <QSettings>
+#include <QStyle>
+#include <QToolBar>
+#include <algorithm>
 #include <vector>
 
 using platform::Error;
@@ -135,6 +142,10 @@ const QString reportSet = QStringLiteral("No Train Set records were found! ");
 
 const QString kRegister = QStringLiteral("regsvr32.exe /s rails.dll");
 
+// Client area of 12225 by 7905 twips: the designed size, and the smallest the window gets.
+constexpr QSize kDesignedClient(12225 / 15, 7905 / 15);
+const QString kGeometryKey = QStringLiteral("mainWindow/geometry");
+
 } // namespace
 
 frmMain::frmMain(QWidget* parent) : QMainWindow(parent), mdi_(new QMdiArea) {
@@ -147,14 +158,103 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent), mdi_(new QMdiArea) {
     buildMenus();
     if (auto* browse = findChild<QAction*>(QStringLiteral("mnuCollectionBrowse")))
         browse->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F));
-    // Client area of 12225 by 7905 twips below the menu bar.
-    resize(12225 / 15, 7905 / 15 + menuBar()->sizeHint().height());
+    addKeys();
+    mdi_->setMinimumSize(kDesignedClient);
+    resize(kDesignedClient + QSize(0, menuBar()->sizeHint().height()));
+    placeOnScreen();
+}
+
+void frmMain::placeOnScreen() {
+    // The size and place the user left the window in, when there is one.
+    if (restoreGeometry(QSettings().value(kGeometryKey).toByteArray()))
+        return;
+    // Otherwise room for the largest task form in its child window, so that it opens whole.
+    const int frame = style()->pixelMetric(QStyle::PM_MdiSubWindowFrameWidth);
+    const int titleBar = style()->pixelMetric(QStyle::PM_TitleBarHeight);
+    const QSize extra = size() - mdi_->size() + QSize(2 * frame + mdi_->frameWidth() * 2,
+                                                      titleBar + frame + mdi_->frameWidth() * 2);
+    const QSize wanted = largestTaskFormSize() + extra;
+    // The window manager's frame around the window takes some of the screen's free area too.
+    const QSize room = screen()->availableGeometry().size() - QSize(16, 48);
+    resize(size().expandedTo(wanted.boundedTo(room)));
+}
+
+namespace {
+// Ctrl+F4, and the desktop's own key for closing a document where it has another one.
+QList<QKeySequence> closeWindowKeys() {
+    QList<QKeySequence> keys{QKeySequence(Qt::CTRL | Qt::Key_F4)};
+    for (const QKeySequence& k : QKeySequence::keyBindings(QKeySequence::Close))
+        if (!keys.contains(k))
+            keys << k;
+    return keys;
+}
+} // namespace
+
+void frmMain::addKeys() {
+    // Keys beside the designed menus, whose entries carry none.
+    auto* help = new QAction(this);
+    help->setObjectName(QStringLiteral("keyHelp"));
+    help->setShortcut(QKeySequence(Qt::Key_F1));
+    connect(help, &QAction::triggered, this, &frmMain::mnuHelpShowHelp_Click);
+    auto* closeWindow = new QAction(this);
+    closeWindow->setObjectName(QStringLiteral("keyCloseWindow"));
+    closeWindow->setShortcuts(closeWindowKeys());
+    connect(closeWindow, &QAction::triggered, this, [this] {
+        if (QMdiSubWindow* sub = mdi_->currentSubWindow())
+            sub->close();
+    });
+    addActions({help, closeWindow});
+}
+
+QString frmMain::taskHeading(const QMdiSubWindow* sub) {
+    const QWidget* form = sub ? sub->widget() : nullptr;
+    if (!form)
+        return QString();
+    if (!form->accessibleName().isEmpty())
+        return form->accessibleName();
+    // Reports have no heading of their own; their caption, less the program's name, is one.
+    QString caption = form->windowTitle();
+    const QString programPart = kAppTitle + QStringLiteral("  -  ");
+    if (caption.startsWith(programPart))
+        caption.remove(0, programPart.size());
+    return caption;
+}
+
+void frmMain::listTaskWindows(QMenu* menu) {
+    for (QAction* a : std::as_const(windowEntries_)) {
+        menu->removeAction(a);
+        a->deleteLater();
+    }
+    windowEntries_.clear();
+    QList<QMdiSubWindow*> open;
+    for (QMdiSubWindow* sub : mdi_->subWindowList(QMdiArea::CreationOrder))
+        if (!sub->isHidden() && sub->widget())
+            open << sub;
+    if (open.isEmpty())
+        return;
+    windowEntries_ << menu->addSeparator();
+    for (QMdiSubWindow* sub : open) {
+        QString heading = taskHeading(sub);
+        QAction* a = menu->addAction(heading.replace(QLatin1Char('&'), QStringLiteral("&&")));
+        a->setCheckable(true);
+        a->setChecked(sub == mdi_->currentSubWindow());
+        connect(a, &QAction::triggered, this, [this, window = QPointer<QMdiSubWindow>(sub)] {
+            if (!window)
+                return;
+            if (window->isMinimized())
+                window->showNormal();
+            mdi_->setActiveSubWindow(window);
+        });
+        windowEntries_ << a;
+    }
 }
 
 void frmMain::buildMenus() {
     for (const Menu& m : kMenus) {
         QMenu* menu = menuBar()->addMenu(QString::fromLatin1(m.caption));
         menu->setObjectName(QLatin1String(m.name));
+        if (qstrcmp(m.name, "mnuWindows") == 0)
+            connect(menu, &QMenu::aboutToShow, this, [this, menu] { listTaskWindows(menu); });
         menu->menuAction()->setObjectName(QLatin1String(m.name));
         for (const Entry& e : m.entries) {
             QAction* a = nullptr;
@@ -194,8 +294,15 @@ void frmMain::Form_Load() {
 }
 
 void frmMain::closeEvent(QCloseEvent* event) {
-    // The child windows close first, then the program ends; nothing is asked.
+    // The child windows close first, then the program ends. An edit form with changes asks
+    // whether to drop them; when the user keeps them, the program goes on.
     mdi_->closeAllSubWindows();
+    for (QMdiSubWindow* sub : mdi_->subWindowList())
+        if (!sub->isHidden()) {
+            event->ignore();
+            return;
+        }
+    QSettings().setValue(kGeometryKey, saveGeometry());
     event->accept();
     ShutDown();
 }
@@ -210,12 +317,22 @@ QMdiSubWindow* frmMain::childWindow(const QString& objectName) const {
 void frmMain::addChild(QWidget* form) {
     QMdiSubWindow* sub = mdi_->addSubWindow(form);
     sub->setAttribute(Qt::WA_DeleteOnClose);
+    // Each child window's own menu answers Ctrl+F4 too; with two windows open the key would be
+    // ambiguous and close none. The main window's key closes the active one instead.
+    if (QMenu* own = sub->systemMenu())
+        for (QAction* a : own->actions())
+            for (const QKeySequence& k : closeWindowKeys())
+                if (a->shortcuts().contains(k))
+                    a->setShortcuts({});
     // A form of fixed size gets a fixed border: no maximise button, no resizing.
     if (form->minimumSize() == form->maximumSize()) {
         sub->setWindowFlags(Qt::SubWindow | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                             Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
         sub->adjustSize();
         sub->setFixedSize(sub->size());
+    } else {
+        // Tiling or dragging never squeezes the form below what its controls need.
+        sub->setMinimumSize(sub->minimumSizeHint());
     }
     form->show();
     sub->show();
@@ -282,7 +399,63 @@ void frmMain::runReport(ReportId id, Refresh refresh, const QString& message) {
         }
     });
     resumeNext([this] { mdi_->cascadeSubWindows(); });
+    // A report opens over the whole client area; cascading sizes windows by their own wish, so
+    // this comes after it.
+    resumeNext([this, id] {
+        if (QMdiSubWindow* sub = childWindow(QLatin1String(reportName(id))))
+            fitToClientArea(sub);
+    });
     unsetCursor();
+}
+
+void frmMain::fitToClientArea(QMdiSubWindow* sub) {
+    QWidget* report = sub->widget();
+    if (!report)
+        return;
+    // Every toolbar button is to show: the window needs room for the toolbar's whole width.
+    const auto* bar = report->findChild<QToolBar*>();
+    const int frame = sub->width() - report->width();
+    const auto shortBy = [&] {
+        const int needed = std::max(sub->minimumSizeHint().width(),
+                                    bar ? bar->sizeHint().width() + frame : 0);
+        return needed - roomBeside(sub).width();
+    };
+    // The main window widens for it as far as the screen allows.
+    if (shortBy() > 0 && windowState() == Qt::WindowNoState) {
+        const int room = screen()->availableGeometry().right() - frameGeometry().right();
+        resize(width() + std::clamp(room, 0, shortBy()), height());
+        layout()->activate(); // the client area takes the new width now, not at the next paint
+    }
+    // Still too narrow: the buttons show by their pictures (captions stay as tips) rather than
+    // the last ones hiding behind a "more" arrow.
+    if (shortBy() > 0)
+        for (QToolBar* b : report->findChildren<QToolBar*>())
+            b->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    const QSize area = roomBeside(sub);
+    sub->setMinimumSize(sub->minimumSizeHint().boundedTo(area));
+    sub->setGeometry(QRect(QPoint(0, 0), area));
+}
+
+QSize frmMain::roomBeside(const QMdiSubWindow* sub) const {
+    // The client area less the scroll bars that the other windows will call for.
+    QSize room = mdi_->contentsRect().size();
+    QRect others;
+    for (const QMdiSubWindow* w : mdi_->subWindowList())
+        if (w != sub && !w->isHidden() && !w->isMinimized())
+            others |= w->geometry();
+    const int bar = style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    bool right = false, below = false;
+    for (int pass = 0; pass < 2; ++pass) { // one bar's room can call for the other
+        if (!below && others.bottom() >= room.height()) {
+            below = true;
+            room.rwidth() -= bar;
+        }
+        if (!right && others.right() >= room.width()) {
+            right = true;
+            room.rheight() -= bar;
+        }
+    }
+    return room;
 }
 
 void frmMain::mnuAddExit_Click() { close(); }
@@ -373,17 +546,19 @@ void frmMain::tileSideBySide(bool sideBySide) {
         return;
     const QRect area = mdi_->viewport()->rect();
     const int n = int(windows.size());
+    // A window that needs more than its share keeps its size and pushes the next one along;
+    // the area scrolls to what lies beyond.
+    QPoint at = area.topLeft();
     for (int i = 0; i < n; ++i) {
         windows[i]->showNormal();
-        QRect r;
-        if (sideBySide) {
-            const int w = area.width() / n;
-            r = QRect(area.left() + i * w, area.top(), w, area.height());
-        } else {
-            const int h = area.height() / n;
-            r = QRect(area.left(), area.top() + i * h, area.width(), h);
-        }
+        const QSize share = sideBySide ? QSize(area.width() / n, area.height())
+                                       : QSize(area.width(), area.height() / n);
+        const QRect r(at, share.expandedTo(windows[i]->minimumSize()));
         windows[i]->setGeometry(r);
+        if (sideBySide)
+            at.rx() += r.width();
+        else
+            at.ry() += r.height();
     }
 }
 

@@ -7,6 +7,7 @@
 #include <QMainWindow>
 
 class QMdiArea;
+class QMenu;
 class QMdiSubWindow;
 
 class frmMain : public QMainWindow {
@@ -63,6 +64,16 @@ private:
     void runReport(ReportId id, Refresh refresh, const QString& message);
     void addChild(QWidget* form);
     void tileSideBySide(bool sideBySide);
+    void placeOnScreen();
+    // Spreads a report's window over the client area with its whole toolbar in view.
+    void fitToClientArea(QMdiSubWindow* sub);
+    QSize roomBeside(const QMdiSubWindow* sub) const;
+    void addKeys();
+    // How a task window is listed in the Windows menu: its form's heading.
+    static QString taskHeading(const QMdiSubWindow* sub);
+    // The open task windows below the designed entries of the Windows menu.
+    void listTaskWindows(QMenu* menu);
 
     QMdiArea* mdi_;
+    QList<QAction*> windowEntries_;
 };

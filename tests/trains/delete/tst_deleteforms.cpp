@@ -8,6 +8,7 @@
 #include "trains/modGlobal.h"
 
 #include <QFile>
+#include <QApplication>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -297,6 +298,26 @@ class TestDeleteForms : public QObject {
         QCOMPARE(boxUnder(s.form, "ID")->text(), k.prefix + "2");
         QVERIFY(del->isEnabled());
         QVERIFY(msg->boxes().isEmpty());
+    }
+
+    // Tab goes from the list through the three buttons and back: the boxes that only show the
+    // chosen row are passed by, yet a click still reaches them to copy their text.
+    void tabPassesTheReadOnlyBoxesBy() {
+        const KindCase &k = kinds()[0];
+        insertItem(*pf, k, k.prefix + "1");
+        Shown s(k.id);
+        clickRow(s.list(), 0);
+        QStringList stops;
+        for (int i = 0; i < 4; ++i) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            QWidget *w = QApplication::focusWidget();
+            auto *b = qobject_cast<QPushButton *>(w);
+            stops << (b ? b->text() : w == s.list() ? QString("list") : w->objectName());
+        }
+        QCOMPARE(stops, QStringList({"&Delete", "&Clear", "e&Xit", "list"}));
+        QLineEdit *id = boxUnder(s.form, "ID");
+        QTest::mouseClick(id, Qt::LeftButton);
+        QCOMPARE(QApplication::focusWidget(), id);
     }
 
     void headerClicksSortByShownText() {

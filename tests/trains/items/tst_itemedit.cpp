@@ -578,7 +578,11 @@ class TestItemEdit : public QObject {
         f.clickRow(0);
         QVERIFY(f.save()->isEnabled());
         kit::type(f.form.get(), "Rail Line", "Changed");
+        f.box.answer(MsgResult::Yes); // drop the change
         kit::click(f.form.get(), "&Clear");
+        QCOMPARE(f.box.boxes().size(), 1);
+        QCOMPARE(f.box.boxes()[0].prompt, QStringLiteral("Discard your changes to LL-1? "));
+        f.box.clear();
         QVERIFY(!f.save()->isEnabled());
         QCOMPARE(f.lineText("Rail Line"), QString());
         QCOMPARE(kit::fieldAs<QDateEdit>(f.form.get(), "Date Accquired")->date(),
@@ -741,6 +745,101 @@ class TestItemEdit : public QObject {
         const QString dir = qEnvironmentVariable("QUILLON_SHOT_DIR");
         if (!dir.isEmpty())
             QVERIFY(shot.save(dir + "/" + f.form->objectName() + ".png"));
+    }
+
+    // A change to the chosen item is dropped only after the user agrees: choosing another row,
+    // Clear, eXit and closing the window ask first; No keeps the changes and the chosen item.
+    void changesAreNotDroppedSilently_data() {
+        QTest::addColumn<QString>("leaveBy");
+        QTest::addColumn<bool>("drop");
+        for (const char *way : {"another row", "Clear", "eXit", "close window"}) {
+            QTest::addRow("%s, Yes", way) << way << true;
+            QTest::addRow("%s, No", way) << way << false;
+        }
+    }
+    void changesAreNotDroppedSilently() {
+        QFETCH(QString, leaveBy);
+        QFETCH(bool, drop);
+        Fixture f;
+        store(f.pf, itemOf(0, "CL-12"));
+        Item other = itemOf(0, "CL-13");
+        other.railLine = "Rock Island";
+        store(f.pf, other);
+        f.open(0);
+        QVERIFY(kit::show(f.form.get()));
+        const auto leave = [&] {
+            if (leaveBy == "another row")
+                f.clickRow(1);
+            else if (leaveBy == "close window")
+                f.form->close();
+            else
+                kit::click(f.form.get(), leaveBy == "Clear" ? "&Clear" : "e&Xit");
+            QCoreApplication::processEvents();
+        };
+
+        // Nothing changed, or a change taken back by hand: nothing is asked.
+        f.clickRow(0);
+        kit::type(f.form.get(), "Color", "Blue");
+        kit::type(f.form.get(), "Color", "Red");
+        if (leaveBy != "eXit" && leaveBy != "close window") {
+            leave();
+            QCOMPARE(f.box.boxes().size(), 0);
+            f.clickRow(0);
+        }
+
+        kit::type(f.form.get(), "Rail Line", "Union Pacific");
+        f.box.answer(drop ? MsgResult::Yes : MsgResult::No);
+        leave();
+        QCOMPARE(f.box.boxes().size(), 1);
+        const platform::MsgRequest asked = f.box.boxes()[0];
+        QCOMPARE(asked.prompt, QStringLiteral("Discard your changes to CL-12? "));
+        QCOMPARE(asked.title, QStringLiteral("Quillon"));
+        QCOMPARE(asked.icon, MsgIcon::Question);
+        QCOMPARE(asked.buttons, MsgButtons::YesNo);
+        QCOMPARE(asked.defaultButton, MsgDefault::Button2);
+
+        const QString id = f.form->findChild<QLabel *>("lblID")->text();
+        if (!drop) {
+            QVERIFY(f.form->isVisible());
+            QCOMPARE(id, QStringLiteral("CL-12"));
+            QCOMPARE(f.lineText("Rail Line"), QStringLiteral("Union Pacific"));
+            QCOMPARE(f.model()->key(f.list()->currentIndex().row()), QStringLiteral("CL-12"));
+        } else if (leaveBy == "another row") {
+            QCOMPARE(id, QStringLiteral("CL-13"));
+            QCOMPARE(f.lineText("Rail Line"), QStringLiteral("Rock Island"));
+        } else if (leaveBy == "Clear") {
+            QCOMPARE(id, QString());
+            QCOMPARE(f.lineText("Rail Line"), QString());
+        } else {
+            QVERIFY(!f.form->isVisible());
+        }
+        QCOMPARE(f.pf.scalar("SELECT RailLine FROM tblMain WHERE ItemID = 'CL-12'").toString(),
+                 QStringLiteral("Santa Fe"));
+    }
+
+    // After a successful save the fields hold what is stored: Clear and eXit ask nothing more.
+    void nothingIsAskedAfterASave_data() {
+        QTest::addColumn<bool>("another");
+        QTest::newRow("Yes, edit another") << true;
+        QTest::newRow("No, close") << false;
+    }
+    void nothingIsAskedAfterASave() {
+        QFETCH(bool, another);
+        Fixture f;
+        store(f.pf, itemOf(0, "CL-12"));
+        f.open(0);
+        QVERIFY(kit::show(f.form.get()));
+        f.clickRow(0);
+        kit::type(f.form.get(), "Rail Line", "Union Pacific");
+        f.box.answer(another ? MsgResult::Yes : MsgResult::No);
+        kit::click(f.form.get(), "&Save");
+        QCOMPARE(f.box.boxes().size(), 1);
+        QCOMPARE(f.box.boxes()[0].title, items::kindInfo(items::ItemKind::Car).updatedTitle);
+        QCOMPARE(f.form->isVisible(), another);
+        if (another)
+            kit::click(f.form.get(), "e&Xit");
+        QVERIFY(!f.form->isVisible());
+        QCOMPARE(f.box.boxes().size(), 1);
     }
 };
 

@@ -22,7 +22,10 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPointer>
+#include <QScrollBar>
 #include <QTest>
+#include <QToolBar>
+#include <QTreeView>
 #include <sqlite3.h>
 
 using namespace testing;
@@ -95,7 +98,34 @@ private slots:
         QCOMPARE(main->windowTitle(), QString("Quillon  -  2.0"));
         QVERIFY(objRails);
         QCOMPARE(main->centralWidget(), main->mdiArea());
+        // The designed client area is the smallest; the window opens larger where it can.
+        QCOMPARE(main->mdiArea()->minimumSize(), QSize(815, 527));
+        main->resize(300, 200);
         QCOMPARE(main->mdiArea()->viewport()->size(), QSize(815, 527));
+    }
+
+    // A first start makes room for the largest task form where the screen allows: an edit form
+    // opens whole, with nothing to scroll to.
+    void editFormOpensWholeAtFirstStart() {
+        pf->exec("INSERT INTO tblMain (ItemID, Car, CarType) VALUES ('CL-1', 'YES', 'Box Car')");
+        action("mnuEditCar")->trigger();
+        QMdiSubWindow* sub = main->childWindow("frmEditCar");
+        QVERIFY(sub);
+        if (main->screen()->availableGeometry().height() < sub->height() + 120)
+            QSKIP("The test screen is too small for an edit form and the menu bar.");
+        QVERIFY(QRect(QPoint(0, 0), main->mdiArea()->viewport()->size()).contains(sub->geometry()));
+        QCOMPARE(main->mdiArea()->verticalScrollBar()->maximum(), 0);
+    }
+
+    // The size and place the window is closed with are where the next run opens it.
+    void sizeAndPlaceAreRemembered() {
+        const QRect where(30, 20, 830, 580);
+        main->setGeometry(where);
+        main->close();
+        QCOMPARE(exits->exits, 1);
+        frmMain again;
+        again.show();
+        QCOMPARE(again.geometry(), where);
     }
 
     void menuBar_data() {
@@ -351,6 +381,126 @@ private slots:
         QCOMPARE(subs[0]->x(), 0);
         QCOMPARE(subs[2]->x(), subs[0]->width());
         QCOMPARE(subs[2]->geometry().bottom(), area.height() - 1);
+    }
+
+    // Tiling gives each window its share, but never less than its form needs: the buttons of an
+    // edit form stay whole and apart, and the area scrolls to what no longer fits.
+    void tilingNeverSqueezesAForm() {
+        pf->exec("INSERT INTO tblMain (ItemID, Car, CarType) VALUES ('CL-1', 'YES', 'Box Car')");
+        for (const char* name : {"mnuEditCar", "mnuAddNewCar", "mnuUtilDeleteCar"})
+            action(name)->trigger();
+        QMdiArea* mdi = main->mdiArea();
+        for (const char* tile : {"mnuWindowV", "mnuWindowH"}) {
+            action(tile)->trigger();
+            const auto subs = mdi->subWindowList(QMdiArea::CreationOrder);
+            QCOMPARE(subs.size(), 3);
+            for (int i = 0; i < subs.size(); ++i) {
+                QVERIFY2(subs[i]->width() >= subs[i]->minimumSizeHint().width(), tile);
+                QVERIFY2(subs[i]->height() >= subs[i]->minimumSizeHint().height(), tile);
+                for (int j = i + 1; j < subs.size(); ++j)
+                    QVERIFY2(!subs[i]->geometry().intersects(subs[j]->geometry()), tile);
+            }
+            QWidget* edit = subs[0]->widget();
+            QRect previous;
+            for (const char* button : {"cmdSave", "cmdClear", "cmdExit"}) {
+                auto* b = edit->findChild<QPushButton*>(button);
+                QVERIFY(b->width() >= b->sizeHint().width());
+                QVERIFY(!b->geometry().intersects(previous));
+                previous = b->geometry();
+            }
+            QScrollBar* bar = QString(tile) == "mnuWindowV" ? mdi->horizontalScrollBar()
+                                                              : mdi->verticalScrollBar();
+            QVERIFY2(bar->maximum() > 0, tile);
+        }
+    }
+
+    // A report opens over the whole client area with every toolbar button showing.
+    void reportOpensFittedToTheClientArea() {
+        QDir::setCurrent(pf->path());
+        pf->exec("INSERT INTO tblMain (ItemID, Car, CarType) VALUES ('CL-1', 'YES', 'Box Car')");
+        main->resize(main->minimumSize()); // narrower than the report's toolbar
+        action("mnuEditCar")->trigger();
+        action("mnuAddNewCar")->trigger();
+        action("mnuReportCar")->trigger();
+        QMdiSubWindow* sub = main->childWindow("rptCar");
+        QVERIFY(sub);
+        auto* bar = sub->findChild<QToolBar*>();
+        QVERIFY(bar);
+        QCoreApplication::processEvents(); // scroll bars and the toolbar settle
+        QMdiArea* mdi = main->mdiArea();
+        QCOMPARE(sub->geometry(), QRect(QPoint(0, 0), mdi->viewport()->size()));
+        QCOMPARE(mdi->horizontalScrollBar()->maximum(), 0); // the edit form only reaches below
+        for (QAction* a : bar->actions()) {
+            if (a->isSeparator())
+                continue;
+            QWidget* shown = bar->widgetForAction(a);
+            QVERIFY2(shown && shown->isVisible(), qPrintable(a->text()));
+            QVERIFY2(bar->rect().contains(shown->geometry()), qPrintable(a->text()));
+        }
+    }
+
+    // The Windows menu lists the open task windows by their headings below its own entries,
+    // the active one checked, and brings the one chosen forward. F1 opens the help; Ctrl+F4
+    // closes the active task window.
+    void windowsMenuListsTaskWindowsAndKeysReachThem() {
+        QDir::setCurrent(pf->path());
+        pf->exec("INSERT INTO tblMain (ItemID, Car, CarType) VALUES ('CL-1', 'YES', 'Box Car')");
+        for (const char* name : {"mnuEditCar", "mnuAddNewLoco", "mnuReportCar"})
+            action(name)->trigger();
+        main->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(main));
+        auto* menu = main->findChild<QMenu*>("mnuWindows");
+        const auto listed = [&] {
+            menu->popup(main->mapToGlobal(QPoint(20, 20)));
+            QStringList out;
+            const QList<QAction*> entries = menu->actions().mid(7);
+            for (QAction* a : entries)
+                out << (a->isSeparator() ? QString("-")
+                                         : (a->isChecked() ? "[x] " : "[ ] ") + a->text());
+            menu->hide();
+            return out;
+        };
+        QCOMPARE(listed(), QStringList({"-", "[ ] Edit Rolling Stock Record",
+                                        "[ ] Add New Locomotive", "[x] Rolling Stock Report"}));
+        listed();
+        menu->actions().at(8)->trigger();
+        QCOMPARE(main->mdiArea()->activeSubWindow()->widget()->objectName(), QString("frmEditCar"));
+        QCOMPARE(listed().at(1), QString("[x] Edit Rolling Stock Record"));
+
+        HelpRecorder help;
+        QTest::keyClick(main, Qt::Key_F1);
+        QCOMPARE(help.shown, QStringList({pf->path() + "/help/quillon.qhc"}));
+        QTest::keyClick(main, Qt::Key_F4, Qt::ControlModifier);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QCOMPARE(openForms(), QStringList({"frmAddLoco", "rptCar"}));
+        QCOMPARE(listed().size(), 3);
+    }
+
+    // Closing the program closes an edit form holding changes only when the user drops them.
+    void closingKeepsTheProgramForUnsavedChanges() {
+        pf->exec("INSERT INTO tblMain (ItemID, Car, CarType, RailLine) "
+                 "VALUES ('CL-12', 'YES', 'Box Car', 'Santa Fe')");
+        action("mnuEditCar")->trigger();
+        QWidget* edit = main->childWindow("frmEditCar")->widget();
+        auto* list = edit->findChild<QTreeView*>();
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                          list->visualRect(list->model()->index(0, 1)).center());
+        auto* railLine = edit->findChild<QLineEdit*>("txtBox_0");
+        QCOMPARE(railLine->text(), QString("Santa Fe"));
+        QTest::keyClicks(railLine, " Railway");
+
+        boxes->answer(platform::MsgResult::No);
+        main->close();
+        QCOMPARE(boxes->boxes().size(), 1);
+        QCOMPARE(boxes->boxes()[0].prompt, QString("Discard your changes to CL-12? "));
+        QCOMPARE(exits->exits, 0);
+        QVERIFY(main->isVisible());
+        QCOMPARE(openForms(), QStringList{"frmEditCar"});
+
+        boxes->answer(platform::MsgResult::Yes);
+        action("mnuAddExit")->trigger();
+        QCOMPARE(boxes->boxes().size(), 2);
+        QCOMPARE(exits->exits, 1);
     }
 
     void checkForUpdatesStartsTheBrowser() {

@@ -35,10 +35,13 @@ void resetProgramState() {
     CloseRecordset();
     objRails.reset();
     strOwnerName.clear();
-    // Deleting a window deletes its menus and dialogs too: hold them by guarded pointers.
+    // Deleting a window deletes its menus, dialogs and drop-down lists too: only windows of
+    // their own are deleted here (a drop-down's list deleted before its box would leave the box
+    // pointing at nothing), and by guarded pointers.
     QList<QPointer<QWidget>> windows;
     for (QWidget* w : QApplication::topLevelWidgets())
-        windows << w;
+        if (!w->parentWidget())
+            windows << w;
     for (const auto& w : windows)
         delete w.data();
     platform::setScreenPointer(platform::Pointer::Default);
