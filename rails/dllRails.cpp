@@ -1,4 +1,5 @@
 #include "rails/dllRails.h"
+#include "rails/BlankTrim.h"
 
 #include "rails/ErrorLog.h"
 
@@ -131,13 +132,7 @@ QString dllRails::Clean(QString& strText) {
     }
     t.remove(QChar(0));
     strText = t;
-    // Only blanks are trimmed, as the store always did.
-    qsizetype b = 0, e = t.size();
-    while (b < e && t[b] == QLatin1Char(' '))
-        ++b;
-    while (e > b && t[e - 1] == QLatin1Char(' '))
-        --e;
-    return t.mid(b, e - b);
+    return trimBlanks(t);
 }
 
 void dllRails::failureBox(const Error& e, const QString& name) {

@@ -1,4 +1,5 @@
 #include "trains/modGlobal.h"
+#include "rails/BlankTrim.h"
 
 #include "platform/Error.h"
 
@@ -18,14 +19,6 @@ QString& folderOverride() {
     return f;
 }
 
-QString trimBlanks(const QString& t) {
-    qsizetype b = 0, e = t.size();
-    while (b < e && t[b] == QLatin1Char(' '))
-        ++b;
-    while (e > b && t[e - 1] == QLatin1Char(' '))
-        --e;
-    return t.mid(b, e - b);
-}
 } // namespace
 
 QString AppCaption() {

@@ -1,4 +1,5 @@
 // The shared procedures that reach beyond the forms: waiting, ending the program and reading
+#include "rails/BlankTrim.h"
 // the registry.
 #include "trains/modGlobal.h"
 
@@ -26,14 +27,6 @@ QDateTime toWholeSecond(QDateTime t) {
     return t;
 }
 
-QString trimBlanks(const QString& t) {
-    qsizetype b = 0, e = t.size();
-    while (b < e && t[b] == QLatin1Char(' '))
-        ++b;
-    while (e > b && t[e - 1] == QLatin1Char(' '))
-        --e;
-    return t.mid(b, e - b);
-}
 } // namespace
 
 dllRails& Rails() {

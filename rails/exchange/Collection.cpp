@@ -125,6 +125,16 @@ void syncFolder(const QString &folder) {
     }
 }
 
+// Gives the whole file at `temp` the name `dest` in one step, durably; `failure` says what
+// could not be done ("Cannot write %1").
+void renameIntoPlace(const QString &temp, const QString &dest, const QString &failure) {
+    if (::rename(QFile::encodeName(temp).constData(), QFile::encodeName(dest).constData()) != 0)
+        throw Error(platform::ErrPathFileAccess,
+                    failure.arg(QDir::toNativeSeparators(dest)) + QStringLiteral(": ") +
+                        QString::fromLocal8Bit(strerror(errno)));
+    syncFolder(QFileInfo(dest).absolutePath());
+}
+
 // A unique name in `folder` for a file that becomes `final` once whole.
 QString temporaryName(const QString &final) {
     QTemporaryFile t(QFileInfo(final).absolutePath() + QStringLiteral("/.") +
@@ -186,12 +196,7 @@ qint64 copyThroughTemporary(const QString &db, const QString &dest, const Progre
     try {
         QFile::remove(temp); // SQLite creates the file itself
         const qint64 items = copyInto(source, temp, progress);
-        if (::rename(QFile::encodeName(temp).constData(), QFile::encodeName(dest).constData()) != 0)
-            throw Error(
-                platform::ErrPathFileAccess,
-                QStringLiteral("Cannot write %1: %2")
-                    .arg(QDir::toNativeSeparators(dest), QString::fromLocal8Bit(strerror(errno))));
-        syncFolder(QFileInfo(dest).absolutePath());
+        renameIntoPlace(temp, dest, QStringLiteral("Cannot write %1"));
         return items;
     } catch (...) {
         QFile::remove(temp);
@@ -325,12 +330,7 @@ qint64 restoreCollection(const QString &db, const QString &source) {
                 lock.reset(); // a damaged file is replaced as it is
             }
         }
-        if (::rename(QFile::encodeName(temp).constData(), QFile::encodeName(db).constData()) != 0)
-            throw Error(
-                platform::ErrPathFileAccess,
-                QStringLiteral("Cannot replace %1: %2")
-                    .arg(QDir::toNativeSeparators(db), QString::fromLocal8Bit(strerror(errno))));
-        syncFolder(QFileInfo(db).absolutePath());
+        renameIntoPlace(temp, db, QStringLiteral("Cannot replace %1"));
         return items;
     } catch (...) {
         QFile::remove(temp);

@@ -1,4 +1,5 @@
 #include "rails/exchange/ItemExchange.h"
+#include "rails/BlankTrim.h"
 
 #include "rails/engine/Connection.h"
 #include "rails/exchange/Csv.h"
@@ -190,15 +191,6 @@ QString boxText(const QString &raw) {
     return {};
 }
 
-// Trims blanks only, as the store's cleaning does for notes.
-QString trimBlanks(QString t) {
-    qsizetype b = 0, e = t.size();
-    while (b < e && t[b] == QLatin1Char(' '))
-        ++b;
-    while (e > b && t[e - 1] == QLatin1Char(' '))
-        --e;
-    return t.mid(b, e - b);
-}
 
 QString kindChoices() {
     return QStringLiteral("Rolling Stock, Locomotive or Full Set");
