@@ -14,6 +14,7 @@
 #include <QComboBox>
 #include <QDate>
 #include <QFileDialog>
+#include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -101,6 +102,8 @@ void frmCollection::buildControls() {
     lblTotals = new QLabel(this);
     lblTotals->setObjectName(QStringLiteral("lblTotals"));
     lblTotals->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    // Long totals of a large collection wrap instead of widening the view.
+    lblTotals->setWordWrap(true);
 
     txtDetail = new QTextBrowser(this);
     txtDetail->setObjectName(QStringLiteral("txtDetail"));
@@ -124,17 +127,21 @@ void frmCollection::buildControls() {
     cmdRemovePhoto = button(tr("&Remove Photo"), "cmdRemovePhoto");
     cmdViewPhoto = button(tr("&View Photo..."), "cmdViewPhoto");
 
+    // Find above the two filters, and the photo buttons two by two, so that the view fits
+    // the main window at its smallest without scrolling.
+    auto *find = new QHBoxLayout;
+    find->addWidget(lblFind);
+    find->addWidget(txtFind, 1);
     auto *filters = new QHBoxLayout;
-    filters->addWidget(lblFind);
-    filters->addWidget(txtFind, 1);
     filters->addWidget(lblKind);
-    filters->addWidget(cboKind);
+    filters->addWidget(cboKind, 1);
     filters->addWidget(lblCondition);
-    filters->addWidget(cboCondition);
+    filters->addWidget(cboCondition, 1);
 
     auto *left = new QWidget(this);
     auto *leftBox = new QVBoxLayout(left);
     leftBox->setContentsMargins(0, 0, 0, 0);
+    leftBox->addLayout(find);
     leftBox->addLayout(filters);
     leftBox->addWidget(lvCollection, 1);
     leftBox->addWidget(lblTotals);
@@ -144,18 +151,18 @@ void frmCollection::buildControls() {
     rightBox->setContentsMargins(0, 0, 0, 0);
     rightBox->addWidget(txtDetail, 1);
     rightBox->addWidget(lstPhotos);
-    auto *photoButtons = new QHBoxLayout;
-    photoButtons->addWidget(cmdAddPhotos);
-    photoButtons->addWidget(cmdRemovePhoto);
-    photoButtons->addWidget(cmdViewPhoto);
+    auto *photoButtons = new QGridLayout;
+    photoButtons->addWidget(cmdAddPhotos, 0, 0);
+    photoButtons->addWidget(cmdRemovePhoto, 0, 1);
+    photoButtons->addWidget(cmdViewPhoto, 1, 0);
+    photoButtons->addWidget(cmdEdit, 1, 1);
     rightBox->addLayout(photoButtons);
-    rightBox->addWidget(cmdEdit, 0, Qt::AlignRight);
 
     auto *split = new QSplitter(this);
     split->addWidget(left);
     split->addWidget(right);
     split->setStretchFactor(0, 3);
-    split->setStretchFactor(1, 1);
+    split->setStretchFactor(1, 2);
     auto *box = new QVBoxLayout(this);
     box->addWidget(split);
     resize(1100, 600);
