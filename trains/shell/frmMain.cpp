@@ -528,8 +528,12 @@ void frmMain::mnuCollectionSummary_Click() {
             old->close();
             delete old;
         }
-        if (QWidget* report = reports::RunValueSummary())
+        if (QWidget* report = reports::RunValueSummary()) {
             addChild(report);
+            // Like the designed reports: over the whole client area, every button showing.
+            if (auto* sub = qobject_cast<QMdiSubWindow*>(report->parentWidget()))
+                fitToClientArea(sub);
+        }
     });
 }
 
