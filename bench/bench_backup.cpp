@@ -3,6 +3,7 @@
 // spends, against a bare sqlite3_backup copy and a plain file copy; export of all 300,000
 // items against walking the same SELECT through SQLite's C API; and checking plus importing
 // 100,000 CSV rows against inserting the same rows with one prepared statement.
+#include "bench/BenchData.h"
 #include "rails/exchange/Collection.h"
 #include "rails/exchange/ItemExchange.h"
 #include "trains/collection/AutoBackup.h"
@@ -28,32 +29,13 @@ void exec(sqlite3 *db, const char *sql) {
     }
 }
 
-// Rows as the add forms store them, `perKind` of each kind.
-void fill(const QString &path, int perKind) {
+// An empty collection file: the schema and nothing else.
+void emptyCollection(const QString &path) {
     QFile schema(QUILLON_SCHEMA_FILE);
     schema.open(QIODevice::ReadOnly);
     sqlite3 *db = nullptr;
     sqlite3_open(path.toUtf8().constData(), &db);
     exec(db, schema.readAll().constData());
-    const QByteArray sql =
-        QStringLiteral(
-            "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i+1 FROM n WHERE i < %1) "
-            "INSERT INTO tblMain "
-            "(ItemID,Manufacturer,RailLine,CarType,CarNumber,SetNumber,Gauge,Curve,"
-            "CarColor,AccquiredFrom,OriginalCost,CurrentValue,DateAccquired,DateAdd,FullSet,Car,"
-            "Loco,"
-            "Track,Accessory,Condition,Box,Notes) "
-            "SELECT 'X-'||(i*3+k), 'Lionel', 'Atchison, Topeka & Santa Fe', 'Box Car', "
-            "CASE WHEN k=2 THEN NULL ELSE 6000+i%900 END, CASE WHEN k=2 THEN 'S-'||i END, 'O', "
-            "'O-31', "
-            "'Boxcar Red', 'Swap meet', 12.5+i%100, 20, '2019-05-01', '2020-01-01 10:00:00', "
-            "CASE WHEN k=2 THEN 'YES' ELSE 'NO' END, CASE WHEN k=0 THEN 'YES' ELSE 'NO' END, "
-            "CASE WHEN k=1 THEN 'YES' ELSE 'NO' END, 'NO', 'NO', 'Excellent', 'YES', "
-            "'Bought at the '||(i%40)||'th annual swap meet; runs well.' "
-            "FROM n, (SELECT 0 AS k UNION ALL SELECT 1 UNION ALL SELECT 2)")
-            .arg(perKind)
-            .toUtf8();
-    exec(db, sql.constData());
     sqlite3_close(db);
 }
 
@@ -65,13 +47,10 @@ template <class F> double median(int runs, F f) {
     std::vector<double> v;
     for (int i = 0; i < runs; ++i)
         v.push_back(f());
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
+    return bench::median(std::move(v));
 }
 
-void figure(const char *name, double value, const char *unit) {
-    std::printf("figure %s %.3f %s\n", name, value, unit);
-}
+using bench::figure;
 
 } // namespace
 
@@ -79,10 +58,10 @@ int main(int argc, char **argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     QTemporaryDir dir;
-    QDir(dir.path()).mkpath("zerizori");
+    bench::buildCollection(dir.path(), 100000);
+    bench::applyAdditions(dir.path());
     SetProgramFolder(dir.path());
-    const QString db = dir.path() + "/zerizori/rails.trk";
-    fill(db, 100000);
+    const QString db = bench::databasePath(dir.path());
     std::printf("collection: 300,000 items, %.1f MB\n", QFileInfo(db).size() / 1e6);
 
     // Start-up: what the GUI thread pays before it goes on.
@@ -156,7 +135,7 @@ int main(int argc, char **argv) {
     double planMs = 0, writeMs = 0;
     const double importMs = median(3, [&] {
         QFile::remove(target);
-        fill(target, 0);
+        emptyCollection(target);
         QElapsedTimer m;
         m.start();
         const exchange::ImportPlan plan =
@@ -172,7 +151,7 @@ int main(int argc, char **argv) {
     });
     const double insertFloor = median(3, [&] {
         QFile::remove(target);
-        fill(target, 0);
+        emptyCollection(target);
         QElapsedTimer m;
         m.start();
         sqlite3 *h = nullptr;
