@@ -2,7 +2,9 @@
 
 #include <QLocale>
 #include <QRegularExpression>
+#include <charconv>
 #include <cmath>
+#include <optional>
 
 namespace platform {
 
@@ -99,20 +101,18 @@ NumberPattern parsePattern(const QString& pattern) {
 } // namespace
 
 QString formatNumber(double value, const QString& pattern) {
-    // Lists format two amounts per row with one pattern; it is taken apart once.
+    // Lists and reports format many amounts with one pattern; it is taken apart once for each
+    // pattern and locale.
     thread_local QString lastPattern;
-    thread_local NumberPattern parsed;
-    if (pattern != lastPattern || lastPattern.isNull()) {
-        parsed = parsePattern(pattern);
+    thread_local QLocale lastLocale;
+    thread_local std::optional<NumberFormat> format;
+    const QLocale now;
+    if (!format || pattern != lastPattern || now != lastLocale) {
+        format.emplace(pattern, now);
         lastPattern = pattern;
+        lastLocale = now;
     }
-    QLocale loc;
-    if (!parsed.grouped)
-        loc.setNumberOptions(QLocale::OmitGroupSeparator);
-    const QString number = loc.toString(value, 'f', parsed.decimals);
-    if (parsed.prefix.isEmpty() && parsed.suffix.isEmpty())
-        return number;
-    return parsed.prefix + number + parsed.suffix;
+    return (*format)(value);
 }
 
 QString sqlAmount(double value) { return QString::number(value, 'g', 15); }
@@ -153,9 +153,69 @@ NumberFormat::NumberFormat(const QString& pattern, const QLocale& locale) : loca
     decimals_ = parsed.decimals;
     if (!parsed.grouped)
         locale_.setNumberOptions(QLocale::OmitGroupSeparator);
+
+    const QString group = (locale_.numberOptions() & QLocale::OmitGroupSeparator)
+                              ? QString()
+                              : locale_.groupSeparator();
+    const QString point = locale_.decimalPoint();
+    if (locale_.zeroDigit() != QLatin1String("0") || group.size() > 1 || point.size() != 1 ||
+        decimals_ > 9)
+        return;
+    group_ = group.isEmpty() ? QChar() : group[0];
+    point_ = point[0];
+    direct_ = true;
+    // Amounts that show any difference in grouping, rounding or separators.
+    for (const double sample : {0.0, 0.004, 0.5, 7.25, 99.999, 999.0, 1000.0, 1234.5, 12345.67,
+                                123456.78, 1234567.891, 98765432.1, 123456789012.34}) {
+        QString direct;
+        if (!writeDirect(sample, direct) ||
+            direct != prefix_ + locale_.toString(sample, 'f', decimals_) + suffix_) {
+            direct_ = false;
+            return;
+        }
+    }
+}
+
+bool NumberFormat::writeDirect(double value, QString& out) const {
+    static constexpr double kScale[] = {1, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9};
+    // Negative amounts, huge ones and exact halves (QLocale rounds those up, the standard
+    // library to even) take the general route. Below 2^52 the scaled amount holds a half
+    // exactly, so every exact half is seen.
+    if (!direct_ || !(value >= 0) || std::signbit(value))
+        return false;
+    const double scaled = value * kScale[decimals_];
+    if (scaled >= 0x1p52 || scaled - std::floor(scaled) == 0.5)
+        return false;
+    char digits[40];
+    const auto [end, ec] =
+        std::to_chars(digits, digits + sizeof digits, value, std::chars_format::fixed, decimals_);
+    if (ec != std::errc())
+        return false;
+    const char* dot = decimals_ > 0 ? end - decimals_ - 1 : end;
+    const qsizetype whole = dot - digits;
+    char16_t text[64];
+    qsizetype n = 0;
+    for (qsizetype i = 0; i < whole; ++i) {
+        if (i > 0 && !group_.isNull() && (whole - i) % 3 == 0)
+            text[n++] = group_.unicode();
+        text[n++] = char16_t(digits[i]);
+    }
+    if (decimals_ > 0) {
+        text[n++] = point_.unicode();
+        for (const char* d = dot + 1; d < end; ++d)
+            text[n++] = char16_t(*d);
+    }
+    out.reserve(prefix_.size() + n + suffix_.size());
+    out += prefix_;
+    out.append(reinterpret_cast<const QChar*>(text), n);
+    out += suffix_;
+    return true;
 }
 
 QString NumberFormat::operator()(double value) const {
+    QString direct;
+    if (writeDirect(value, direct))
+        return direct;
     const QString number = locale_.toString(value, 'f', decimals_);
     if (prefix_.isEmpty() && suffix_.isEmpty())
         return number;

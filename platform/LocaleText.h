@@ -43,9 +43,16 @@ public:
     QString operator()(double value) const;
 
 private:
+    // Digits written directly, without QLocale's general machinery: used only where the
+    // locale writes plain ASCII digits grouped by threes, and only after sample amounts came
+    // out exactly as QLocale writes them. False when the amount needs the general route.
+    bool writeDirect(double value, QString& out) const;
+
     QLocale locale_;
     QString prefix_, suffix_;
     int decimals_ = 0;
+    bool direct_ = false;
+    QChar group_, point_;
 };
 
 // The date of a stored date or time stamp: fromStorage(text).date() without building a

@@ -269,6 +269,14 @@ QString Recordset::textAt(qsizetype row, int column) const {
     return value(c).toString();
 }
 
+bool Recordset::utf8At(qsizetype row, int column, QByteArrayView* bytes) const {
+    const CellRef& c = cellAt(row, column);
+    if (c.type != CellType::Text)
+        return false;
+    *bytes = QByteArrayView(c.data, qsizetype(c.size));
+    return true;
+}
+
 bool Recordset::isNullAt(qsizetype row, int column) const {
     return cellAt(row, column).type == CellType::Null;
 }
@@ -317,6 +325,7 @@ char* Recordset::room(std::size_t bytes) {
     }
     blocks_.push_back(std::move(next));
     rowStart_ = 0;
+    changed(); // the block before may have moved: cells found earlier are found again
     return blocks_.back().data.get() + partial;
 }
 
@@ -345,7 +354,6 @@ void Recordset::appendCell(CellType type, const void* data, std::size_t bytes) {
         std::memcpy(out + header, data, bytes);
     blocks_.back().used += header + bytes;
     ++cellsInRow_;
-    changed();
 }
 
 void Recordset::appendInteger(int64_t v) { appendCell(CellType::Integer, &v, sizeof v); }

@@ -4,6 +4,7 @@
 // grows; each cell is a small header (its type and byte count in one variable-length number,
 // as SQLite's own records are written) followed by its bytes. 100,000 item rows cost about
 // what their values hold, and a field value only becomes a QVariant when it is read.
+#include <QByteArrayView>
 #include <QString>
 #include <QStringList>
 #include <QVariant>
@@ -57,6 +58,8 @@ public:
     QVariant valueAt(qsizetype row, int column) const;
     QString textAt(qsizetype row, int column) const;
     bool isNullAt(qsizetype row, int column) const;
+    // The stored bytes (UTF-8) of a text cell, without decoding them; false for any other type.
+    bool utf8At(qsizetype row, int column, QByteArrayView* bytes) const;
 
     // Building (used by the connection while it reads rows; a set may grow after finish).
     enum class CellType : uint8_t { Null, Integer, Real, Text, Blob };

@@ -3,6 +3,7 @@
 #include "platform/LogFile.h"
 
 #include <QLocale>
+#include <QRandomGenerator>
 #include <QTest>
 
 class TestPlatform : public QObject {
@@ -29,6 +30,27 @@ private slots:
         QFETCH(QString, text);
         QLocale::setDefault(QLocale(locale));
         QCOMPARE(platform::formatNumber(value, pattern), text);
+    }
+
+    // Amounts are written without QLocale's general route where the locale allows it; the text
+    // must be QLocale's own in every locale, for halves, long amounts and odd groupings.
+    void amountsReadAsTheLocaleWritesThem() {
+        QRandomGenerator g(7);
+        for (const char* name : {"en_US", "de_DE", "fr_FR", "es_ES", "hi_IN", "de_CH", "ar_EG", "C"}) {
+            const QLocale locale(name);
+            QLocale::setDefault(locale);
+            QList<double> values{0.0, 0.125, 0.375, 2.5, 1234.625, 999.995, 1e15 + 0.25, 4e17, -0.001,
+                                 -1234.5};
+            for (int i = 0; i < 2000; ++i)
+                values << (i % 2 ? g.bounded(100000000) / 100.0 : g.bounded(1e13));
+            for (const double v : values) {
+                QCOMPARE(platform::formatNumber(v, "###,#0.#0"), locale.toString(v, 'f', 2));
+                QCOMPARE(platform::formatNumber(v, "\"$\"#,##0.00"), "$" + locale.toString(v, 'f', 2));
+                QLocale plain = locale;
+                plain.setNumberOptions(QLocale::OmitGroupSeparator);
+                QCOMPARE(platform::formatNumber(v, "0.000"), plain.toString(v, 'f', 3));
+            }
+        }
     }
 
     void numericTest_data() {

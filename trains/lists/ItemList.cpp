@@ -13,6 +13,9 @@
 #include <limits>
 #include <numeric>
 #include <stdexcept>
+#include <string>
+#include <string_view>
+#include <unordered_map>
 
 namespace {
 
@@ -43,6 +46,42 @@ QString oneLine(QString text, const QString& mark) {
         out += mark;
     }
     return out;
+}
+
+bool isAsciiUpper(char16_t c) { return c >= u'A' && c <= u'Z'; }
+
+// Appends the case-folded form of a text. ASCII is folded here (its folding is its lower
+// case); a text with anything else goes through QString's full folding.
+void appendFolded(std::u16string& out, QStringView text) {
+    const std::size_t at = out.size();
+    out.resize(at + std::size_t(text.size()));
+    char16_t* d = out.data() + at;
+    for (const QChar ch : text) {
+        const char16_t c = ch.unicode();
+        if (c >= 0x80) {
+            out.resize(at);
+            const QString f = text.toString().toCaseFolded();
+            out.append(reinterpret_cast<const char16_t*>(f.utf16()), std::size_t(f.size()));
+            return;
+        }
+        *d++ = isAsciiUpper(c) ? char16_t(c + 32) : c;
+    }
+}
+
+// Appends an ASCII text case-folded; false (and nothing appended) for any other text.
+bool appendFoldedAscii(std::u16string& out, QByteArrayView utf8) {
+    const std::size_t at = out.size();
+    out.resize(at + std::size_t(utf8.size()));
+    char16_t* d = out.data() + at;
+    for (const char b : utf8) {
+        const char16_t c = char16_t(static_cast<unsigned char>(b));
+        if (c >= 0x80) {
+            out.resize(at);
+            return false;
+        }
+        *d++ = isAsciiUpper(c) ? char16_t(c + 32) : c;
+    }
+    return true;
 }
 
 } // namespace
@@ -235,32 +274,87 @@ QStringList ItemListModel::rowCells(int row) const {
 }
 
 void ItemListModel::sortByText(int column, Qt::SortOrder order) {
-    // Each row's cell is case-folded once into one buffer, so the comparisons of a 100,000-row
-    // sort read adjacent memory.
+    // Each row's cell is case-folded once into one buffer. Rows are ordered first by their first
+    // eight characters, packed into two numbers; only rows that share those are compared as
+    // texts, and a run of equal texts (one maker on thousands of rows) is seen in one pass.
+    // Equal texts keep their current order.
     struct Entry {
+        std::uint64_t head[2];
         qsizetype offset;
         qsizetype length;
-        qsizetype record;
+        qsizetype position;
     };
-    QString folded;
+    std::u16string folded;
     std::vector<Entry> entries;
     entries.reserve(order_.size());
-    for (const qsizetype rec : order_) {
-        const QString text = cellOf(rec, column).toCaseFolded();
-        entries.push_back({folded.size(), text.size(), rec});
-        folded += text;
+    const CellSource* source =
+        column >= 0 && std::size_t(column) < sources_.size() ? &sources_[std::size_t(column)]
+                                                             : nullptr;
+    // A text with more than ASCII is folded once, however many rows hold it.
+    std::unordered_map<std::string_view, std::pair<std::size_t, std::size_t>> foldedBefore;
+    // The cells are read in the order they are stored, whatever order the list shows: after
+    // an earlier sort, reading them in the list's order would jump across the whole set.
+    std::vector<qsizetype> positionOf(order_.size());
+    for (std::size_t i = 0; i < order_.size(); ++i)
+        positionOf[std::size_t(order_[i])] = qsizetype(i);
+    for (qsizetype rec = 0; rec < qsizetype(positionOf.size()); ++rec) {
+        const std::size_t at = folded.size();
+        QByteArrayView utf8;
+        if (source && source->format == CellFormat::Text &&
+            records_.utf8At(rec, source->field, &utf8)) {
+            if (!appendFoldedAscii(folded, utf8)) {
+                auto [it, fresh] =
+                    foldedBefore.try_emplace(std::string_view(utf8.data(), std::size_t(utf8.size())));
+                if (fresh) {
+                    appendFolded(folded, QStringView(QString::fromUtf8(utf8)));
+                    it->second = {at, folded.size() - at};
+                } else {
+                    folded.append(folded, it->second.first, it->second.second);
+                }
+            }
+        } else {
+            appendFolded(folded, QStringView(cellOf(rec, column)));
+        }
+        entries.push_back({{0, 0}, qsizetype(at), qsizetype(folded.size() - at),
+                           positionOf[std::size_t(rec)]});
     }
-    const QChar* base = folded.constData();
-    auto view = [base](const Entry& e) { return QStringView(base + e.offset, e.length); };
-    std::stable_sort(entries.begin(), entries.end(), [&](const Entry& a, const Entry& b) {
-        const int c = view(a).compare(view(b), Qt::CaseSensitive);
-        return order == Qt::AscendingOrder ? c < 0 : c > 0;
-    });
-    beginResetModel();
+    const char16_t* base = folded.data();
+    for (Entry& e : entries)
+        for (qsizetype i = 0; i < 8; ++i)
+            e.head[i / 4] = e.head[i / 4] << 16 | (i < e.length ? base[e.offset + i] : 0u);
+    auto text = [base](const Entry& e) { return QStringView(base + e.offset, e.length); };
+    const bool ascending = order == Qt::AscendingOrder;
+    auto byHead = [ascending](const Entry& a, const Entry& b) {
+        if (a.head[0] != b.head[0])
+            return ascending == (a.head[0] < b.head[0]);
+        if (a.head[1] != b.head[1])
+            return ascending == (a.head[1] < b.head[1]);
+        return a.position < b.position;
+    };
+    std::sort(entries.begin(), entries.end(), byHead);
+    for (auto run = entries.begin(); run != entries.end();) {
+        auto next = run + 1;
+        bool allEqual = true;
+        while (next != entries.end() && next->head[0] == run->head[0] &&
+               next->head[1] == run->head[1]) {
+            allEqual = allEqual && text(*next) == text(*run);
+            ++next;
+        }
+        if (!allEqual)
+            std::sort(run, next, [&](const Entry& a, const Entry& b) {
+                const int c = text(a).compare(text(b), Qt::CaseSensitive);
+                return c != 0 ? ascending == (c < 0) : a.position < b.position;
+            });
+        run = next;
+    }
+    std::vector<qsizetype> sorted(order_.size());
     for (std::size_t i = 0; i < entries.size(); ++i)
-        order_[i] = entries[i].record;
+        sorted[i] = order_[std::size_t(entries[i].position)];
+    beginResetModel();
+    order_ = std::move(sorted);
     endResetModel();
 }
+
 ItemListView::ItemListView(QList<ListColumn> columns, QWidget* parent)
     : QTreeView(parent), model_(new ItemListModel(std::move(columns), this)) {
     setModel(model_);

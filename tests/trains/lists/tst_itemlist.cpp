@@ -9,6 +9,7 @@
 #include <QHeaderView>
 #include <QSignalSpy>
 #include <QTest>
+#include <numeric>
 
 class TestItemList : public QObject {
     Q_OBJECT
@@ -121,6 +122,46 @@ private slots:
         empty.finish();
         QVERIFY_THROWS_EXCEPTION(platform::Error, fillItemList(&other, empty, fields));
         QCOMPARE(other.rowCount(), 0);
+    }
+
+    // Repeated sorts of texts that share long beginnings, differ only in case or accents, or
+    // hold characters beyond ASCII order exactly as a stable case-folded sort of what is shown.
+    void sortsMatchAStableFoldedSort() {
+        const QStringList words{"Märklin", "MÄRKLIN", "marklin", "Märklin Gold", "Bachmann",
+                                "bachmann spectrum", "Bachmann Spectrum", "Ärger", "zebra",
+                                "Zug", "", "Broadway Limited", "Broadway Limited Imports",
+                                "Broadway", "ΣΊΣΥΦΟΣ", "σίσυφος", "Ǆ", "ǆ", "\U0001D400x"};
+        engine::Recordset rs;
+        rs.setColumns({"ItemID", "Manufacturer"});
+        for (int i = 0; i < 400; ++i) {
+            const QByteArray id = "CL-" + QByteArray::number(i);
+            const QByteArray maker = words[(i * 7 + i / 5) % words.size()].toUtf8();
+            rs.appendText(id.constData(), id.size());
+            rs.appendText(maker.constData(), maker.size());
+            rs.endRow();
+        }
+        rs.finish();
+        ItemListModel m({{"ID"}, {"Manufacturer"}});
+        m.setRecords(std::move(rs), {{0, CellFormat::Text}, {1, CellFormat::Text}}, 0);
+        QStringList ids = column(&m, 0), makers = column(&m, 1);
+        const std::pair<int, Qt::SortOrder> steps[] = {{1, Qt::AscendingOrder}, {0, Qt::DescendingOrder},
+                                                      {1, Qt::DescendingOrder}, {1, Qt::AscendingOrder}};
+        for (const auto& [col, order] : steps) {
+            QList<int> rows(ids.size());
+            std::iota(rows.begin(), rows.end(), 0);
+            const QStringList& keys = col == 0 ? ids : makers;
+            std::stable_sort(rows.begin(), rows.end(), [&](int a, int b) {
+                const int c = keys[a].toCaseFolded().compare(keys[b].toCaseFolded());
+                return order == Qt::AscendingOrder ? c < 0 : c > 0;
+            });
+            QStringList wantIds, wantMakers;
+            for (int r : rows)
+                wantIds << ids[r], wantMakers << makers[r];
+            m.sortByText(col, order);
+            QCOMPARE(column(&m, 0), wantIds);
+            QCOMPARE(column(&m, 1), wantMakers);
+            ids = wantIds, makers = wantMakers;
+        }
     }
 
     void enterChoosesTheCurrentOrFirstRow() {
