@@ -8,7 +8,11 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <numeric>
+#include <string>
 #include <string_view>
+#include <unordered_map>
+#include <unordered_set>
 
 namespace collection {
 
@@ -33,21 +37,27 @@ QString amountText(double v) {
 }
 
 // A stored date ("yyyy-MM-dd", perhaps with a time) as its Julian day; 0 when it is none.
-qint64 storedDay(QStringView text) {
-    if (text.size() < 10 || text[4] != u'-' || text[7] != u'-')
+qint64 storedDay(QByteArrayView text) {
+    if (text.size() < 10 || text[4] != '-' || text[7] != '-')
         return 0;
     const auto number = [&](int from, int length) {
         int v = 0;
         for (int i = from; i < from + length; ++i) {
-            if (!text[i].isDigit())
+            if (text[i] < '0' || text[i] > '9')
                 return -1;
-            v = v * 10 + text[i].digitValue();
+            v = v * 10 + (text[i] - '0');
         }
         return v;
     };
     const QDate d(number(0, 4), number(5, 2), number(8, 2));
     return d.isValid() ? d.toJulianDay() : 0;
 }
+
+// Finds texts kept as std::string by a std::string_view, without copying it.
+struct TextHash {
+    using is_transparent = void;
+    std::size_t operator()(std::string_view s) const { return std::hash<std::string_view>{}(s); }
+};
 
 } // namespace
 
@@ -121,6 +131,53 @@ int naturalCompare(QStringView a, QStringView b) {
 
 CollectionModel::CollectionModel(QObject *parent) : QAbstractTableModel(parent) {}
 
+// Folded cell texts for one load: ASCII is folded as it is copied; any other text is folded
+// once however many rows hold it (a maker or a condition repeats thousands of times).
+class CollectionModel::Folder {
+  public:
+    explicit Folder(const engine::Recordset &rows) : rows_(rows) {}
+
+    // The cell's text as UTF-8, read in place where the set holds it as text.
+    QByteArrayView bytes(qsizetype row, int column) {
+        QByteArrayView v;
+        if (rows_.utf8At(row, column, &v))
+            return v;
+        scratch_ = rows_.isNullAt(row, column) ? QByteArray() : rows_.textAt(row, column).toUtf8();
+        return scratch_;
+    }
+
+    // Appends the folded text; a column break in a text becomes a blank.
+    void append(QByteArray &out, QByteArrayView text) {
+        const qsizetype at = out.size();
+        out.resize(at + text.size());
+        char *d = out.data() + at;
+        for (const char b : text) {
+            if (static_cast<unsigned char>(b) >= 0x80) {
+                out.resize(at);
+                out += foldedOnce(text);
+                return;
+            }
+            *d++ = b >= 'A' && b <= 'Z' ? char(b - 'A' + 'a') : b == kColumnBreak ? ' ' : b;
+        }
+    }
+
+  private:
+    const QByteArray &foldedOnce(QByteArrayView text) {
+        const std::string_view key(text.data(), std::size_t(text.size()));
+        auto it = seen_.find(key);
+        if (it == seen_.end()) {
+            QByteArray f = foldText(QString::fromUtf8(text));
+            f.replace(kColumnBreak, ' ');
+            it = seen_.emplace(std::string(key), std::move(f)).first;
+        }
+        return it->second;
+    }
+
+    const engine::Recordset &rows_;
+    QByteArray scratch_;
+    std::unordered_map<std::string, QByteArray, TextHash, std::equal_to<>> seen_;
+};
+
 void CollectionModel::load(std::shared_ptr<engine::Recordset> rows) {
     beginResetModel();
     rows_ = std::move(rows);
@@ -131,52 +188,45 @@ void CollectionModel::load(std::shared_ptr<engine::Recordset> rows) {
     conditions_.clear();
     const qsizetype n = rows_ ? rows_->RecordCount() : 0;
     info_.reserve(std::size_t(n));
-    folded_.reserve(n * 96);
-    // Most rows repeat a few conditions and every row one of five kind names: look each up
-    // once, not once per row.
-    QHash<QByteArray, quint16> conditionIndex;
-    QHash<QString, quint16> conditionSeen;
-    QString kindNames[5];
-    for (int k = 0; k < 5; ++k)
-        kindNames[k] = kindName(Kind(k));
-    QString line, cell;
-    const auto amount = [this](int column) {
-        return rows_->isNull(column) ? kNoAmount : rows_->Fields(column).toDouble();
-    };
-    for (qsizetype r = 0; r < n; ++r) {
-        rows_->moveTo(r);
-        RowInfo info{};
-        info.kind = quint8(std::clamp(int(rows_->Fields(bcKind).toLongLong()), 0, 4));
-        info.cost = amount(bcCost);
-        info.value = amount(bcValue);
-        cell.resize(0);
-        rows_->appendTextTo(bcAcquired, cell);
-        info.acquired = storedDay(cell);
-
-        cell.resize(0);
-        rows_->appendTextTo(bcCondition, cell);
-        auto seen = conditionSeen.constFind(cell);
-        if (seen == conditionSeen.cend()) {
-            const QByteArray key = foldText(cell);
-            auto it = conditionIndex.constFind(key);
-            if (it == conditionIndex.cend()) {
-                it = conditionIndex.insert(key, quint16(conditions_.size()));
-                conditions_ << cell;
+    folded_.reserve(n * 80);
+    if (n > 0) {
+        Folder folder(*rows_);
+        QByteArray kindNames[5];
+        for (int k = 0; k < 5; ++k)
+            kindNames[k] = foldText(kindName(Kind(k)));
+        // Conditions that differ only in case or accents are one condition, shown as first
+        // spelt.
+        std::unordered_map<std::string, quint16, TextHash, std::equal_to<>> conditionIndex;
+        const auto amount = [this](qsizetype r, int column) {
+            return rows_->isNullAt(r, column) ? kNoAmount : rows_->valueAt(r, column).toDouble();
+        };
+        for (qsizetype r = 0; r < n; ++r) {
+            RowInfo info{};
+            info.kind = quint8(std::clamp(int(rows_->valueAt(r, bcKind).toLongLong()), 0, 4));
+            info.cost = amount(r, bcCost);
+            info.value = amount(r, bcValue);
+            info.acquired = storedDay(folder.bytes(r, bcAcquired));
+            info.foldStart = quint32(folded_.size());
+            folded_ += kindNames[info.kind];
+            for (int c : kSearched) {
+                folded_ += kColumnBreak;
+                const qsizetype from = folded_.size();
+                const QByteArrayView text = folder.bytes(r, c);
+                folder.append(folded_, text);
+                if (c != bcCondition)
+                    continue;
+                const std::string_view key(folded_.constData() + from,
+                                           std::size_t(folded_.size() - from));
+                auto it = conditionIndex.find(key);
+                if (it == conditionIndex.end()) {
+                    it = conditionIndex.emplace(std::string(key), quint16(conditions_.size())).first;
+                    conditions_ << QString::fromUtf8(text);
+                }
+                info.condition = it->second;
             }
-            seen = conditionSeen.insert(cell, *it);
+            info.foldEnd = quint32(folded_.size());
+            info_.push_back(info);
         }
-        info.condition = *seen;
-
-        line.resize(0);
-        line += kindNames[info.kind];
-        for (int c : kSearched) {
-            line += QLatin1Char(kColumnBreak);
-            rows_->appendTextTo(c, line);
-        }
-        info.foldStart = quint32(folded_.size());
-        folded_ += foldText(line);
-        info.foldEnd = quint32(folded_.size());
-        info_.push_back(info);
     }
     order_.resize(info_.size());
     for (std::size_t i = 0; i < order_.size(); ++i)
@@ -184,6 +234,17 @@ void CollectionModel::load(std::shared_ptr<engine::Recordset> rows) {
     sortOrder();
     applyFilter(false);
     endResetModel();
+}
+
+std::string_view CollectionModel::searchedText(const RowInfo &r, int column) const {
+    // The folded line holds the kind name, then each searched column after a column break.
+    const auto at = std::find(std::begin(kSearched), std::end(kSearched), kSource[column]);
+    const std::string_view line(folded_.constData() + r.foldStart, r.foldEnd - r.foldStart);
+    std::size_t from = 0;
+    for (auto i = std::begin(kSearched); i <= at; ++i)
+        from = line.find(kColumnBreak, from) + 1;
+    const std::size_t to = line.find(kColumnBreak, from);
+    return line.substr(from, to == std::string_view::npos ? line.size() - from : to - from);
 }
 
 bool CollectionModel::matches(const RowInfo &r) const {
@@ -273,23 +334,71 @@ void CollectionModel::sortOrder() {
         sortBy([&](std::size_t r) { return int(info_[r].kind); },
                [](int x, int y) { return x < y; });
     } else {
-        // Each row's folded text once, all in one buffer: the comparisons then only read bytes.
+        // Searched columns are already folded, in the find's text; the others are folded once
+        // into one buffer, so the comparisons only read bytes.
+        const bool searched = std::find(std::begin(kSearched), std::end(kSearched),
+                                        kSource[column]) != std::end(kSearched);
         QByteArray keys;
-        std::vector<std::pair<quint32, quint32>> spans(n);
-        QString cell;
-        for (std::size_t r = 0; r < n; ++r) {
-            rows_->moveTo(qsizetype(r));
-            cell.resize(0);
-            rows_->appendTextTo(kSource[column], cell);
-            const auto start = quint32(keys.size());
-            keys += foldText(cell);
-            spans[r] = {start, quint32(keys.size()) - start};
+        std::vector<std::pair<quint32, quint32>> spans(searched ? 0 : n);
+        if (!searched) {
+            Folder folder(*rows_);
+            for (std::size_t r = 0; r < n; ++r) {
+                const auto start = quint32(keys.size());
+                folder.append(keys, folder.bytes(qsizetype(r), kSource[column]));
+                spans[r] = {start, quint32(keys.size()) - start};
+            }
         }
-        sortBy(
-            [&](std::size_t r) {
-                return std::string_view(keys.constData() + spans[r].first, spans[r].second);
-            },
-            [](std::string_view x, std::string_view y) { return naturalCompareFolded(x, y) < 0; });
+        const auto key = [&](std::size_t r) {
+            return searched ? searchedText(info_[r], column)
+                            : std::string_view(keys.constData() + spans[r].first, spans[r].second);
+        };
+        const auto naturalLess = [](std::string_view x, std::string_view y) {
+            return naturalCompareFolded(x, y) < 0;
+        };
+        // Item numbers are nearly all different: they are sorted as they stand.
+        std::unordered_set<std::string_view> sample;
+        const std::size_t step = std::max<std::size_t>(1, n / 512);
+        for (std::size_t r = 0; r < n; r += step)
+            sample.insert(key(r));
+        if (sample.size() * 4 > n / step) {
+            sortBy(key, naturalLess);
+            return;
+        }
+        // Most columns repeat few texts (makers, gauges): each distinct text is ranked once,
+        // then the rows are placed by rank in one pass, keeping the stored order among equals.
+        std::unordered_map<std::string_view, int> distinctIndex;
+        std::vector<std::string_view> distinct;
+        std::vector<int> distinctOfRow(n);
+        for (std::size_t r = 0; r < n; ++r) {
+            const std::string_view k = key(r);
+            const auto [it, fresh] = distinctIndex.try_emplace(k, int(distinct.size()));
+            if (fresh)
+                distinct.push_back(k);
+            distinctOfRow[r] = it->second;
+        }
+        std::vector<int> byText(distinct.size());
+        std::iota(byText.begin(), byText.end(), 0);
+        std::sort(byText.begin(), byText.end(), [&](int a, int b) {
+            return naturalLess(distinct[std::size_t(a)], distinct[std::size_t(b)]);
+        });
+        std::vector<int> rank(distinct.size());
+        int ranks = 0;
+        for (std::size_t i = 0; i < byText.size(); ++i) {
+            if (i > 0 && naturalCompareFolded(distinct[std::size_t(byText[i - 1])],
+                                              distinct[std::size_t(byText[i])]) != 0)
+                ++ranks;
+            rank[std::size_t(byText[i])] = ranks;
+        }
+        if (descending)
+            for (int &k : rank)
+                k = ranks - k;
+        std::vector<std::size_t> start(std::size_t(ranks) + 2, 0);
+        for (std::size_t r = 0; r < n; ++r)
+            ++start[std::size_t(rank[std::size_t(distinctOfRow[r])]) + 1];
+        for (std::size_t k = 1; k < start.size(); ++k)
+            start[k] += start[k - 1];
+        for (std::size_t r = 0; r < n; ++r)
+            order_[start[std::size_t(rank[std::size_t(distinctOfRow[r])])]++] = int(r);
     }
 }
 

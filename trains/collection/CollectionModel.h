@@ -9,6 +9,7 @@
 #include <QByteArray>
 #include <QStringList>
 #include <memory>
+#include <string_view>
 #include <vector>
 
 namespace collection {
@@ -85,6 +86,9 @@ class CollectionModel : public QAbstractTableModel {
         quint16 condition;
         quint8 kind;
     };
+    class Folder;
+    // A searched column's folded text within the row's folded line.
+    std::string_view searchedText(const RowInfo &r, int column) const;
     void applyFilter(bool narrowing);
     void sortOrder();
     bool matches(const RowInfo &r) const;

@@ -33,6 +33,7 @@
 #include <QTest>
 #include <QTextBrowser>
 #include <QTableView>
+#include <numeric>
 
 using namespace testing;
 using collection::CollectionModel;
@@ -168,6 +169,48 @@ class TestCollection : public QObject {
         QFETCH(int, order);
         QCOMPARE(collection::naturalCompare(a, b), order);
         QCOMPARE(collection::naturalCompare(b, a), -order);
+    }
+
+    // A column that repeats a few texts (makers) is ordered like a column of different texts:
+    // naturally, case and accents ignored, equals in stored order in both directions.
+    void repeatedTextsSortLikeDifferentOnes() {
+        const QStringList makers{"Kato 7", "kato 07", "Märklin", "MARKLIN", "Bachmann", "Kato 10",
+                                 "", "Bachmann Spectrum", "Zug"};
+        auto rows = std::make_shared<engine::Recordset>();
+        QStringList names;
+        for (int c = 0; c < collection::bcColumnCount; ++c)
+            names << QString::number(c);
+        rows->setColumns(names);
+        QStringList stored;
+        for (int i = 0; i < 600; ++i) {
+            stored << makers[(i * 5 + i / 7) % makers.size()];
+            for (int c = 0; c < collection::bcColumnCount; ++c) {
+                const QByteArray text = c == collection::bcItemId ? "CL-" + QByteArray::number(i)
+                                        : c == collection::bcManufacturer ? stored.last().toUtf8()
+                                                                          : QByteArray();
+                if (c == collection::bcId || c == collection::bcKind)
+                    rows->appendInteger(c == collection::bcId ? i : 0);
+                else
+                    rows->appendText(text.constData(), text.size());
+            }
+            rows->endRow();
+        }
+        rows->finish();
+        CollectionModel model;
+        model.load(rows);
+        for (const Qt::SortOrder order : {Qt::AscendingOrder, Qt::DescendingOrder}) {
+            QList<int> want(stored.size());
+            std::iota(want.begin(), want.end(), 0);
+            std::stable_sort(want.begin(), want.end(), [&](int a, int b) {
+                const int c = collection::naturalCompare(stored[a], stored[b]);
+                return order == Qt::AscendingOrder ? c < 0 : c > 0;
+            });
+            model.sort(CollectionModel::colManufacturer, order);
+            QStringList got, wanted;
+            for (int r = 0; r < model.rowCount(); ++r)
+                got << model.itemId(r), wanted << "CL-" + QString::number(want[r]);
+            QCOMPARE(got, wanted);
+        }
     }
 
     void unreadableCollectionSaysSo() {
