@@ -3,6 +3,7 @@
 // spends, against a bare sqlite3_backup copy and a plain file copy; export of all 300,000
 // items against walking the same SELECT through SQLite's C API; and checking plus importing
 // 100,000 CSV rows against inserting the same rows with one prepared statement.
+#include "platform/Memory.h"
 #include "bench/BenchData.h"
 #include "rails/exchange/Collection.h"
 #include "rails/exchange/ItemExchange.h"
@@ -55,6 +56,7 @@ using bench::figure;
 } // namespace
 
 int main(int argc, char **argv) {
+    platform::shareOneHeap(); // as the program starts
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     QTemporaryDir dir;

@@ -2,6 +2,7 @@
 // folded for finding and sorted), each keystroke of a find, a header click, and the peak
 // memory. The floor is the same SELECT stepped through SQLite's C API in this process, every
 // column read. Run by hand (bench/README.md).
+#include "platform/Memory.h"
 #include "trains/collection/CollectionModel.h"
 #include "trains/collection/frmCollection.h"
 #include "trains/modGlobal.h"
@@ -166,6 +167,7 @@ long peakKiB() {
 } // namespace
 
 int main(int argc, char **argv) {
+    platform::shareOneHeap(); // as the program starts
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);

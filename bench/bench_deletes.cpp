@@ -4,6 +4,7 @@
 // read, on a connection opened the way the store opens it. Also: a header click's sort, and the
 // program's memory with a list shown (measured in a fresh child process). Run by hand
 // (bench/README.md).
+#include "platform/Memory.h"
 #include "BenchData.h"
 
 #include "trains/delete/DeleteForms.h"
@@ -90,6 +91,7 @@ int measureMemory(const QString& folder, int rows) {
 } // namespace
 
 int main(int argc, char** argv) {
+    platform::shareOneHeap(); // as the program starts
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);

@@ -12,6 +12,7 @@
 //
 //   bench_reports            N = 100,000
 //   bench_reports N          any size
+#include "platform/Memory.h"
 #include "trains/modGlobal.h"
 #include "trains/reports/BandedRenderer.h"
 #include "trains/reports/CollectionReport.h"
@@ -350,6 +351,7 @@ int measure(int n) {
 } // namespace
 
 int main(int argc, char** argv) {
+    platform::shareOneHeap(); // as the program starts
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);

@@ -3,10 +3,13 @@
 #include "trains/modGlobal.h"
 #include "trains/shell/modMain.h"
 
+#include "platform/Memory.h"
+
 #include <QApplication>
 #include <QIcon>
 
 int main(int argc, char* argv[]) {
+    platform::shareOneHeap();
     QApplication app(argc, argv);
     app.setApplicationName(QStringLiteral("Quillon"));
     app.setOrganizationName(QStringLiteral("Orvanne Software"));

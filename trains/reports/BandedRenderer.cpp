@@ -106,8 +106,7 @@ void BandedRenderer::setPageSize(QSize twips) {
 }
 
 BandedRenderer::Prepared BandedRenderer::prepare(const ReportBand& band) {
-    Prepared p{&band, {}, {}, {}, {}};
-    p.fonts.reserve(std::size_t(band.controls.size()));
+    Prepared p{&band, {}, {}, {}};
     p.columns.reserve(std::size_t(band.controls.size()));
     p.measures.reserve(std::size_t(band.controls.size()));
     for (const ReportControl& c : band.controls) {
@@ -115,7 +114,6 @@ BandedRenderer::Prepared BandedRenderer::prepare(const ReportBand& band) {
         // Font sizes in twips: the painter's unit.
         f.setPixelSize(qRound(c.style.points * kTwipsPerPoint));
         f.setBold(c.style.bold);
-        p.fonts.push_back(f);
         int column = -1;
         if (c.kind == ReportControl::Kind::Field && rowsReadable(rows_))
             column = rows_->fieldIndex(c.field);
@@ -207,7 +205,9 @@ void BandedRenderer::drawFitted(QPainter& painter, const Prepared& band, std::si
     // Kerning moves the estimate by a little: near the edge the text is measured exactly.
     if (width < 0 || width > room * 0.97)
         width = m.exact(text);
-    const QFont* font = &band.fonts[i];
+    // Controls with equal fonts share one: the painter's font changes only where the font does
+    // (a PDF writer starts a new text object at every change).
+    const QFont* font = &m.font();
     std::optional<QFont> smaller;
     if (width > room) {
         if (band.shrink[i]) {

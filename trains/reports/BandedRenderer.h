@@ -65,7 +65,6 @@ private:
     class TextMeasure;
     struct Prepared {
         const ReportBand* band;
-        std::vector<QFont> fonts;
         std::vector<int> columns; // record set column of each field, -1 for none
         std::vector<bool> shrink; // amounts shrink to fit; other texts are elided
         std::vector<std::shared_ptr<const TextMeasure>> measures;
