@@ -80,8 +80,33 @@ void setTextWhole(QLineEdit *box, int limit, const QString &text) {
     box->setText(text);
 }
 
+// Marks the item a list gains for a stored value that is none of its own.
+constexpr int kStoredOnlyRole = Qt::UserRole + 1;
+
+// Takes away the stored value a list gained for the item chosen before.
+void dropStoredOnly(QComboBox *box) {
+    for (int i = box->count() - 1; i >= 0; --i)
+        if (box->itemData(i, kStoredOnlyRole).toBool())
+            box->removeItem(i);
+}
+
+// Chooses the list item with the text. A stored value that is none of the list's items (an
+// import's maker, say) is shown as it is stored, as one more item in italics at the end of the
+// list, so that the item is neither shown with an empty box nor refused when saved unchanged.
 void chooseByText(QComboBox *box, const QString &text) {
-    box->setCurrentIndex(text.isEmpty() ? -1 : box->findText(text, Qt::MatchFixedString));
+    dropStoredOnly(box);
+    int at = text.isEmpty() ? -1 : box->findText(text, Qt::MatchFixedString);
+    if (at < 0 && !text.isEmpty()) {
+        box->addItem(text);
+        at = box->count() - 1;
+        box->setItemData(at, true, kStoredOnlyRole);
+        QFont italic = box->font();
+        italic.setItalic(true);
+        box->setItemData(at, italic, Qt::FontRole);
+        box->setItemData(at, QObject::tr("As stored; not one of this list's choices"),
+                         Qt::ToolTipRole);
+    }
+    box->setCurrentIndex(at);
 }
 
 } // namespace
@@ -211,8 +236,10 @@ QWidget *ItemFieldSet::setTabOrderAfter(QWidget *before) {
 }
 
 void ItemFieldSet::clearFields() {
-    for (QComboBox *c : cboBox)
+    for (QComboBox *c : cboBox) {
+        dropStoredOnly(c);
         c->setCurrentIndex(-1);
+    }
     for (int i = 0; i < 6; ++i) {
         txtBox[i]->clear();
         txtBox[i]->setMaxLength(kTextLimits[i]);

@@ -321,6 +321,41 @@ class TestItemEdit : public QObject {
         QCOMPARE(f.model()->rowCount(), 2);
     }
 
+    // Values stored by other means (an import) that are none of a list's choices show as
+    // stored, save unchanged, and leave the lists when another row is chosen or on Clear.
+    void storedValuesOutsideTheListsStay() {
+        Fixture f;
+        Item odd = itemOf(0, "X-1");
+        odd.manufacturer = "Märklin Gold";
+        odd.type = "Tank Car, 3-dome";
+        odd.condition = "Like new";
+        store(f.pf, odd);
+        store(f.pf, itemOf(0, "X-2"));
+        f.open(0);
+        QVERIFY(kit::show(f.form.get()));
+        auto *maker = kit::fieldAs<QComboBox>(f.form.get(), "Manufacturer");
+        const int makers = maker->count();
+        f.clickRow(0);
+        QCOMPARE(f.comboText("Manufacturer"), QStringLiteral("Märklin Gold"));
+        QCOMPARE(f.comboText("Car Type"), QStringLiteral("Tank Car, 3-dome"));
+        QCOMPARE(f.comboText("Condition"), QStringLiteral("Like new"));
+        QCOMPARE(maker->count(), makers + 1);
+        const QString row = "SELECT Manufacturer, CarType, Condition FROM tblMain WHERE ItemID = 'X-1'";
+        const auto stored = f.pf.query(row);
+        f.box.answer(MsgResult::Yes);
+        kit::click(f.form.get(), "&Save");
+        QCOMPARE(f.box.boxes().size(), 1);
+        QCOMPARE(f.box.boxes()[0].icon, MsgIcon::Question); // saved, not refused by a check
+        QCOMPARE(f.pf.query(row), stored);
+        QCOMPARE(maker->count(), makers);
+        f.clickRow(0);
+        QCOMPARE(maker->count(), makers + 1);
+        f.clickRow(1);
+        QCOMPARE(f.comboText("Manufacturer"), QStringLiteral("Lionel"));
+        QCOMPARE(maker->count(), makers);
+        QCOMPARE(f.box.unexpected(), 0);
+    }
+
     void changedValuesReachTheListAfterSave_data() {
         QTest::addColumn<int>("kind");
         QTest::addColumn<QString>("first");
@@ -458,7 +493,7 @@ class TestItemEdit : public QObject {
         QFETCH(int, kind);
         Fixture f;
         Item i = itemOf(kind, "X-1");
-        i.type = "Stored by other means"; // not in the list: no item chosen
+        i.type = ""; // stored empty: no item chosen
         i.condition = "";
         store(f.pf, i);
         f.open(kind);
