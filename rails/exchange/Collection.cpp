@@ -180,6 +180,11 @@ qint64 copyInto(const Db &from, const QString &to, const Progress &progress) {
         if ((rc & 0xff) == SQLITE_FULL)
             throw Error(rc, QStringLiteral("The disk is full: %1 could not be written.")
                                 .arg(QDir::toNativeSeparators(to)));
+        if ((rc & 0xff) == SQLITE_IOERR)
+            throw Error(rc, QStringLiteral("%1 could not be written (%2): the disk may be full "
+                                           "or failing.")
+                                .arg(QDir::toNativeSeparators(to),
+                                     QString::fromUtf8(sqlite3_errstr(rc))));
         throw Error(rc, QString::fromUtf8(sqlite3_errstr(rc)));
     }
     const QStringList check = dest.column("PRAGMA integrity_check");

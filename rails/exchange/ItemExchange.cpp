@@ -312,10 +312,18 @@ qint64 exportItems(const QString &db, const QString &file, std::optional<ItemKin
     c.Close();
 
     QSaveFile out(file);
+    // A write the system refused without a reason (a full disk, a file grown past what the
+    // disk or the user may have) says what is likely.
+    const auto cannotWrite = [&] {
+        const QString said = out.errorString();
+        const QString reason = said.isEmpty() || said == QLatin1String("Unknown error")
+                                   ? QStringLiteral("the disk may be full")
+                                   : said;
+        return Error(platform::ErrPathFileAccess, QStringLiteral("Cannot write %1: %2")
+                                                      .arg(QDir::toNativeSeparators(file), reason));
+    };
     if (!out.open(QIODevice::WriteOnly))
-        throw Error(platform::ErrPathFileAccess,
-                    QStringLiteral("Cannot write %1: %2")
-                        .arg(QDir::toNativeSeparators(file), out.errorString()));
+        throw cannotWrite();
     QStringList header;
     for (const Rule &r : kRules)
         header.append(QLatin1String(r.header));
@@ -325,9 +333,7 @@ qint64 exportItems(const QString &db, const QString &file, std::optional<ItemKin
     const auto flush = [&] {
         const QByteArray bytes = chunk.toUtf8();
         if (out.write(bytes) != bytes.size())
-            throw Error(platform::ErrPathFileAccess,
-                        QStringLiteral("Cannot write %1: %2")
-                            .arg(QDir::toNativeSeparators(file), out.errorString()));
+            throw cannotWrite();
         chunk.clear();
     };
     const auto col = [&](const char *name) {
@@ -376,9 +382,7 @@ qint64 exportItems(const QString &db, const QString &file, std::optional<ItemKin
     }
     flush();
     if (!out.commit())
-        throw Error(platform::ErrPathFileAccess,
-                    QStringLiteral("Cannot write %1: %2")
-                        .arg(QDir::toNativeSeparators(file), out.errorString()));
+        throw cannotWrite();
     if (progress)
         progress(total, total);
     return done;

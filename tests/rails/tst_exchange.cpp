@@ -11,7 +11,9 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QTest>
+#include <csignal>
 #include <sqlite3.h>
+#include <sys/resource.h>
 
 using namespace exchange;
 using platform::Error;
@@ -231,6 +233,39 @@ private slots:
 
         QVERIFY(failure([&] { backupCollection(pf.databasePath(), pf.databasePath()); }).contains("over the collection itself"));
         QVERIFY(failure([&] { backupCollection(pf.databasePath(), "/proc/no/such/folder/x.trk"); }).contains("Cannot write in the folder"));
+    }
+
+    // A disk that fills up halfway (here: a limit on the size a file may grow to) fails the
+    // backup and the export with a reason, leaves the earlier copies as they were and no
+    // half-written file behind.
+    void aFullDiskLosesNothing() {
+        testing::ProgramFolder pf;
+        pf.exec("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 200) "
+                "INSERT INTO tblMain (ItemID, Car, Loco, FullSet, Notes) "
+                "SELECT 'CL-' || i, 'YES', 'NO', 'NO', hex(randomblob(400)) FROM n");
+        const QString backup = writeFile(pf.path() + "/copy.trk", "an older backup");
+        const QString csv = writeFile(pf.path() + "/items.csv", "an older export");
+        const QStringList before = QDir(pf.path()).entryList(QDir::Files | QDir::Hidden);
+        rlimit saved{};
+        getrlimit(RLIMIT_FSIZE, &saved);
+        const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit small = saved;
+        small.rlim_cur = 64 * 1024;
+        setrlimit(RLIMIT_FSIZE, &small);
+        const QString backupFailure = failure([&] { backupCollection(pf.databasePath(), backup); });
+        const QString exportFailure = failure([&] { exportItems(pf.databasePath(), csv); });
+        setrlimit(RLIMIT_FSIZE, &saved);
+        std::signal(SIGXFSZ, oldHandler);
+        QVERIFY2(backupFailure.contains("copy.trk") && backupFailure.contains("disk may be full"),
+                 qPrintable(backupFailure));
+        QVERIFY2(exportFailure.contains("items.csv") && exportFailure.contains("disk may be full"),
+                 qPrintable(exportFailure));
+        QCOMPARE(fileBytes(backup), QByteArray("an older backup"));
+        QCOMPARE(fileBytes(csv), QByteArray("an older export"));
+        QCOMPARE(QDir(pf.path()).entryList(QDir::Files | QDir::Hidden), before);
+        const CollectionInfo info = checkCollection(pf.databasePath());
+        QVERIFY2(info.ok, qPrintable(info.reason));
+        QCOMPARE(info.items, qint64(200));
     }
 
     void restoreRefusesWhatIsNotAWholeCollection_data() {
