@@ -26,4 +26,11 @@ bool trap(const std::function<void()>& block, const std::function<void(const Err
     return false;
 }
 
+QString writeFailureReason(const QFileDevice& file) {
+    const QString said = file.errorString();
+    return said.isEmpty() || said == QLatin1String("Unknown error")
+               ? QStringLiteral("the disk may be full")
+               : said;
+}
+
 } // namespace platform

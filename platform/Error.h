@@ -2,6 +2,7 @@
 // One error type for the whole program, shaped like a classic error object: a number and a
 // description. Two styles cover every procedure: run a step and go on regardless
 // (resumeNext), or trap the errors of a block in one handler (trap).
+#include <QFileDevice>
 #include <QString>
 #include <exception>
 #include <functional>
@@ -41,5 +42,10 @@ bool resumeNext(const std::function<void()>& step);
 // Errors that are not ours (std::exception) are turned into an Error with number 5
 // ("Invalid procedure call") so the handler sees one type. Returns true when no error.
 bool trap(const std::function<void()>& block, const std::function<void(const Error&)>& handler);
+
+// Why writing a file failed, as the file reports it; a write the system refused without a
+// reason (a full disk, a file grown past what the disk or the user may have) says what is
+// likely instead of "Unknown error".
+QString writeFailureReason(const QFileDevice& file);
 
 } // namespace platform

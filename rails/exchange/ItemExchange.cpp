@@ -312,15 +312,10 @@ qint64 exportItems(const QString &db, const QString &file, std::optional<ItemKin
     c.Close();
 
     QSaveFile out(file);
-    // A write the system refused without a reason (a full disk, a file grown past what the
-    // disk or the user may have) says what is likely.
     const auto cannotWrite = [&] {
-        const QString said = out.errorString();
-        const QString reason = said.isEmpty() || said == QLatin1String("Unknown error")
-                                   ? QStringLiteral("the disk may be full")
-                                   : said;
-        return Error(platform::ErrPathFileAccess, QStringLiteral("Cannot write %1: %2")
-                                                      .arg(QDir::toNativeSeparators(file), reason));
+        return Error(platform::ErrPathFileAccess,
+                     QStringLiteral("Cannot write %1: %2")
+                         .arg(QDir::toNativeSeparators(file), platform::writeFailureReason(out)));
     };
     if (!out.open(QIODevice::WriteOnly))
         throw cannotWrite();

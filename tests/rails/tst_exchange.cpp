@@ -11,9 +11,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QTest>
-#include <csignal>
 #include <sqlite3.h>
-#include <sys/resource.h>
 
 using namespace exchange;
 using platform::Error;
@@ -246,16 +244,12 @@ private slots:
         const QString backup = writeFile(pf.path() + "/copy.trk", "an older backup");
         const QString csv = writeFile(pf.path() + "/items.csv", "an older export");
         const QStringList before = QDir(pf.path()).entryList(QDir::Files | QDir::Hidden);
-        rlimit saved{};
-        getrlimit(RLIMIT_FSIZE, &saved);
-        const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit small = saved;
-        small.rlim_cur = 64 * 1024;
-        setrlimit(RLIMIT_FSIZE, &small);
-        const QString backupFailure = failure([&] { backupCollection(pf.databasePath(), backup); });
-        const QString exportFailure = failure([&] { exportItems(pf.databasePath(), csv); });
-        setrlimit(RLIMIT_FSIZE, &saved);
-        std::signal(SIGXFSZ, oldHandler);
+        QString backupFailure, exportFailure;
+        {
+            testing::FileSizeLimit fullDisk(64 * 1024);
+            backupFailure = failure([&] { backupCollection(pf.databasePath(), backup); });
+            exportFailure = failure([&] { exportItems(pf.databasePath(), csv); });
+        }
         QVERIFY2(backupFailure.contains("copy.trk") && backupFailure.contains("disk may be full"),
                  qPrintable(backupFailure));
         QVERIFY2(exportFailure.contains("items.csv") && exportFailure.contains("disk may be full"),

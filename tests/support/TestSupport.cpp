@@ -3,6 +3,8 @@
 #include "platform/Clock.h"
 #include "rails/dllRails.h"
 
+#include <csignal>
+#include <sys/resource.h>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -136,5 +138,22 @@ FakeClock::FakeClock(QDateTime start) : now_(std::move(start)) {
 }
 
 FakeClock::~FakeClock() { platform::setClock({}); }
+
+FileSizeLimit::FileSizeLimit(long long bytes) {
+    rlimit now{};
+    getrlimit(RLIMIT_FSIZE, &now);
+    saved_ = now.rlim_cur;
+    savedHandler_ = std::signal(SIGXFSZ, SIG_IGN);
+    now.rlim_cur = rlim_t(bytes);
+    setrlimit(RLIMIT_FSIZE, &now);
+}
+
+FileSizeLimit::~FileSizeLimit() {
+    rlimit now{};
+    getrlimit(RLIMIT_FSIZE, &now);
+    now.rlim_cur = rlim_t(saved_);
+    setrlimit(RLIMIT_FSIZE, &now);
+    std::signal(SIGXFSZ, savedHandler_);
+}
 
 } // namespace testing

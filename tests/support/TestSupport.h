@@ -68,4 +68,18 @@ private:
     QDateTime now_;
 };
 
+// A disk that fills up, as far as this process can tell: while it lives, no file may grow
+// past `bytes` (a write beyond fails as on a full disk, instead of ending the process).
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(long long bytes);
+    ~FileSizeLimit();
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+private:
+    unsigned long long saved_ = 0;
+    void (*savedHandler_)(int) = nullptr;
+};
+
 } // namespace testing

@@ -273,8 +273,13 @@ void CollectionReport::outputFinished(bool ok) {
     actSave_->setEnabled(true);
     actPrint_->setEnabled(true);
     // A cancelled run is what the user asked for: nothing to report.
-    if (!ok && !writer_->cancelled())
-        platform::MsgBox(outputFailure_, platform::critical(), kAppTitle);
+    if (!ok && !writer_->cancelled()) {
+        const QString reason = writer_->failure();
+        platform::MsgBox(reason.isEmpty() ? outputFailure_
+                                          : outputFailure_ + reason.left(1).toUpper() +
+                                                reason.mid(1) + QLatin1Char('.'),
+                         platform::critical(), kAppTitle);
+    }
 }
 
 void CollectionReport::startPdf(const QString& path) {

@@ -4,6 +4,8 @@
 #include "trains/modGlobal.h"
 #include "trains/reports/BandedRenderer.h"
 
+#include "platform/Error.h"
+
 #include <QEventLoop>
 #include <QMutex>
 #include <QPdfWriter>
@@ -65,8 +67,10 @@ void ReportWriter::start(std::function<bool()> work) {
 void ReportWriter::writePdf(const QString& path) {
     start([this, path] {
         QSaveFile file(path);
-        if (!file.open(QIODevice::WriteOnly))
+        if (!file.open(QIODevice::WriteOnly)) {
+            failure_ = platform::writeFailureReason(file);
             return false;
+        }
         bool ok = false;
         {
             QPdfWriter pdf(&file);
@@ -81,7 +85,11 @@ void ReportWriter::writePdf(const QString& path) {
             file.cancelWriting();
             return false;
         }
-        return file.commit();
+        if (!file.commit()) {
+            failure_ = platform::writeFailureReason(file);
+            return false;
+        }
+        return true;
     });
 }
 

@@ -42,6 +42,8 @@ public:
     bool cancelled() const { return cancelled_; }
     bool isRunning() const { return running_; }
     bool succeeded() const { return ok_; }
+    // Why a PDF could not be written, when the file said (read after finished).
+    QString failure() const { return failure_; }
     int pagesDone() const { return done_; }
     int pageTotal() const { return total_; }
     // Lets window events run until the run has ended; its result.
@@ -65,6 +67,7 @@ private:
     std::atomic<int> done_{0};
     std::atomic<int> total_{0};
     bool ok_ = false;
+    QString failure_;
     bool running_ = false;
 };
 

@@ -653,6 +653,29 @@ private slots:
         QCOMPARE(box.boxes()[0].icon, platform::MsgIcon::Critical);
         QCOMPARE(box.boxes()[0].title, QStringLiteral("Quillon"));
         QVERIFY(box.boxes()[0].prompt.contains(QDir::toNativeSeparators(bad)));
+
+        // A disk that fills while the PDF is written (here: a limit on the size a file may
+        // grow to) says so, and leaves the file that was there.
+        addCars(*pf, 300, 2);
+        r = openReport(ReportId::Cars);
+        QFile old(chosen);
+        QVERIFY(old.open(QIODevice::WriteOnly) && old.write("an older report") > 0);
+        old.close();
+        CollectionReport::setPdfFileNameAsker([&](QWidget*, const QString&) { return chosen; });
+        const QStringList files = QDir(out.path()).entryList(QDir::Files | QDir::Hidden);
+        {
+            testing::FileSizeLimit fullDisk(16 * 1024);
+            r->cmdSavePdf_Click();
+            QVERIFY(!r->waitForOutput());
+        }
+        QCOMPARE(box.boxes().size(), 2);
+        const QString said = box.boxes()[1].prompt;
+        QVERIFY2(said.contains(QDir::toNativeSeparators(chosen)) &&
+                     (said.endsWith("File too large.") || said.endsWith("The disk may be full.")),
+                 qPrintable(said));
+        QVERIFY(old.open(QIODevice::ReadOnly));
+        QCOMPARE(old.readAll(), QByteArray("an older report"));
+        QCOMPARE(QDir(out.path()).entryList(QDir::Files | QDir::Hidden), files);
     }
 
     // Shutdown releases the data source even while a report is still on screen; the report
