@@ -4,7 +4,10 @@
 #include "platform/LocaleText.h"
 #include "platform/Pointer.h"
 
+#include <QApplication>
 #include <QHash>
+#include <QPainter>
+#include <QStyledItemDelegate>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLocale>
@@ -83,6 +86,41 @@ bool appendFoldedAscii(std::u16string& out, QByteArrayView utf8) {
     }
     return true;
 }
+
+// Paints a cell as the style does (panel, selection, focus), then its one line of text with a
+// single text call: the general item painter lays every cell out as a wrapped paragraph first,
+// which made up most of a form's first paint.
+class OneLineDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override {
+        QStyleOptionViewItem opt = option;
+        initStyleOption(&opt, index);
+        const QString text = std::move(opt.text);
+        opt.text = QString();
+        const QWidget* widget = opt.widget;
+        QStyle* style = widget ? widget->style() : QApplication::style();
+        style->drawControl(QStyle::CE_ItemViewItem, &opt, painter, widget);
+        if (text.isEmpty())
+            return;
+        const int margin = style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, widget) + 1;
+        const QRect room =
+            style->subElementRect(QStyle::SE_ItemViewItemText, &opt, widget).adjusted(margin, 0, -margin, 0);
+        const QPalette::ColorGroup group = !(opt.state & QStyle::State_Enabled) ? QPalette::Disabled
+                                           : !(opt.state & QStyle::State_Active) ? QPalette::Inactive
+                                                                                  : QPalette::Normal;
+        painter->save();
+        painter->setFont(opt.font);
+        painter->setPen(opt.palette.color(group, opt.state & QStyle::State_Selected
+                                                     ? QPalette::HighlightedText
+                                                     : QPalette::Text));
+        painter->drawText(room, int(opt.displayAlignment) | Qt::TextSingleLine,
+                          opt.fontMetrics.elidedText(text, opt.textElideMode, room.width()));
+        painter->restore();
+    }
+};
 
 } // namespace
 
@@ -358,6 +396,7 @@ void ItemListModel::sortByText(int column, Qt::SortOrder order) {
 ItemListView::ItemListView(QList<ListColumn> columns, QWidget* parent)
     : QTreeView(parent), model_(new ItemListModel(std::move(columns), this)) {
     setModel(model_);
+    setItemDelegate(new OneLineDelegate(this));
     setRootIsDecorated(false);
     setItemsExpandable(false);
     setUniformRowHeights(true);
