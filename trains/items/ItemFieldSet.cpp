@@ -70,6 +70,10 @@ QComboBox *dropDownList(QWidget *parent, const QStringList &items) {
     // A long list (46 car types) drops down as about twenty rows with a scroll bar.
     c->setStyle(dropDownStyle());
     c->setMaxVisibleItems(20);
+    // The box takes the width its column gives it: measuring every item of every list when a
+    // form is first shown made showing an edit form take twice as long.
+    c->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    c->setMinimumContentsLength(12);
     return c;
 }
 
