@@ -44,12 +44,20 @@ double ms(QElapsedTimer &t) {
     return t.nsecsElapsed() / 1e6;
 }
 
-template <class F> double median(int runs, F f) {
+// The median time of `work` over `runs` runs, `prepare` run before each without the clock.
+template <class P, class W> double medianMs(int runs, P prepare, W work) {
     std::vector<double> v;
-    for (int i = 0; i < runs; ++i)
-        v.push_back(f());
+    for (int i = 0; i < runs; ++i) {
+        prepare();
+        QElapsedTimer t;
+        t.start();
+        work();
+        v.push_back(ms(t));
+    }
     return bench::median(std::move(v));
 }
+
+const auto nothing = [] {};
 
 using bench::figure;
 
@@ -77,17 +85,10 @@ int main(int argc, char **argv) {
     collection::startAutomaticBackup(); // not due again: only the check
     const double notDue = ms(t);
 
-    const double ours = median(3, [&] {
-        QFile::remove(dir.path() + "/b.trk");
-        QElapsedTimer m;
-        m.start();
-        exchange::backupCollection(db, dir.path() + "/b.trk");
-        return ms(m);
-    });
-    const double bare = median(3, [&] {
-        QFile::remove(dir.path() + "/c.trk");
-        QElapsedTimer m;
-        m.start();
+    const double ours = medianMs(
+        3, [&] { QFile::remove(dir.path() + "/b.trk"); },
+        [&] { exchange::backupCollection(db, dir.path() + "/b.trk"); });
+    const double bare = medianMs(3, [&] { QFile::remove(dir.path() + "/c.trk"); }, [&] {
         sqlite3 *from = nullptr, *to = nullptr;
         sqlite3_open_v2(db.toUtf8().constData(), &from, SQLITE_OPEN_READONLY, nullptr);
         sqlite3_open((dir.path() + "/c.trk").toUtf8().constData(), &to);
@@ -96,38 +97,25 @@ int main(int argc, char **argv) {
         sqlite3_backup_finish(b);
         sqlite3_close(to);
         sqlite3_close(from);
-        return ms(m);
     });
-    const double plain = median(3, [&] {
-        QFile::remove(dir.path() + "/d.trk");
-        QElapsedTimer m;
-        m.start();
-        QFile::copy(db, dir.path() + "/d.trk");
-        return ms(m);
-    });
+    const double plain = medianMs(
+        3, [&] { QFile::remove(dir.path() + "/d.trk"); },
+        [&] { QFile::copy(db, dir.path() + "/d.trk"); });
 
     // Export of everything.
     const QString csv = dir.path() + "/all.csv";
-    const double exportMs = median(3, [&] {
-        QElapsedTimer m;
-        m.start();
-        exchange::exportItems(db, csv);
-        return ms(m);
-    });
-    const double walkMs = median(3, [&] {
-        QElapsedTimer m;
-        m.start();
+    const double exportMs = medianMs(3, nothing, [&] { exchange::exportItems(db, csv); });
+    std::size_t bytes = 0; // every value read, as the export reads them
+    const double walkMs = medianMs(3, nothing, [&] {
         sqlite3 *h = nullptr;
         sqlite3_open_v2(db.toUtf8().constData(), &h, SQLITE_OPEN_READONLY, nullptr);
         sqlite3_stmt *st = nullptr;
         sqlite3_prepare_v2(h, "SELECT * FROM tblMain ORDER BY ID", -1, &st, nullptr);
-        std::size_t bytes = 0;
         while (sqlite3_step(st) == SQLITE_ROW)
             for (int c = 0; c < sqlite3_column_count(st); ++c)
                 bytes += sqlite3_column_bytes(st, c);
         sqlite3_finalize(st);
         sqlite3_close(h);
-        return ms(m) + bytes * 0.0;
     });
 
     // Import of 100,000 rows (the locomotives of the export) into an empty collection.
@@ -135,9 +123,11 @@ int main(int argc, char **argv) {
     exchange::exportItems(db, locos, exchange::ItemKind::Loco);
     const QString target = dir.path() + "/target.trk";
     double planMs = 0, writeMs = 0;
-    const double importMs = median(3, [&] {
+    const auto emptyTarget = [&] {
         QFile::remove(target);
         emptyCollection(target);
+    };
+    const double importMs = medianMs(3, emptyTarget, [&] {
         QElapsedTimer m;
         m.start();
         const exchange::ImportPlan plan =
@@ -149,13 +139,8 @@ int main(int argc, char **argv) {
         }
         exchange::importItems(target, plan);
         writeMs = ms(m) - planMs;
-        return ms(m);
     });
-    const double insertFloor = median(3, [&] {
-        QFile::remove(target);
-        emptyCollection(target);
-        QElapsedTimer m;
-        m.start();
+    const double insertFloor = medianMs(3, emptyTarget, [&] {
         sqlite3 *h = nullptr;
         sqlite3_open(target.toUtf8().constData(), &h);
         exec(h, "BEGIN");
@@ -193,7 +178,6 @@ int main(int argc, char **argv) {
         sqlite3_finalize(st);
         exec(h, "COMMIT");
         sqlite3_close(h);
-        return ms(m);
     });
 
     figure("startup_backup_gui_thread", startCost, "ms");
@@ -204,6 +188,8 @@ int main(int argc, char **argv) {
     figure("backup_floor_file_copy", plain, "ms");
     figure("export_300k", exportMs, "ms");
     figure("export_floor_sqlite_walk", walkMs, "ms");
+    if (bytes == 0)
+        return 1;
     figure("import_100k_total", importMs, "ms");
     figure("import_100k_read_and_check", planMs, "ms");
     figure("import_100k_write", writeMs, "ms");

@@ -1,5 +1,7 @@
 #include "platform/Error.h"
 
+#include <QFileDevice>
+
 namespace platform {
 
 Error::Error(int number, QString description)

@@ -2,10 +2,11 @@
 // One error type for the whole program, shaped like a classic error object: a number and a
 // description. Two styles cover every procedure: run a step and go on regardless
 // (resumeNext), or trap the errors of a block in one handler (trap).
-#include <QFileDevice>
 #include <QString>
 #include <exception>
 #include <functional>
+
+class QFileDevice;
 
 namespace platform {
 

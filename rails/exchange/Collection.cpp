@@ -150,6 +150,12 @@ QString temporaryName(const QString &final) {
     return name;
 }
 
+// Removes a copy that did not become whole, with any journal SQLite left beside it.
+void discardTemporary(const QString &temp) {
+    QFile::remove(temp);
+    QFile::remove(temp + QStringLiteral("-journal"));
+}
+
 qint64 countItems(const Db &db) {
     return db.column("SELECT COUNT(*) FROM tblMain").value(0).toLongLong();
 }
@@ -204,8 +210,7 @@ qint64 copyThroughTemporary(const QString &db, const QString &dest, const Progre
         renameIntoPlace(temp, dest, QStringLiteral("Cannot write %1"));
         return items;
     } catch (...) {
-        QFile::remove(temp);
-        QFile::remove(temp + QStringLiteral("-journal"));
+        discardTemporary(temp);
         throw;
     }
 }
@@ -338,8 +343,7 @@ qint64 restoreCollection(const QString &db, const QString &source) {
         renameIntoPlace(temp, db, QStringLiteral("Cannot replace %1"));
         return items;
     } catch (...) {
-        QFile::remove(temp);
-        QFile::remove(temp + QStringLiteral("-journal"));
+        discardTemporary(temp);
         throw;
     }
 }

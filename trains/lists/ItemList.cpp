@@ -18,6 +18,7 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <type_traits>
 #include <unordered_map>
 
 namespace {
@@ -51,40 +52,30 @@ QString oneLine(QString text, const QString& mark) {
     return out;
 }
 
-bool isAsciiUpper(char16_t c) { return c >= u'A' && c <= u'Z'; }
-
-// Appends the case-folded form of a text. ASCII is folded here (its folding is its lower
-// case); a text with anything else goes through QString's full folding.
-void appendFolded(std::u16string& out, QStringView text) {
+// Appends an ASCII text case-folded (its folding is its lower case); false, and nothing
+// appended, for a text with anything else. Takes UTF-16 units or UTF-8 bytes.
+template <class Unit> bool appendFoldedAscii(std::u16string& out, const Unit* text, qsizetype n) {
     const std::size_t at = out.size();
-    out.resize(at + std::size_t(text.size()));
+    out.resize(at + std::size_t(n));
     char16_t* d = out.data() + at;
-    for (const QChar ch : text) {
-        const char16_t c = ch.unicode();
-        if (c >= 0x80) {
-            out.resize(at);
-            const QString f = text.toString().toCaseFolded();
-            out.append(reinterpret_cast<const char16_t*>(f.utf16()), std::size_t(f.size()));
-            return;
-        }
-        *d++ = isAsciiUpper(c) ? char16_t(c + 32) : c;
-    }
-}
-
-// Appends an ASCII text case-folded; false (and nothing appended) for any other text.
-bool appendFoldedAscii(std::u16string& out, QByteArrayView utf8) {
-    const std::size_t at = out.size();
-    out.resize(at + std::size_t(utf8.size()));
-    char16_t* d = out.data() + at;
-    for (const char b : utf8) {
-        const char16_t c = char16_t(static_cast<unsigned char>(b));
+    for (qsizetype i = 0; i < n; ++i) {
+        const auto c = char16_t(std::make_unsigned_t<Unit>(text[i]));
         if (c >= 0x80) {
             out.resize(at);
             return false;
         }
-        *d++ = isAsciiUpper(c) ? char16_t(c + 32) : c;
+        *d++ = c >= u'A' && c <= u'Z' ? char16_t(c + 32) : c;
     }
     return true;
+}
+
+// Appends the case-folded form of a text: a text with more than ASCII goes through QString's
+// full folding.
+void appendFolded(std::u16string& out, QStringView text) {
+    if (appendFoldedAscii(out, text.utf16(), text.size()))
+        return;
+    const QString f = text.toString().toCaseFolded();
+    out.append(reinterpret_cast<const char16_t*>(f.utf16()), std::size_t(f.size()));
 }
 
 // Paints a cell as the style does (panel, selection, focus), then its one line of text with a
@@ -340,7 +331,7 @@ void ItemListModel::sortByText(int column, Qt::SortOrder order) {
         QByteArrayView utf8;
         if (source && source->format == CellFormat::Text &&
             records_.utf8At(rec, source->field, &utf8)) {
-            if (!appendFoldedAscii(folded, utf8)) {
+            if (!appendFoldedAscii(folded, utf8.data(), utf8.size())) {
                 auto [it, fresh] =
                     foldedBefore.try_emplace(std::string_view(utf8.data(), std::size_t(utf8.size())));
                 if (fresh) {
