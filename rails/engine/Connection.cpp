@@ -2,6 +2,10 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+#include <vector>
 #include <sqlite3.h>
 
 namespace engine {
@@ -231,6 +235,10 @@ std::shared_ptr<Recordset> Connection::run(const QString& sql, const QVariantLis
             names << QString::fromUtf8(sqlite3_column_name(stmt, i));
         rs->setColumns(std::move(names));
     }
+    // One row's cells, handed to the set whole; the values they point at stay valid until
+    // the next step.
+    std::vector<Recordset::CellIn> row(std::size_t(std::max(columns, 0)));
+    std::vector<std::int64_t> scalars(row.size());
     for (;;) {
         const int rc = sqlite3_step(stmt);
         if (rc == SQLITE_DONE)
@@ -240,23 +248,32 @@ std::shared_ptr<Recordset> Connection::run(const QString& sql, const QVariantLis
         if (!rs)
             continue;
         for (int i = 0; i < columns; ++i) {
+            Recordset::CellIn& cell = row[std::size_t(i)];
             switch (sqlite3_column_type(stmt, i)) {
-            case SQLITE_NULL: rs->appendNull(); break;
-            case SQLITE_INTEGER: rs->appendInteger(sqlite3_column_int64(stmt, i)); break;
-            case SQLITE_FLOAT: rs->appendReal(sqlite3_column_double(stmt, i)); break;
+            case SQLITE_NULL: cell = {Recordset::CellType::Null, nullptr, 0}; break;
+            case SQLITE_INTEGER:
+                scalars[std::size_t(i)] = sqlite3_column_int64(stmt, i);
+                cell = {Recordset::CellType::Integer, &scalars[std::size_t(i)], 8};
+                break;
+            case SQLITE_FLOAT: {
+                const double v = sqlite3_column_double(stmt, i);
+                std::memcpy(&scalars[std::size_t(i)], &v, 8);
+                cell = {Recordset::CellType::Real, &scalars[std::size_t(i)], 8};
+                break;
+            }
             case SQLITE_BLOB: {
                 const void* b = sqlite3_column_blob(stmt, i);
-                rs->appendBlob(b, sqlite3_column_bytes(stmt, i));
+                cell = {Recordset::CellType::Blob, b, std::size_t(sqlite3_column_bytes(stmt, i))};
                 break;
             }
             default: {
-                const auto* t = reinterpret_cast<const char*>(sqlite3_column_text(stmt, i));
-                rs->appendText(t, sqlite3_column_bytes(stmt, i));
+                const void* t = sqlite3_column_text(stmt, i);
+                cell = {Recordset::CellType::Text, t, std::size_t(sqlite3_column_bytes(stmt, i))};
                 break;
             }
             }
         }
-        rs->endRow();
+        rs->appendRow(row.data(), columns);
     }
     if (rs)
         rs->finish();

@@ -51,6 +51,25 @@ std::size_t putHeader(char* out, std::uint64_t v) {
     return n;
 }
 
+// Most cells are a few bytes: copied with fixed-size moves the compiler writes in place (two
+// that overlap cover every length between their sizes) instead of a call per cell.
+inline void copyCell(char* out, const void* from, std::size_t bytes) {
+    const auto* in = static_cast<const char*>(from);
+    if (bytes >= 8 && bytes <= 16) {
+        std::memcpy(out, in, 8);
+        std::memcpy(out + bytes - 8, in + bytes - 8, 8);
+    } else if (bytes >= 4 && bytes < 8) {
+        std::memcpy(out, in, 4);
+        std::memcpy(out + bytes - 4, in + bytes - 4, 4);
+    } else if (bytes > 16) {
+        std::memcpy(out, in, bytes);
+    } else if (bytes > 0) { // one to three bytes: first, middle and last
+        out[0] = in[0];
+        out[bytes / 2] = in[bytes / 2];
+        out[bytes - 1] = in[bytes - 1];
+    }
+}
+
 std::uint64_t getHeader(const char*& p) {
     std::uint64_t v = 0;
     for (int shift = 0;; shift += 7) {
@@ -354,6 +373,33 @@ void Recordset::appendCell(CellType type, const void* data, std::size_t bytes) {
         std::memcpy(out + header, data, bytes);
     blocks_.back().used += header + bytes;
     ++cellsInRow_;
+}
+
+void Recordset::appendRow(const CellIn* cells, int count) {
+    if (cellsInRow_ != 0 || count != columns_.size())
+        throw std::logic_error("record set row does not match its columns");
+    // Room for every cell with its longest header; only what is written is kept.
+    std::size_t need = 0;
+    for (int i = 0; i < count; ++i) {
+        const std::size_t bytes = cells[i].bytes;
+        if (bytes > kMaxCellBytes ||
+            bytes > std::numeric_limits<std::size_t>::max() - kMaxHeader - need)
+            throw Error(kErrOutOfMemory, QStringLiteral("Out of memory"));
+        need += kMaxHeader + bytes;
+    }
+    rowStart_ = blocks_.empty() ? 0 : blocks_.back().used;
+    char* const start = room(need);
+    char* out = start;
+    for (int i = 0; i < count; ++i) {
+        const CellIn& c = cells[i];
+        out += putHeader(out, (std::uint64_t(c.bytes) << 3) | std::uint64_t(c.type));
+        copyCell(out, c.data, c.bytes);
+        out += c.bytes;
+    }
+    Block& last = blocks_.back();
+    rowStart_ = std::size_t(start - last.data.get());
+    last.used = rowStart_ + std::size_t(out - start);
+    rows_.push_back(rowStart_);
 }
 
 void Recordset::appendInteger(int64_t v) { appendCell(CellType::Integer, &v, sizeof v); }

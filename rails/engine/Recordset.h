@@ -70,6 +70,15 @@ public:
     void appendBlob(const void* data, qsizetype bytes);
     void appendNull();
     void endRow();
+    // A whole row at once, one cell per column: what the connection uses for every row it
+    // reads, with one check for room instead of one per cell. Integer and Real cells point at
+    // their 8-byte value.
+    struct CellIn {
+        CellType type = CellType::Null;
+        const void* data = nullptr;
+        std::size_t bytes = 0;
+    };
+    void appendRow(const CellIn* cells, int count);
     void finish(); // opens the set at its first row; the last block is trimmed to its contents
     std::size_t memoryUsed() const;
 

@@ -109,6 +109,36 @@ private slots:
                  qPrintable(QString("%1 held for %2").arg(rs.memoryUsed()).arg(values)));
     }
 
+    // Rows read from a statement come back byte for byte, whatever each cell's length and
+    // type, in a set that spans several storage blocks.
+    void statementRowsKeepEveryByte() {
+        testing::ProgramFolder pf;
+        Connection c;
+        connect(c, pf.databasePath());
+        c.Open();
+        QByteArray pattern;
+        for (int i = 0; i < 3100; ++i)
+            pattern += char('!' + (i * 7) % 90);
+        const auto rs = c.Execute(
+            "WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i < 3999) "
+            "SELECT i, substr(?1, 1 + i % 5, i % 41), i * 0.5, "
+            "CASE WHEN i % 7 = 0 THEN NULL ELSE CAST(substr(?1, 2, i % 19) AS BLOB) END, "
+            "substr(?1, 1, i % 3001) FROM n;",
+            {QString::fromLatin1(pattern)});
+        c.Close();
+        QCOMPARE(rs->RecordCount(), 4000);
+        for (int i = 0; i < 4000; ++i) {
+            QCOMPARE(rs->valueAt(i, 0).toLongLong(), i);
+            QCOMPARE(rs->textAt(i, 1), QString::fromLatin1(pattern.mid(i % 5, i % 41)));
+            QCOMPARE(rs->valueAt(i, 2).toDouble(), i * 0.5);
+            if (i % 7 == 0)
+                QVERIFY(rs->isNullAt(i, 3));
+            else
+                QCOMPARE(rs->valueAt(i, 3).toByteArray(), pattern.mid(1, i % 19));
+            QCOMPARE(rs->textAt(i, 4), QString::fromLatin1(pattern.left(i % 3001)));
+        }
+    }
+
     // Two threads read one set at once (a report written in the background while its preview
     // shows): each gets its own rows' values.
     void recordSetReadsFromTwoThreads() {
