@@ -24,6 +24,8 @@
 #include <QProxyStyle>
 #include <QRadioButton>
 #include <QStyleFactory>
+#include <QStyleOptionComboBox>
+#include <QtMath>
 #include <QTextEdit>
 #include <QVBoxLayout>
 
@@ -62,18 +64,41 @@ QStyle *dropDownStyle() {
     return style;
 }
 
+// A long list (46 car types) drops down as about twenty rows with a scroll bar, and the box
+// takes the width its column gives it, as wide as twelve letters and an icon. A box builds its
+// list's view as soon as it is given a style or a way to size itself, which was a third of
+// building an item form: this one takes the style when it first drops down and measures itself
+// as a box sized by its least contents length (AdjustToMinimumContentsLengthWithIcon) does.
+// Measuring every item of every list when a form is first shown, as a box does by default,
+// made showing an edit form take twice as long.
+class DropDownList : public QComboBox {
+  public:
+    static constexpr int kLetters = 12;
+    using QComboBox::QComboBox;
+    void showPopup() override {
+        if (style() != dropDownStyle())
+            setStyle(dropDownStyle());
+        QComboBox::showPopup();
+    }
+    QSize sizeHint() const override {
+        const QFontMetrics fm = fontMetrics();
+        const QSize icon = iconSize();
+        const QSize text(kLetters * fm.horizontalAdvance(QLatin1Char('X')) + icon.width() + 4,
+                         std::max(std::max(qCeil(QFontMetricsF(fm).height()), 14) + 2,
+                                  icon.height() + 2));
+        QStyleOptionComboBox opt;
+        initStyleOption(&opt);
+        return style()->sizeFromContents(QStyle::CT_ComboBox, &opt, text, this);
+    }
+    QSize minimumSizeHint() const override { return sizeHint(); }
+};
+
 QComboBox *dropDownList(QWidget *parent, const QStringList &items) {
-    auto *c = new QComboBox(parent);
+    auto *c = new DropDownList(parent);
     c->setEditable(false);
     c->addItems(items);
     c->setCurrentIndex(-1);
-    // A long list (46 car types) drops down as about twenty rows with a scroll bar.
-    c->setStyle(dropDownStyle());
     c->setMaxVisibleItems(20);
-    // The box takes the width its column gives it: measuring every item of every list when a
-    // form is first shown made showing an edit form take twice as long.
-    c->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
-    c->setMinimumContentsLength(12);
     return c;
 }
 

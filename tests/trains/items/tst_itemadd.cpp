@@ -7,7 +7,10 @@
 #include "trains/items/ItemFieldSet.h"
 #include "trains/modGlobal.h"
 
+#include <QAbstractItemView>
+#include <QComboBox>
 #include <QDir>
+#include <QStyle>
 #include <QFile>
 #include <QLocale>
 #include <QMdiArea>
@@ -140,6 +143,26 @@ class TestItemAdd : public QObject {
         auto *locoTypes = kit::fieldAs<QComboBox>(loco.form.get(), "Locomotive Type");
         QCOMPARE(locoTypes->count(), 4);
         QCOMPARE(locoTypes->itemText(2), QStringLiteral("Electric"));
+
+        // Every list is as wide as twelve letters and an icon, however long its items, and
+        // drops down below its box as at most twenty rows with a scroll bar.
+        QComboBox reference;
+        for (int i = 0; i < carTypes->count(); ++i)
+            reference.addItem(carTypes->itemText(i));
+        reference.setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+        reference.setMinimumContentsLength(12);
+        QCOMPARE(carTypes->sizeHint(), reference.sizeHint());
+        QCOMPARE(carTypes->minimumSizeHint(), reference.minimumSizeHint());
+        car.form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(car.form.get()));
+        carTypes->showPopup();
+        QTRY_VERIFY(carTypes->view()->isVisible());
+        QCOMPARE(carTypes->style()->styleHint(QStyle::SH_ComboBox_Popup, nullptr, carTypes), 0);
+        const int rowHeight = carTypes->view()->sizeHintForRow(0);
+        QVERIFY2(carTypes->view()->height() <= 21 * rowHeight &&
+                     carTypes->view()->height() >= 19 * rowHeight,
+                 qPrintable(QString("%1 px for rows of %2").arg(carTypes->view()->height()).arg(rowHeight)));
+        carTypes->hidePopup();
     }
 
     // Several fields wrong at once: only the first in the fixed order is reported, with the
