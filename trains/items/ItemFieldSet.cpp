@@ -76,8 +76,12 @@ class DropDownList : public QComboBox {
     static constexpr int kLetters = 12;
     using QComboBox::QComboBox;
     void showPopup() override {
-        if (style() != dropDownStyle())
+        if (style() != dropDownStyle()) {
             setStyle(dropDownStyle());
+            // A click builds the list's view before it drops, for a list laid over the box,
+            // which has no scroll bar.
+            view()->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+        }
         QComboBox::showPopup();
     }
     QSize sizeHint() const override {

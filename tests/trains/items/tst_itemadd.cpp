@@ -16,6 +16,7 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPointer>
+#include <QScrollBar>
 #include <memory>
 
 using platform::MsgButtons;
@@ -155,8 +156,9 @@ class TestItemAdd : public QObject {
         QCOMPARE(carTypes->minimumSizeHint(), reference.minimumSizeHint());
         car.form->show();
         QVERIFY(QTest::qWaitForWindowExposed(car.form.get()));
-        carTypes->showPopup();
+        QTest::mouseClick(carTypes, Qt::LeftButton);
         QTRY_VERIFY(carTypes->view()->isVisible());
+        QVERIFY(carTypes->view()->verticalScrollBar()->isVisible());
         QCOMPARE(carTypes->style()->styleHint(QStyle::SH_ComboBox_Popup, nullptr, carTypes), 0);
         const int rowHeight = carTypes->view()->sizeHintForRow(0);
         QVERIFY2(carTypes->view()->height() <= 21 * rowHeight &&
