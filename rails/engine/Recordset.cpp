@@ -18,6 +18,7 @@ namespace {
 
 // Rows are written into blocks of this size; a larger row gets a block of its own size.
 constexpr std::size_t kBlockBytes = std::size_t(1) << 20;
+constexpr std::size_t kPageBytes = 4096;
 // A cell header holds the byte count shifted past the three type bits, in at most ten bytes.
 constexpr std::size_t kMaxHeader = 10;
 constexpr std::size_t kMaxCellBytes = std::numeric_limits<std::uint64_t>::max() >> 3;
@@ -68,6 +69,13 @@ inline void copyCell(char* out, const void* from, std::size_t bytes) {
         out[bytes / 2] = in[bytes / 2];
         out[bytes - 1] = in[bytes - 1];
     }
+}
+
+std::size_t headerSize(std::uint64_t v) {
+    std::size_t n = 1;
+    for (; v >= 0x80; v >>= 7)
+        ++n;
+    return n;
 }
 
 std::uint64_t getHeader(const char*& p) {
@@ -352,7 +360,9 @@ void Recordset::trimLastBlock() {
     if (blocks_.empty())
         return;
     Block& last = blocks_.back();
-    if (last.used == 0 || last.used == last.capacity)
+    // A tail smaller than a page is left: cut off, it becomes a small free piece of the heap
+    // between large blocks, where it keeps the heap from giving the blocks back.
+    if (last.used == 0 || last.capacity - last.used < kPageBytes)
         return;
     // Rows are found by their offset in the block, so the block may move.
     if (auto* p = static_cast<char*>(std::realloc(last.data.get(), last.used))) {
@@ -378,14 +388,14 @@ void Recordset::appendCell(CellType type, const void* data, std::size_t bytes) {
 void Recordset::appendRow(const CellIn* cells, int count) {
     if (cellsInRow_ != 0 || count != columns_.size())
         throw std::logic_error("record set row does not match its columns");
-    // Room for every cell with its longest header; only what is written is kept.
+    // The row's exact size: blocks fill as far as when cells were added one by one.
     std::size_t need = 0;
     for (int i = 0; i < count; ++i) {
         const std::size_t bytes = cells[i].bytes;
         if (bytes > kMaxCellBytes ||
             bytes > std::numeric_limits<std::size_t>::max() - kMaxHeader - need)
             throw Error(kErrOutOfMemory, QStringLiteral("Out of memory"));
-        need += kMaxHeader + bytes;
+        need += headerSize((std::uint64_t(bytes) << 3) | std::uint64_t(cells[i].type)) + bytes;
     }
     rowStart_ = blocks_.empty() ? 0 : blocks_.back().used;
     char* const start = room(need);
