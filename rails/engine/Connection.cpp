@@ -268,6 +268,8 @@ std::shared_ptr<Recordset> Connection::run(const QString& sql, const QVariantLis
             }
             default: {
                 const void* t = sqlite3_column_text(stmt, i);
+                if (!t) // SQLite could not make the text (out of memory)
+                    raiseFromDb();
                 cell = {Recordset::CellType::Text, t, std::size_t(sqlite3_column_bytes(stmt, i))};
                 break;
             }
