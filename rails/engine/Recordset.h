@@ -80,6 +80,7 @@ public:
     };
     void appendRow(const CellIn* cells, int count);
     void finish(); // opens the set at its first row; the last block is trimmed to its contents
+                   // when more than a page of it is left
     std::size_t memoryUsed() const;
 
 private:
