@@ -2,7 +2,6 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <vector>
@@ -237,7 +236,7 @@ std::shared_ptr<Recordset> Connection::run(const QString& sql, const QVariantLis
     }
     // One row's cells, handed to the set whole; the values they point at stay valid until
     // the next step.
-    std::vector<Recordset::CellIn> row(std::size_t(std::max(columns, 0)));
+    std::vector<Recordset::CellIn> row(static_cast<std::size_t>(columns));
     std::vector<std::int64_t> scalars(row.size());
     for (;;) {
         const int rc = sqlite3_step(stmt);

@@ -25,6 +25,16 @@ constexpr std::size_t kMaxCellBytes = std::numeric_limits<std::uint64_t>::max() 
 // The classic "Out of memory": a size this set cannot hold.
 constexpr int kErrOutOfMemory = 7;
 
+// A cell of `bytes` after `before` bytes of its row that no set can hold.
+inline bool tooLarge(std::size_t bytes, std::size_t before) {
+    return bytes > kMaxCellBytes ||
+           bytes > std::numeric_limits<std::size_t>::max() - kMaxHeader - before;
+}
+
+[[noreturn]] void raiseOutOfMemory() {
+    throw Error(kErrOutOfMemory, QStringLiteral("Out of memory"));
+}
+
 void raiseClosed() {
     throw Error(platform::ErrObjectClosed,
                 QStringLiteral("Operation is not allowed when the object is closed."));
@@ -333,7 +343,7 @@ char* Recordset::room(std::size_t bytes) {
     // not move it again; the room is trimmed when the next block starts or the set is done.
     const std::size_t partial = blocks_.empty() ? 0 : blocks_.back().used - rowStart_;
     if (bytes > std::numeric_limits<std::size_t>::max() - partial - kBlockBytes)
-        throw Error(kErrOutOfMemory, QStringLiteral("Out of memory"));
+        raiseOutOfMemory();
     Block next;
     next.capacity = partial + bytes <= kBlockBytes ? kBlockBytes : partial + bytes + kBlockBytes;
     next.data.reset(static_cast<char*>(std::malloc(next.capacity)));
@@ -372,16 +382,28 @@ void Recordset::trimLastBlock() {
     }
 }
 
+namespace {
+// A cell's header: its byte count shifted past the three type bits.
+std::uint64_t headerOf(Recordset::CellType type, std::size_t bytes) {
+    return (std::uint64_t(bytes) << 3) | std::uint64_t(type);
+}
+
+// Writes a cell (header, then bytes) and returns where the next one starts. Written in place in
+// the loops that call it: a call per cell is what writing rows whole saves.
+[[gnu::always_inline]] inline char* writeCell(char* out, Recordset::CellType type, const void* data, std::size_t bytes) {
+    out += putHeader(out, headerOf(type, bytes));
+    copyCell(out, data, bytes);
+    return out + bytes;
+}
+} // namespace
+
 void Recordset::appendCell(CellType type, const void* data, std::size_t bytes) {
-    if (bytes > kMaxCellBytes || bytes > std::numeric_limits<std::size_t>::max() - kMaxHeader)
-        throw Error(kErrOutOfMemory, QStringLiteral("Out of memory"));
+    if (tooLarge(bytes, 0))
+        raiseOutOfMemory();
     if (cellsInRow_ == 0)
         rowStart_ = blocks_.empty() ? 0 : blocks_.back().used;
     char* out = room(kMaxHeader + bytes);
-    const std::size_t header = putHeader(out, (std::uint64_t(bytes) << 3) | std::uint64_t(type));
-    if (bytes > 0)
-        std::memcpy(out + header, data, bytes);
-    blocks_.back().used += header + bytes;
+    blocks_.back().used += std::size_t(writeCell(out, type, data, bytes) - out);
     ++cellsInRow_;
 }
 
@@ -391,21 +413,15 @@ void Recordset::appendRow(const CellIn* cells, int count) {
     // The row's exact size: blocks fill as far as when cells were added one by one.
     std::size_t need = 0;
     for (int i = 0; i < count; ++i) {
-        const std::size_t bytes = cells[i].bytes;
-        if (bytes > kMaxCellBytes ||
-            bytes > std::numeric_limits<std::size_t>::max() - kMaxHeader - need)
-            throw Error(kErrOutOfMemory, QStringLiteral("Out of memory"));
-        need += headerSize((std::uint64_t(bytes) << 3) | std::uint64_t(cells[i].type)) + bytes;
+        if (tooLarge(cells[i].bytes, need))
+            raiseOutOfMemory();
+        need += headerSize(headerOf(cells[i].type, cells[i].bytes)) + cells[i].bytes;
     }
     rowStart_ = blocks_.empty() ? 0 : blocks_.back().used;
     char* const start = room(need);
     char* out = start;
-    for (int i = 0; i < count; ++i) {
-        const CellIn& c = cells[i];
-        out += putHeader(out, (std::uint64_t(c.bytes) << 3) | std::uint64_t(c.type));
-        copyCell(out, c.data, c.bytes);
-        out += c.bytes;
-    }
+    for (int i = 0; i < count; ++i)
+        out = writeCell(out, cells[i].type, cells[i].data, cells[i].bytes);
     Block& last = blocks_.back();
     rowStart_ = std::size_t(start - last.data.get());
     last.used = rowStart_ + std::size_t(out - start);
