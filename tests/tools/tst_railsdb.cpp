@@ -94,23 +94,25 @@ private slots:
     }
 
     void exitStatusSaysWhatHappened_data() {
-        QTest::addColumn<QStringList>("args"); // DB: a collection, TEXT: a text file, DIR: the folder
+        // {DB}: a collection, {TEXT}: a text file, {DIR}: the folder. Braced, because a
+        // temporary folder's random name may itself hold "DB" or "DIR".
+        QTest::addColumn<QStringList>("args");
         QTest::addColumn<int>("code");
         QTest::addColumn<QString>("message");
         QTest::newRow("nothing") << QStringList{} << 2 << "missing PATH";
-        QTest::newRow("check") << QStringList{"check", "DB"} << 0 << "holding 2 item(s)";
-        QTest::newRow("check a text file") << QStringList{"check", "TEXT"} << 1 << "not a Quillon collection";
-        QTest::newRow("check nothing") << QStringList{"check", "DIR/none.trk"} << 1 << "does not exist";
-        QTest::newRow("check too much") << QStringList{"check", "DB", "DB"} << 2 << "check takes DB";
-        QTest::newRow("backup") << QStringList{"backup", "DB", "DIR/copy.trk"} << 0 << "2 item(s) backed up";
-        QTest::newRow("backup to no folder") << QStringList{"backup", "DB", "DIR/none/copy.trk"} << 1 << "Cannot write";
-        QTest::newRow("restore a text file") << QStringList{"restore", "DB", "TEXT"} << 1 << "not a Quillon collection";
-        QTest::newRow("restore itself") << QStringList{"restore", "DB", "DB"} << 1 << "collection in use";
-        QTest::newRow("export") << QStringList{"export", "DB", "DIR/out.csv", "--kind", "cars"} << 0 << "2 item(s) exported";
-        QTest::newRow("export unknown kind") << QStringList{"export", "DB", "DIR/out.csv", "--kind", "trams"} << 2 << "unknown kind";
-        QTest::newRow("export a text file") << QStringList{"export", "TEXT", "DIR/out.csv"} << 1 << "not a Quillon collection";
-        QTest::newRow("import a database") << QStringList{"import", "DB", "DB"} << 1 << "not a text file";
-        QTest::newRow("import unknown option") << QStringList{"import", "DB", "TEXT", "--force"} << 2 << "unknown option";
+        QTest::newRow("check") << QStringList{"check", "{DB}"} << 0 << "holding 2 item(s)";
+        QTest::newRow("check a text file") << QStringList{"check", "{TEXT}"} << 1 << "not a Quillon collection";
+        QTest::newRow("check nothing") << QStringList{"check", "{DIR}/none.trk"} << 1 << "does not exist";
+        QTest::newRow("check too much") << QStringList{"check", "{DB}", "{DB}"} << 2 << "check takes DB";
+        QTest::newRow("backup") << QStringList{"backup", "{DB}", "{DIR}/copy.trk"} << 0 << "2 item(s) backed up";
+        QTest::newRow("backup to no folder") << QStringList{"backup", "{DB}", "{DIR}/none/copy.trk"} << 1 << "Cannot write";
+        QTest::newRow("restore a text file") << QStringList{"restore", "{DB}", "{TEXT}"} << 1 << "not a Quillon collection";
+        QTest::newRow("restore itself") << QStringList{"restore", "{DB}", "{DB}"} << 1 << "collection in use";
+        QTest::newRow("export") << QStringList{"export", "{DB}", "{DIR}/out.csv", "--kind", "cars"} << 0 << "2 item(s) exported";
+        QTest::newRow("export unknown kind") << QStringList{"export", "{DB}", "{DIR}/out.csv", "--kind", "trams"} << 2 << "unknown kind";
+        QTest::newRow("export a text file") << QStringList{"export", "{TEXT}", "{DIR}/out.csv"} << 1 << "not a Quillon collection";
+        QTest::newRow("import a database") << QStringList{"import", "{DB}", "{DB}"} << 1 << "not a text file";
+        QTest::newRow("import unknown option") << QStringList{"import", "{DB}", "{TEXT}", "--force"} << 2 << "unknown option";
     }
     void exitStatusSaysWhatHappened() {
         QFETCH(QStringList, args);
@@ -124,7 +126,7 @@ private slots:
         text.close();
         const QByteArray before = bytes(db);
         for (QString& a : args)
-            a.replace("DIR", dir.path()).replace("TEXT", text.fileName()).replace("DB", db);
+            a.replace("{DIR}", dir.path()).replace("{TEXT}", text.fileName()).replace("{DB}", db);
         const Run r = railsdb(args);
         QCOMPARE(r.code, code);
         QVERIFY2((code ? r.err : r.out).contains(message), qPrintable(r.out + r.err));
