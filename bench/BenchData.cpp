@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 #include <sqlite3.h>
 
 namespace bench {
@@ -226,6 +227,16 @@ double peakResidentMiB() { return statusMiB("VmHWM:"); }
 void figure(const char* name, double value, const char* unit) {
     std::printf("figure %s %.2f %s\n", name, value, unit);
     std::fflush(stdout);
+}
+
+void figureRuns(const char* name, const std::vector<double>& runs, const char* unit) {
+    if (runs.empty())
+        return;
+    const std::string base(name);
+    const auto [least, most] = std::minmax_element(runs.begin(), runs.end());
+    figure(name, median(runs), unit);
+    figure((base + "_min").c_str(), *least, unit);
+    figure((base + "_max").c_str(), *most, unit);
 }
 
 } // namespace bench

@@ -34,5 +34,8 @@ double peakResidentMiB();
 
 // The machine-readable line every benchmark ends with.
 void figure(const char* name, double value, const char* unit);
+// The median of the runs as `<name>`, then their least and greatest as `<name>_min` and
+// `<name>_max`.
+void figureRuns(const char* name, const std::vector<double>& runs, const char* unit);
 
 } // namespace bench

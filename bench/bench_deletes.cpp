@@ -164,12 +164,15 @@ int main(int argc, char** argv) {
             bench::figure((name + "_" + k + (std::string(unit) == "x" ? "_ratio" : "")).c_str(),
                           v, unit);
         };
-        fig("open_floor", f, "ms");
-        fig("deleteform_open", d, "ms");
-        fig("editform_open", e, "ms");
+        auto runsFig = [&](const std::string& name, const std::vector<double>& v) {
+            bench::figureRuns((name + "_" + k).c_str(), v, "ms");
+        };
+        runsFig("open_floor", floor);
+        runsFig("deleteform_open", del);
+        runsFig("editform_open", edit);
         fig("deleteform_open", d / f, "x");
         fig("editform_open", e / f, "x");
-        fig("store_listing", bench::median(load), "ms");
+        runsFig("store_listing", load);
         fig("store_listing", bench::median(load) / bench::median(loadFloor), "x");
         fig("sort_cost", bench::median(sortCost), "ms");
         fig("sort_manufacturer", bench::median(sortMaker), "ms");
