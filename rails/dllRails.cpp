@@ -9,6 +9,7 @@
 
 #include <QFileInfo>
 #include <dlfcn.h>
+#include <sqlite3.h>
 
 using platform::Error;
 using platform::MsgBox;
@@ -22,14 +23,27 @@ QString& folderOverride() {
     return f;
 }
 
-// Values written into a statement without cleaning must not be able to end their quoted
-// literal early: such a value fails the operation before anything runs.
-const QString& requireSafe(const QString& value) {
-    if (value.contains(QLatin1Char('\'')) || value.contains(QChar(0)))
-        throw Error(1, QStringLiteral("Syntax error in query expression: a value holds a single "
-                                      "quote or NUL character and cannot be written into the "
-                                      "statement."));
-    return value;
+// Values the store writes as they are (untrimmed, the caller's variable left alone) still
+// have every single quote doubled, so a maker "O'Brien's" or a type "40' Box Car" is stored as
+// typed and no value can end its literal early. A NUL cannot be part of a statement's text:
+// such a value fails the operation before anything runs.
+QString literal(const QString& value) {
+    if (value.contains(QChar(0)))
+        throw Error(1, QStringLiteral("Syntax error in query expression: a value holds a NUL "
+                                      "character and cannot be written into the statement."));
+    QString out = value;
+    out.replace(QLatin1Char('\''), QStringLiteral("''"));
+    return out;
+}
+
+// The designed update and delete statements name one item by its number; when no row has
+// that number nothing was stored or deleted, and the caller must not be told otherwise.
+void requireOneRow(engine::Connection& c, const QString& itemId) {
+    if (sqlite3_changes(c.handle()) == 0)
+        throw Error(platform::ErrNoCurrentRecord,
+                    QStringLiteral("There is no item numbered %1 in the collection; nothing was "
+                                   "changed.")
+                        .arg(itemId));
 }
 
 // Every value of a writing operation ends up in its statement's text. Text that is not valid
@@ -232,13 +246,13 @@ bool dllRails::writeItem(const Operation& op, QStringList& strText, QDateTime& d
             sql += op.numberColumn + QStringLiteral(",Gauge,Curve,CarColor,AccquiredFrom,OriginalCost,");
             sql += QStringLiteral("CurrentValue,DateAccquired,DateAdd,FullSet,Car,");
             sql += QStringLiteral("Loco,Track,Accessory,Condition,Box,Notes) VALUES (");
-            sql += quoted(requireSafe(element(strText, 0)));
-            sql += quoted(requireSafe(element(strText, 1)));
+            sql += quoted(literal(element(strText, 0)));
+            sql += quoted(literal(element(strText, 1)));
             sql += quoted(Clean(element(strText, 2)));
-            sql += quoted(requireSafe(element(strText, 3)));
+            sql += quoted(literal(element(strText, 3)));
             sql += quoted(Clean(element(strText, 4)));
-            sql += quoted(requireSafe(element(strText, 5)));
-            sql += quoted(requireSafe(element(strText, 6)));
+            sql += quoted(literal(element(strText, 5)));
+            sql += quoted(literal(element(strText, 6)));
             sql += quoted(Clean(element(strText, 7)));
             sql += quoted(Clean(element(strText, 8)));
             sql += platform::sqlAmount(amount(sngMoney, 0)) + QLatin1Char(',');
@@ -246,12 +260,12 @@ bool dllRails::writeItem(const Operation& op, QStringList& strText, QDateTime& d
             sql += quoted(platform::sqlDate(datDate));
             sql += quoted(nowText());
             sql += op.flags;
-            sql += quoted(requireSafe(element(strText, 10)));
-            sql += quoted(requireSafe(element(strText, 11)));
+            sql += quoted(literal(element(strText, 10)));
+            sql += quoted(literal(element(strText, 11)));
             sql += QLatin1Char('\'') + Clean(element(strText, 9)) + QStringLiteral("');");
         } else {
             sql = QStringLiteral("UPDATE tblMain SET ");
-            sql += QStringLiteral("Manufacturer = '") + requireSafe(element(strText, 1)) + QStringLiteral("',");
+            sql += QStringLiteral("Manufacturer = '") + literal(element(strText, 1)) + QStringLiteral("',");
             sql += QStringLiteral("RailLine = '") + Clean(element(strText, 2)) + QStringLiteral("',");
             sql += QStringLiteral("CarType = '") + Clean(element(strText, 3)) + QStringLiteral("',");
             sql += op.numberColumn + QStringLiteral(" = '") + Clean(element(strText, 4)) + QStringLiteral("',");
@@ -264,19 +278,20 @@ bool dllRails::writeItem(const Operation& op, QStringList& strText, QDateTime& d
             sql += QStringLiteral("DateAccquired = '") + platform::sqlDate(datDate) + QStringLiteral("',");
             sql += QStringLiteral("DateMod = '") + nowText() + QStringLiteral("',");
             if (op.conditionAndBox) {
-                sql += QStringLiteral("Condition = '") + requireSafe(element(strText, 10)) + QStringLiteral("',");
-                sql += QStringLiteral("Box = '") + requireSafe(element(strText, 11)) + QStringLiteral("',");
+                sql += QStringLiteral("Condition = '") + literal(element(strText, 10)) + QStringLiteral("',");
+                sql += QStringLiteral("Box = '") + literal(element(strText, 11)) + QStringLiteral("',");
             }
             sql += QStringLiteral("Notes = '") + Clean(element(strText, 9)) + QStringLiteral("' ");
-            sql += QStringLiteral("WHERE ItemID = '") + requireSafe(element(strText, 0)) + QStringLiteral("';");
+            sql += QStringLiteral("WHERE ItemID = '") + literal(element(strText, 0)) + QStringLiteral("';");
         }
         executeValid(c, sql);
+        if (op.statement == ItemStatement::Update)
+            requireOneRow(c, element(strText, 0));
         c.CommitTrans();
         c.Close();
         return true;
     });
 }
-
 
 namespace {
 const QString kFlagsCar = QStringLiteral("'NO','YES','NO','NO','NO',");
@@ -345,7 +360,8 @@ bool dllRails::deleteItem(const Operation& op, const QString& question, QString&
         c.Open();
         c.BeginTrans();
         executeValid(c, QStringLiteral("DELETE FROM tblMain WHERE ItemID = '") +
-                            requireSafe(strID) + QStringLiteral("';"));
+                            literal(strID) + QStringLiteral("';"));
+        requireOneRow(c, strID);
         const auto answer = MsgBox(question + platform::vbCrLf + platform::vbCrLf +
                                        QStringLiteral("Once deleted it can't be recovered!"),
                                    {platform::MsgIcon::Question, platform::MsgButtons::YesNo,
@@ -433,7 +449,7 @@ bool dllRails::AddOwner(QStringList& strText) {
         c.BeginTrans();
         QString sql = QStringLiteral("INSERT INTO tblOwner (OwnerID,LName,FName,Address,");
         sql += QStringLiteral("City,State,Zip,Email,FullName,DateAdd) VALUES (");
-        sql += quoted(requireSafe(element(strText, 8)));
+        sql += quoted(literal(element(strText, 8)));
         for (int i = 0; i <= 7; ++i)
             sql += quoted(Clean(element(strText, i)));
         sql += QLatin1Char('\'') + nowText() + QStringLiteral("');");

@@ -1,12 +1,17 @@
 // railsdb: the collection from the command line, for scripts and scheduled backups. It runs
-// the same code as the program. `railsdb PATH` creates an empty collection database; an
-// existing file is never touched, so running it again over a collector's database is
-// harmless. Errors go to stderr with a non-zero exit status: 1 when the work failed or was
-// refused, 2 when the command line is wrong.
+// the same code as the program. Only `railsdb create PATH` makes a new collection, and never
+// over an existing file; a mistyped command or option is a usage error that creates nothing.
+// Errors go to stderr with a non-zero exit status: 1 when the work failed or was refused, 2
+// when the command line is wrong.
+//
+// The commands are rows of one table (kCommands below): a command names its operands, the
+// options it takes and the function that does the work, which finds its options by name in
+// the parsed command line.
 #include "rails/SchemaAdditions.h"
 #include "rails/engine/Connection.h"
 #include "rails/exchange/Collection.h"
 #include "rails/exchange/ItemExchange.h"
+#include "rails/exchange/SafeTarget.h"
 
 #include "platform/Clock.h"
 #include "platform/Error.h"
@@ -15,10 +20,14 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QMap>
 #include <QStringList>
+#include <QTemporaryDir>
 #include <cstdio>
 #include <optional>
 #include <sqlite3.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #ifndef RAILS_SCHEMA_FILE
 #error "RAILS_SCHEMA_FILE must name the schema"
@@ -27,25 +36,36 @@
 namespace {
 
 const char *const kHelp =
-    "usage: railsdb PATH [SCHEMA]\n"
-    "       railsdb COMMAND ARGUMENTS\n"
+    "usage: railsdb COMMAND OPERANDS [OPTIONS]\n"
     "\n"
-    "  railsdb PATH            create an empty collection database at PATH (never over an\n"
-    "                          existing file)\n"
+    "  railsdb create PATH     create an empty collection database at PATH (never over an\n"
+    "                          existing file). Earlier versions did this with `railsdb PATH`;\n"
+    "                          that form is now a usage error, so a mistyped command never\n"
+    "                          creates a file.\n"
     "  railsdb check DB        check that DB is a whole Quillon collection; prints its items\n"
     "  railsdb backup DB DEST  write a verified copy of DB to DEST (safe while DB is in use)\n"
     "  railsdb restore DB SRC  replace DB by the backup SRC; the current DB is first kept in\n"
     "                          the folder backups/ beside it\n"
     "  railsdb export DB FILE [--kind cars|locos|sets]\n"
-    "                          write the items (all, or one kind) to FILE as CSV\n"
+    "                          write the items (all, or one kind) to FILE as CSV; FILE - is\n"
+    "                          standard output\n"
     "  railsdb import DB FILE [--kind cars|locos|sets] [--dry-run] [--skip-bad]\n"
-    "                          add the rows of the CSV FILE to DB in one transaction. --kind is\n"
-    "                          the kind of rows without a Kind column. Problem rows are listed\n"
-    "                          on stderr with their line; any problem row stops the import\n"
-    "                          unless --skip-bad is given. --dry-run checks and writes nothing.\n"
+    "                          add the rows of the CSV FILE to DB in one transaction; FILE -\n"
+    "                          is standard input (a pipe works too). --kind is the kind of\n"
+    "                          rows without a Kind column. Problem rows are listed on stderr\n"
+    "                          with their line; any problem row stops the import unless\n"
+    "                          --skip-bad is given. --dry-run checks and writes nothing.\n"
     "  railsdb --help, -h      show this text\n"
     "\n"
-    "Exit status: 0 done, 1 failed or refused (nothing changed), 2 wrong command line.\n";
+    "DB, SRC and DEST must be files: a folder, a named pipe or a device is refused. No command\n"
+    "writes over the collection or its journal files, by whatever path, link or hard link.\n"
+    "\n"
+    "Exit status: 0 done, 1 failed or refused (nothing changed), 2 wrong command line\n"
+    "(nothing done).\n";
+
+// Standard input is spooled to a temporary file before it is read as CSV; an endless stream
+// stops here instead of filling the disk.
+constexpr qint64 kSpoolLimit = qint64(1) << 30;
 
 void err(const QString &text) {
     std::fprintf(stderr, "railsdb: %s\n", qPrintable(text));
@@ -54,11 +74,26 @@ void say(const QString &text) {
     std::printf("%s\n", qPrintable(text));
 }
 
-int usage(const QString &why) {
-    err(why);
-    std::fprintf(stderr, "Try 'railsdb --help'.\n");
-    return 2;
-}
+// The command line once parsed: operands in order, and each option given with its values
+// (an option without a value is present with one empty value).
+struct Invocation {
+    QStringList operands;
+    QMap<QString, QStringList> options;
+    bool has(const char *option) const { return options.contains(QLatin1String(option)); }
+    QString value(const char *option) const {
+        return options.value(QLatin1String(option)).value(0);
+    }
+};
+
+using Run = int (*)(const Invocation &);
+
+struct Command {
+    const char *name;
+    const char *operands; // as shown in the usage; names in [] may be left out
+    const char *flags;    // options without a value, separated by blanks
+    const char *valued;   // options that take a value
+    Run run;
+};
 
 int create(const QString &path, const QString &schemaPath) {
     if (QFileInfo::exists(path) || QFileInfo(path).isSymLink()) {
@@ -116,8 +151,114 @@ int check(const QString &db) {
     return 0;
 }
 
-int importFile(const QString &db, const QString &file, std::optional<exchange::ItemKind> kind,
-               bool dryRun, bool skipBad) {
+// A collection (or a backup to restore) is a file: a folder, a named pipe or a device given in
+// its place is refused by name before anything opens it (opening a pipe would wait forever).
+std::optional<QString> notAFile(const QString &path) {
+    struct stat st {};
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0 || S_ISREG(st.st_mode))
+        return std::nullopt;
+    const char *what = S_ISDIR(st.st_mode)    ? "a folder"
+                       : S_ISFIFO(st.st_mode) ? "a named pipe"
+                       : S_ISSOCK(st.st_mode) ? "a socket"
+                                              : "a device";
+    return QStringLiteral("%1 is %2, not a collection file; nothing was done.")
+        .arg(QDir::toNativeSeparators(path), QLatin1String(what));
+}
+
+// A stream is standard input or output ("-"), a named pipe or a device: CSV passes through it
+// but it is never renamed over.
+bool isStream(const QString &path) {
+    struct stat st {};
+    return path == u"-" || (::stat(QFile::encodeName(path).constData(), &st) == 0 &&
+                            !S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode));
+}
+
+std::optional<exchange::ItemKind> kindOption(const Invocation &inv) {
+    return inv.has("--kind") ? exchange::kindFromText(inv.value("--kind")) : std::nullopt;
+}
+
+// Copies `from` into `to` in pieces; false (with `to`'s error) when a write fails.
+bool pour(QFile &from, QFile &to, qint64 limit = -1) {
+    QByteArray chunk;
+    qint64 total = 0;
+    while (!(chunk = from.read(1 << 16)).isEmpty()) {
+        total += chunk.size();
+        if (limit >= 0 && total > limit)
+            return false;
+        if (to.write(chunk) != chunk.size())
+            return false;
+    }
+    return to.flush() && from.error() == QFileDevice::NoError;
+}
+
+QFile *openStream(const QString &path, QIODevice::OpenMode mode) {
+    auto *f = new QFile;
+    const bool ok = path == u"-" ? f->open(mode & QIODevice::ReadOnly ? stdin : stdout, mode)
+                                 : (f->setFileName(path), f->open(mode));
+    if (!ok) {
+        err(QStringLiteral("cannot open %1: %2").arg(path, f->errorString()));
+        delete f;
+        return nullptr;
+    }
+    return f;
+}
+
+int backup(const Invocation &inv) {
+    const QString &db = inv.operands[0], &dest = inv.operands[1];
+    if (isStream(dest) && !QFileInfo(dest).isDir()) {
+        err(QStringLiteral("%1 is not a file; a backup is written to a file.").arg(dest));
+        return 1;
+    }
+    const qint64 n = exchange::backupCollection(db, dest);
+    say(QStringLiteral("%1 item(s) backed up to %2").arg(n).arg(dest));
+    return 0;
+}
+
+int restore(const Invocation &inv) {
+    const QString &db = inv.operands[0], &source = inv.operands[1];
+    if (!QFileInfo(db).isFile()) {
+        err(QStringLiteral("%1 does not exist").arg(db));
+        return 1;
+    }
+    const qint64 n = exchange::restoreCollection(db, source);
+    say(QStringLiteral("%1 now holds %2 item(s) from %3").arg(db).arg(n).arg(source));
+    return 0;
+}
+
+int exportFile(const Invocation &inv) {
+    const QString &db = inv.operands[0], &file = inv.operands[1];
+    const exchange::CollectionInfo info = exchange::checkCollection(db);
+    if (!info.ok) {
+        err(info.reason);
+        return 1;
+    }
+    if (!isStream(file)) {
+        const qint64 n = exchange::exportItems(db, file, kindOption(inv));
+        say(QStringLiteral("%1 item(s) exported to %2").arg(n).arg(file));
+        return 0;
+    }
+    if (file != u"-")
+        exchange::refuseCollectionTarget(db, file);
+    QTemporaryDir spool;
+    const QString written = spool.filePath(QStringLiteral("items.csv"));
+    const qint64 n = exchange::exportItems(db, written, kindOption(inv));
+    QFile in(written);
+    std::unique_ptr<QFile> out(openStream(file, QIODevice::WriteOnly));
+    if (!out || !in.open(QIODevice::ReadOnly))
+        return 1;
+    if (!pour(in, *out)) {
+        err(QStringLiteral("cannot write %1: %2")
+                .arg(file == u"-" ? QStringLiteral("standard output") : file,
+                     platform::writeFailureReason(*out)));
+        return 1;
+    }
+    // The count goes to stderr when the CSV itself is on standard output.
+    (file == u"-" ? err : say)(QStringLiteral("%1 item(s) exported to %2").arg(n).arg(file));
+    return 0;
+}
+
+int importRows(const QString &db, const QString &file, const QString &label,
+               std::optional<exchange::ItemKind> kind, bool dryRun, bool skipBad) {
     // Refuse a foreign or damaged target before reading the file.
     const exchange::CollectionInfo info = exchange::checkCollection(db);
     if (!info.ok) {
@@ -126,7 +267,7 @@ int importFile(const QString &db, const QString &file, std::optional<exchange::I
     }
     const exchange::ImportPlan plan = exchange::planImport(file, kind, platform::now().date());
     for (const exchange::ImportProblem &p : plan.problems)
-        std::fprintf(stderr, "%s:%d: %s\n", qPrintable(file), p.line, qPrintable(p.reason));
+        std::fprintf(stderr, "%s:%d: %s\n", qPrintable(label), p.line, qPrintable(p.reason));
     if (!plan.ignoredColumns.isEmpty())
         std::fprintf(stderr, "railsdb: columns not imported: %s\n",
                      qPrintable(plan.ignoredColumns.join(QStringLiteral(", "))));
@@ -149,81 +290,128 @@ int importFile(const QString &db, const QString &file, std::optional<exchange::I
     return 0;
 }
 
-int run(QStringList args) {
-    if (args.isEmpty())
-        return usage(QStringLiteral("missing PATH or COMMAND"));
+int importFile(const Invocation &inv) {
+    const QString &db = inv.operands[0], &file = inv.operands[1];
+    const bool dryRun = inv.has("--dry-run"), skipBad = inv.has("--skip-bad");
+    if (!isStream(file))
+        return importRows(db, file, file, kindOption(inv), dryRun, skipBad);
+    // A pipe is read once, to the end, into a file of our own, which the import then reads.
+    QTemporaryDir spool;
+    QFile copy(spool.filePath(QStringLiteral("input.csv")));
+    std::unique_ptr<QFile> in(openStream(file, QIODevice::ReadOnly));
+    if (!in || !copy.open(QIODevice::WriteOnly))
+        return 1;
+    if (!pour(*in, copy, kSpoolLimit)) {
+        err(QStringLiteral("%1 could not be read whole (more than %2 MiB, or a read or write "
+                           "failed); nothing was imported")
+                .arg(file)
+                .arg(kSpoolLimit >> 20));
+        return 1;
+    }
+    copy.close();
+    const QString label = file == u"-" ? QStringLiteral("<stdin>") : file;
+    return importRows(db, copy.fileName(), label, kindOption(inv), dryRun, skipBad);
+}
+
+int createCommand(const Invocation &inv) {
+    return create(inv.operands[0], inv.operands.value(1, QStringLiteral(RAILS_SCHEMA_FILE)));
+}
+
+int checkCommand(const Invocation &inv) {
+    return check(inv.operands[0]);
+}
+
+const Command kCommands[] = {
+    {"create", "PATH [SCHEMA]", "", "", createCommand},
+    {"check", "DB", "", "", checkCommand},
+    {"backup", "DB DEST", "", "", backup},
+    {"restore", "DB SRC", "", "", restore},
+    {"export", "DB FILE", "", "--kind", exportFile},
+    {"import", "DB FILE", "--dry-run --skip-bad", "--kind", importFile},
+};
+
+QStringList words(const char *text) {
+    return QString::fromLatin1(text).split(QLatin1Char(' '), Qt::SkipEmptyParts);
+}
+
+int usage(const QString &why) {
+    err(why);
+    std::fprintf(stderr, "usage:\n");
+    for (const Command &c : kCommands)
+        std::fprintf(stderr, "  railsdb %s %s\n", c.name, c.operands);
+    std::fprintf(stderr, "Try 'railsdb --help'.\n");
+    return 2;
+}
+
+// Reads the options and operands after the command's name; a usage error is returned as the
+// reason, and nothing has been touched when it is.
+QString parse(const Command &c, const QStringList &args, Invocation &inv) {
+    const QStringList flags = words(c.flags), valued = words(c.valued);
+    for (int i = 0; i < args.size(); ++i) {
+        const QString &a = args[i];
+        if (a.isEmpty())
+            return QStringLiteral("an empty argument");
+        if (valued.contains(a)) {
+            if (i + 1 >= args.size() || args[i + 1].isEmpty())
+                return QStringLiteral("%1 needs a value").arg(a);
+            inv.options[a].append(args[++i]);
+        } else if (flags.contains(a)) {
+            inv.options[a].append(QString());
+        } else if (a.startsWith(QLatin1Char('-')) && a != u"-") {
+            return QStringLiteral("unknown option '%1' for %2").arg(a, QLatin1String(c.name));
+        } else {
+            inv.operands.append(a);
+        }
+    }
+    const QStringList names = words(c.operands);
+    const qsizetype required = std::count_if(names.begin(), names.end(),
+                                             [](const QString &n) { return !n.startsWith('['); });
+    if (inv.operands.size() < required || inv.operands.size() > names.size())
+        return QStringLiteral("%1 takes %2").arg(QLatin1String(c.name), QLatin1String(c.operands));
+    return {};
+}
+
+// Checks that hold for every command before it runs: the kind named, and collections that are
+// files.
+QString refusal(const Command &c, const Invocation &inv) {
+    const QStringList names = words(c.operands);
+    for (qsizetype i = 0; i < inv.operands.size(); ++i)
+        if (names[i] == u"DB" || names[i] == u"SRC")
+            if (const auto why = notAFile(inv.operands[i]))
+                return *why;
+    return {};
+}
+
+int run(const QStringList &args) {
     if (args.contains(QStringLiteral("--help")) || args.contains(QStringLiteral("-h"))) {
         std::fputs(kHelp, stdout);
         return 0;
     }
-    const QString command = args.takeFirst();
-    std::optional<exchange::ItemKind> kind;
-    bool dryRun = false, skipBad = false;
-    QStringList positional;
-    const bool itemCommand = command == u"export" || command == u"import";
-    for (int i = 0; i < args.size(); ++i) {
-        const QString &a = args[i];
-        if (itemCommand && a == u"--kind") {
-            if (i + 1 >= args.size())
-                return usage(QStringLiteral("--kind needs cars, locos or sets"));
-            const QString k = args[++i];
-            kind = exchange::kindFromText(k);
-            if (!kind || (kind != exchange::ItemKind::Car && kind != exchange::ItemKind::Loco &&
-                          kind != exchange::ItemKind::Set))
-                return usage(QStringLiteral("unknown kind '%1': use cars, locos or sets").arg(k));
-        } else if (command == u"import" && a == u"--dry-run") {
-            dryRun = true;
-        } else if (command == u"import" && a == u"--skip-bad") {
-            skipBad = true;
-        } else if (a.startsWith(QLatin1Char('-')) && a.size() > 1) {
-            return usage(QStringLiteral("unknown option '%1'").arg(a));
-        } else {
-            positional.append(a);
-        }
+    if (args.isEmpty())
+        return usage(QStringLiteral("missing COMMAND"));
+    const Command *command = nullptr;
+    for (const Command &c : kCommands)
+        if (args[0] == QLatin1String(c.name))
+            command = &c;
+    if (!command)
+        return usage(args[0].startsWith(QLatin1Char('-')) && args[0].size() > 1
+                         ? QStringLiteral("unknown option '%1'").arg(args[0])
+                         : QStringLiteral("unknown command '%1'").arg(args[0]));
+    Invocation inv;
+    if (const QString why = parse(*command, args.mid(1), inv); !why.isEmpty())
+        return usage(why);
+    if (inv.has("--kind")) {
+        const auto kind = kindOption(inv);
+        if (!kind || (kind != exchange::ItemKind::Car && kind != exchange::ItemKind::Loco &&
+                      kind != exchange::ItemKind::Set))
+            return usage(QStringLiteral("unknown kind '%1': use cars, locos or sets")
+                             .arg(inv.value("--kind")));
     }
-    const auto want = [&](int n) { return positional.size() == n; };
-    if (command == u"check")
-        return want(1) ? check(positional[0]) : usage(QStringLiteral("check takes DB"));
-    if (command == u"backup") {
-        if (!want(2))
-            return usage(QStringLiteral("backup takes DB DEST"));
-        const qint64 n = exchange::backupCollection(positional[0], positional[1]);
-        say(QStringLiteral("%1 item(s) backed up to %2").arg(n).arg(positional[1]));
-        return 0;
+    if (const QString why = refusal(*command, inv); !why.isEmpty()) {
+        err(why);
+        return 1;
     }
-    if (command == u"restore") {
-        if (!want(2))
-            return usage(QStringLiteral("restore takes DB SRC"));
-        if (!QFileInfo(positional[0]).isFile())
-            return usage(QStringLiteral("%1 does not exist").arg(positional[0]));
-        const qint64 n = exchange::restoreCollection(positional[0], positional[1]);
-        say(QStringLiteral("%1 now holds %2 item(s) from %3")
-                .arg(positional[0])
-                .arg(n)
-                .arg(positional[1]));
-        return 0;
-    }
-    if (command == u"export") {
-        if (!want(2))
-            return usage(QStringLiteral("export takes DB FILE"));
-        const exchange::CollectionInfo info = exchange::checkCollection(positional[0]);
-        if (!info.ok) {
-            err(info.reason);
-            return 1;
-        }
-        const qint64 n = exchange::exportItems(positional[0], positional[1], kind);
-        say(QStringLiteral("%1 item(s) exported to %2").arg(n).arg(positional[1]));
-        return 0;
-    }
-    if (command == u"import")
-        return want(2) ? importFile(positional[0], positional[1], kind, dryRun, skipBad)
-                       : usage(QStringLiteral("import takes DB FILE"));
-    if (command.startsWith(QLatin1Char('-')))
-        return usage(QStringLiteral("unknown option '%1'").arg(command));
-    // railsdb PATH [SCHEMA]
-    if (!positional.isEmpty() && positional.size() != 1)
-        return usage(QStringLiteral("too many arguments"));
-    return create(command, positional.value(0, QStringLiteral(RAILS_SCHEMA_FILE)));
+    return command->run(inv);
 }
 
 } // namespace

@@ -1,4 +1,5 @@
 #include "rails/exchange/Collection.h"
+#include "rails/exchange/SafeTarget.h"
 
 #include "platform/Error.h"
 
@@ -279,6 +280,7 @@ CollectionInfo checkCollection(const QString &path) {
 }
 
 qint64 backupCollection(const QString &db, const QString &dest, const Progress &progress) {
+    refuseCollectionTarget(db, dest);
     if (!QFileInfo(db).isFile())
         throw Error(
             platform::ErrFileNotFound,

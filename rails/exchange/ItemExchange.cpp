@@ -1,4 +1,5 @@
 #include "rails/exchange/ItemExchange.h"
+#include "rails/exchange/SafeTarget.h"
 #include "rails/BlankTrim.h"
 
 #include "rails/engine/Connection.h"
@@ -296,6 +297,7 @@ QString kindName(ItemKind kind) {
 
 qint64 exportItems(const QString &db, const QString &file, std::optional<ItemKind> kind,
                    const Progress &progress) {
+    refuseCollectionTarget(db, file);
     engine::Connection c;
     openConnection(c, db);
     QString sql = QStringLiteral(

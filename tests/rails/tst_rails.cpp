@@ -149,10 +149,43 @@ private slots:
         QCOMPARE(rows[0][7].toString(), QString("YES"));
         QCOMPARE(rows[1][3].toString(), QString("Mint")); // the other item is untouched
         QVERIFY(rows[1][6].isNull());
+    }
 
-        auto none = itemArgs("CL-99");
-        QVERIFY(f.rails.UpdateCar(none.text, none.date, none.money));
-        QCOMPARE(f.pf.scalar("SELECT COUNT(*) FROM tblMain WHERE Notes = 'Mint'").toInt(), 1);
+    // An update or delete naming no stored item reports the failure like any other: the
+    // caller is never told that something was saved or deleted when nothing was.
+    void missingItemsAreReported_data() {
+        QTest::addColumn<QString>("operation");
+        for (const char* op : {"UpdateCar", "UpdateLoco", "UpdateSet", "UpdateTrack", "UpdateAccessory",
+                               "DeleteCar", "DeleteLoco", "DeleteSet", "DeleteTrack", "DeleteAccessory"})
+            QTest::newRow(op) << op;
+    }
+    void missingItemsAreReported() {
+        QFETCH(QString, operation);
+        Fixture f;
+        auto a = itemArgs("CL-1");
+        QVERIFY(f.rails.AddCar(a.text, a.date, a.money));
+        const auto before = f.pf.query("SELECT * FROM tblMain");
+        auto u = itemArgs("CL-99", "changed");
+        QString id = "CL-99";
+        using Update = bool (dllRails::*)(QStringList&, QDateTime&, QList<double>&);
+        using Delete = bool (dllRails::*)(QString&);
+        const QHash<QString, Update> updates{{"UpdateCar", &dllRails::UpdateCar}, {"UpdateLoco", &dllRails::UpdateLoco},
+                                             {"UpdateSet", &dllRails::UpdateSet}, {"UpdateTrack", &dllRails::UpdateTrack},
+                                             {"UpdateAccessory", &dllRails::UpdateAccessory}};
+        const QHash<QString, Delete> deletes{{"DeleteCar", &dllRails::DeleteCar}, {"DeleteLoco", &dllRails::DeleteLoco},
+                                             {"DeleteSet", &dllRails::DeleteSet}, {"DeleteTrack", &dllRails::DeleteTrack},
+                                             {"DeleteAccessory", &dllRails::DeleteAccessory}};
+        const bool result = updates.contains(operation) ? (f.rails.*updates[operation])(u.text, u.date, u.money)
+                                                        : (f.rails.*deletes[operation])(id);
+        QVERIFY(!result);
+        QCOMPARE(f.pf.query("SELECT * FROM tblMain"), before);
+        // One failure box naming the item; a delete asks no question about an item not there.
+        QCOMPARE(f.box.boxes().size(), 1);
+        QCOMPARE(f.box.boxes()[0].icon, platform::MsgIcon::Critical);
+        QVERIFY2(f.box.boxes()[0].prompt.contains("CL-99"), qPrintable(f.box.boxes()[0].prompt));
+        QVERIFY(f.box.boxes()[0].prompt.endsWith("Function: " + operation));
+        QVERIFY(f.pf.readLog().contains("CL-99"));
+        QCOMPARE(f.rails.conDataBase->State(), int(engine::Connection::adStateClosed));
     }
 
     void updateVariantsNameTheirColumns() {
@@ -234,7 +267,6 @@ private slots:
         QTest::addColumn<int>("left");
         QTest::newRow("no keeps the row") << "No" << "CL-1" << false << 2;
         QTest::newRow("yes deletes") << "Yes" << "CL-1" << true << 1;
-        QTest::newRow("unknown item") << "Yes" << "CL-77" << true << 2;
         QTest::newRow("any kind") << "Yes" << "LL-2" << true << 1;
     }
     void deleteAsksInsideTheTransaction() {
@@ -266,7 +298,8 @@ private slots:
 
     void deleteQuestionsPerKind() {
         Fixture f;
-        QString id = "none";
+        QString id = "XL-1";
+        f.pf.exec("INSERT INTO tblMain (ItemID) VALUES ('XL-1')");
         using Del = bool (dllRails::*)(QString&);
         const QList<QPair<Del, QString>> ops{{&dllRails::DeleteLoco, "Locomotive"},
                                              {&dllRails::DeleteSet, "Full Set"},
@@ -277,6 +310,47 @@ private slots:
             QVERIFY(!(f.rails.*op)(id));
             QVERIFY(f.box.boxes().last().prompt.startsWith("Delete this " + word + " Record?\r\n"));
         }
+    }
+
+    // Any text a user types is stored as typed, in every field: the statements quote what
+    // they paste, so quotes, backslashes and semicolons neither fail nor change a statement.
+    void everyFieldTakesAnyText_data() {
+        QTest::addColumn<int>("element");
+        QTest::addColumn<QString>("value");
+        const char* columns[] = {"ItemID", "Manufacturer", "RailLine", "CarType", "CarNumber", "Gauge",
+                                 "Curve", "CarColor", "AccquiredFrom", "Notes", "Condition", "Box"};
+        for (int e = 0; e < 12; ++e)
+            for (const char* v : {"O'Brien's", "40' Box Car", "C:\\Trains\\", "x'; DELETE FROM tblMain; --", "''"})
+                QTest::newRow(qPrintable(QString("%1 %2").arg(columns[e], v))) << e << QString(v);
+    }
+    void everyFieldTakesAnyText() {
+        QFETCH(int, element);
+        QFETCH(QString, value);
+        const QString columns[] = {"ItemID", "Manufacturer", "RailLine", "CarType", "CarNumber", "Gauge",
+                                   "Curve", "CarColor", "AccquiredFrom", "Notes", "Condition", "Box"};
+        const QString column = columns[element];
+        Fixture f;
+        auto other = itemArgs("CL-1", "keep");
+        QVERIFY(f.rails.AddCar(other.text, other.date, other.money));
+        auto a = itemArgs("CL-2");
+        a.text[element] = value;
+        const QString key = a.text[0];
+        QVERIFY(f.rails.AddCar(a.text, a.date, a.money));
+        const QString stored = "SELECT " + column + " FROM tblMain WHERE ID = 2";
+        QCOMPARE(f.pf.scalar(stored).toString(), value);
+
+        auto u = itemArgs(key, "edited");
+        u.text[element] = element == 0 ? key : value + " 2";
+        QVERIFY(f.rails.UpdateCar(u.text, u.date, u.money));
+        QCOMPARE(f.pf.scalar(stored).toString(), element == 0 ? value : value + " 2");
+        if (element != 9)
+            QCOMPARE(f.pf.scalar("SELECT Notes FROM tblMain WHERE ID = 2").toString(), QString("edited"));
+
+        QString id = key;
+        f.box.answer(MsgResult::Yes);
+        QVERIFY(f.rails.DeleteCar(id));
+        QCOMPARE(f.pf.query("SELECT ItemID, Notes FROM tblMain"), QList<QVariantList>({{"CL-1", "keep"}}));
+        QCOMPARE(f.box.boxes().size(), 1); // the question only, no failure
     }
 
     void ownerProfile() {

@@ -42,6 +42,28 @@ bool complete(const QByteArray &format, const QByteArray &bytes) {
         return data.endsWith(';');
     return true;
 }
+
+// Reads the end of the file, where the completeness markers are, without reading it all.
+QByteArray tail(QFile &file) {
+    const qint64 size = file.size();
+    file.seek(std::max<qint64>(0, size - 4096));
+    QByteArray bytes = file.read(4096);
+    file.seek(0);
+    return bytes;
+}
+
+// What a photo may be: the formats the file dialog offers. A drawing (SVG) or a document
+// is not a photo, even where a Qt plugin could render it.
+bool isPhotoFormat(const QByteArray &format) {
+    static const QList<QByteArray> kFormats{"jpeg", "jpg", "png", "bmp", "gif", "webp"};
+    return kFormats.contains(format);
+}
+
+// Decoding needs room for the whole picture before it is scaled (PNG and BMP do not decode
+// scaled): a 100-megapixel photo at 16 bits a channel needs 800 MB. Qt's default limit of
+// 128 MB refused a 16-bit PNG from an ordinary camera.
+constexpr qint64 kMaxPhotoPixels = 100'000'000;
+constexpr int kPhotoAllocationMb = int(kMaxPhotoPixels * 8 / (1024 * 1024)) + 1;
 } // namespace
 
 PreparedPhoto preparePhoto(const QString &path) {
@@ -53,26 +75,32 @@ PreparedPhoto preparePhoto(const QString &path) {
                         .arg(name, file.errorString());
         return out;
     }
-    QByteArray bytes = file.readAll();
-    file.close();
-    QBuffer source(&bytes);
-    source.open(QIODevice::ReadOnly);
-    QImageReader reader(&source);
+    const QByteArray end = tail(file);
+    QImageReader reader(&file);
     const QByteArray format = reader.format();
-    if (format.isEmpty() || !reader.canRead()) {
+    if (!isPhotoFormat(format) || !reader.canRead()) {
         out.error = QObject::tr("%1 is not a picture Quillon can read (JPEG, PNG, BMP, GIF or "
                                 "WebP). Nothing was stored. ")
                         .arg(name);
         return out;
     }
-    if (!complete(format, bytes)) {
+    if (!complete(format, end)) {
         out.error = QObject::tr("%1 is damaged or cut off. Nothing was stored. ").arg(name);
         return out;
     }
     reader.setAutoTransform(true);
-    // A large photo is decoded straight to the stored size (JPEG decodes scaled for little),
-    // so a 50 MB file never needs its full size in memory.
     const QSize full = reader.size();
+    if (full.isValid() && qint64(full.width()) * full.height() > kMaxPhotoPixels) {
+        out.error = QObject::tr("%1 has more than 100 megapixels (%2 x %3). Nothing was stored. ")
+                        .arg(name)
+                        .arg(full.width())
+                        .arg(full.height());
+        return out;
+    }
+    if (QImageReader::allocationLimit() < kPhotoAllocationMb)
+        QImageReader::setAllocationLimit(kPhotoAllocationMb);
+    // A large photo is decoded straight to the stored size where the format can (JPEG decodes
+    // scaled for little), so memory stays near the stored size.
     if (full.isValid() && std::max(full.width(), full.height()) > kPhotoLongEdge)
         reader.setScaledSize(full.scaled(kPhotoLongEdge, kPhotoLongEdge, Qt::KeepAspectRatio));
     QImage image = reader.read();

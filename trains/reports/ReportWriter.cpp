@@ -1,6 +1,7 @@
 #include "trains/reports/ReportWriter.h"
 
 #include "rails/engine/Recordset.h"
+#include "rails/exchange/SafeTarget.h"
 #include "trains/modGlobal.h"
 #include "trains/reports/BandedRenderer.h"
 
@@ -66,6 +67,14 @@ void ReportWriter::start(std::function<bool()> work) {
 
 void ReportWriter::writePdf(const QString& path) {
     start([this, path] {
+        try {
+            exchange::refuseCollectionTarget(ProgramFolder() + QStringLiteral("/zerizori/rails.trk"),
+                                             path);
+        } catch (const platform::Error& e) {
+            failure_ = e.Description();
+            failure_.chop(failure_.endsWith(QLatin1Char('.')) ? 1 : 0); // the caller ends it
+            return false;
+        }
         QSaveFile file(path);
         if (!file.open(QIODevice::WriteOnly)) {
             failure_ = platform::writeFailureReason(file);

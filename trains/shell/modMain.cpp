@@ -1,5 +1,6 @@
 #include "trains/shell/modMain.h"
 
+#include "rails/exchange/Temporaries.h"
 #include "trains/collection/AutoBackup.h"
 #include "trains/shell/CollectionCheck.h"
 #include "trains/shell/frmMain.h"
@@ -145,6 +146,10 @@ void Main() {
         platform::exitProcess(0);
         return;
     }
+    // Whole-file operations that a crash interrupted left their temporaries behind.
+    resumeNext([] {
+        exchange::removeStaleTemporaries(ProgramFolder() + QStringLiteral("/zerizori/rails.trk"));
+    });
     // Registers the store library silently at every start; where the platform has no such
     // command, the start fails and that goes unnoticed.
     resumeNext([] {

@@ -339,6 +339,41 @@ class TestCollection : public QObject {
         QCOMPARE(view->lblTotals->text(), totals(0, 0, 0, "-"));
     }
 
+    // The kind and condition filters hold while find text is typed, whichever came first.
+    void filtersHoldWhileFindTextIsTyped_data() {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("condition");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QStringList>("shown");
+        QTest::newRow("kind") << "Rolling Stock" << "" << "santa" << QStringList{"CL-10"};
+        QTest::newRow("condition") << "" << "Good" << "lionel" << QStringList{"CL-10"};
+        QTest::newRow("both") << "Locomotive" << "Good" << "ho gauge" << QStringList{"LL-3"};
+        QTest::newRow("set") << "Train Set" << "" << "o-27" << QStringList{"SL-4"};
+    }
+    void filtersHoldWhileFindTextIsTyped() {
+        QFETCH(QString, kind);
+        QFETCH(QString, condition);
+        QFETCH(QString, typed);
+        QFETCH(QStringList, shown);
+        seed(*pf);
+        frmCollection *view = openView();
+        const auto filter = [&] {
+            view->cboKind->setCurrentIndex(kind.isEmpty() ? 0 : view->cboKind->findText(kind));
+            view->cboCondition->setCurrentIndex(
+                condition.isEmpty() ? 0 : view->cboCondition->findText(condition));
+        };
+        filter();
+        type(view->txtFind, typed);
+        QCOMPARE(shownIds(view), shown);
+        QTest::keyClick(view->txtFind, Qt::Key_Escape);
+        view->cboKind->setCurrentIndex(0);
+        view->cboCondition->setCurrentIndex(0);
+        QCOMPARE(view->model()->rowCount(), 4);
+        type(view->txtFind, typed);
+        filter();
+        QCOMPARE(shownIds(view), shown);
+    }
+
     void sortByHeader_data() {
         QTest::addColumn<int>("column");
         QTest::addColumn<QStringList>("ascending");

@@ -410,14 +410,26 @@ class TestItemAdd : public QObject {
         QCOMPARE(f.pf.scalar("SELECT ItemID FROM tblMain").toString(), QStringLiteral("LL-1"));
     }
 
-    // Quotes and non-ASCII text in every free-text field come back exactly as typed.
+    // Quotes, backslashes, semicolons and non-ASCII text in every field come back exactly as
+    // typed or chosen; the drop-down lists may hold such entries of the user's own.
     void freeTextStoredExactly_data() { addKinds(); }
     void freeTextStoredExactly() {
         QFETCH(int, kind);
         Fixture f(kind);
         QVERIFY(kit::show(f.form.get()));
         kit::Entry e = entryFor(kind);
-        e.railLine = QStringLiteral("O'Brien's Łódź – Zürich");
+        const std::pair<QString, QString *> lists[] = {{"Manufacturer", &e.manufacturer},
+                                                       {typeCaption(kind), &e.type},
+                                                       {"Gauge / Scale", &e.gauge},
+                                                       {"Minimum Curve", &e.curve},
+                                                       {"Condition", &e.condition}};
+        const QStringList kept{"O'Brien's", "40' Box Car", "On30 \\ 'narrow'", "O-31; DROP TABLE tblMain",
+                               "Fair'); DELETE FROM tblMain; --"};
+        for (int i = 0; i < kept.size(); ++i) {
+            kit::fieldAs<QComboBox>(f.form.get(), lists[i].first)->addItem(kept[i]);
+            *lists[i].second = kept[i];
+        }
+        e.railLine = QStringLiteral("O'Brien's Łódź – Zürich \\ ;");
         e.number = QStringLiteral("Nº 4'2 ü");
         e.colour = QStringLiteral("Crème 'brûlée'");
         e.from = QStringLiteral("Grand'mère Ærø ''x''");
