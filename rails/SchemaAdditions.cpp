@@ -1,9 +1,15 @@
 #include "rails/SchemaAdditions.h"
 
+#include "DesignedSchema.h"
+
+#include "platform/Error.h"
+
+#include <algorithm>
+
 namespace rails {
 
-const QStringList& schemaAdditions() {
-    static const QStringList statements{
+std::vector<SchemaAddition> photoAndListAdditions() {
+    const QStringList statements{
         // Photos of an item, kept in the collection file so that the file stays the whole
         // collection and its backup. Image is the stored picture (JPEG), Thumb its small copy
         // for lists; Seq orders an item's photos.
@@ -39,23 +45,80 @@ const QStringList& schemaAdditions() {
         QStringLiteral("CREATE INDEX IF NOT EXISTS ixMainFullSetType ON tblMain (FullSet, CarType) "
                        "WHERE FullSet = 'YES'"),
     };
-    return statements;
+    return {{1, statements, {QStringLiteral("tblPhoto")}}};
 }
 
-void applySchemaAdditions(engine::Connection& c) {
-    const QStringList& statements = schemaAdditions();
-    if (statements.isEmpty())
-        return;
+const std::vector<SchemaAddition> &schemaAdditions() {
+    static const std::vector<SchemaAddition> all = [] {
+        std::vector<SchemaAddition> a;
+        for (auto part : {photoAndListAdditions})
+            for (SchemaAddition &s : part())
+                a.push_back(std::move(s));
+        std::stable_sort(a.begin(), a.end(), [](const SchemaAddition &x, const SchemaAddition &y) {
+            return x.version < y.version;
+        });
+        return a;
+    }();
+    return all;
+}
+
+int schemaVersion() {
+    return schemaAdditions().empty() ? 0 : schemaAdditions().back().version;
+}
+
+QStringList restoredTables() {
+    QStringList t{QStringLiteral("tblMain"), QStringLiteral("tblOwner")};
+    for (const SchemaAddition &a : schemaAdditions())
+        t += a.tables;
+    return t;
+}
+
+const char *designedSchema() {
+    return kDesignedSchemaText;
+}
+
+namespace {
+
+qint64 pragmaValue(engine::Connection &c, const char *name) {
+    const auto rs = c.Execute(QStringLiteral("PRAGMA %1").arg(QLatin1String(name)));
+    return rs && !rs->isEOF() ? rs->Fields(0).toLongLong() : 0;
+}
+
+// One addition, the file's version and its identity in one transaction.
+void applyOne(engine::Connection &c, const SchemaAddition &a) {
     c.BeginTrans();
     try {
-        for (const QString& s : statements)
+        for (const QString &s : a.statements)
             c.Execute(s);
+        c.Execute(QStringLiteral("PRAGMA user_version = %1").arg(a.version));
+        c.Execute(QStringLiteral("PRAGMA application_id = %1").arg(kApplicationId));
         c.CommitTrans();
     } catch (...) {
         if (c.inTransaction())
             c.RollbackTrans();
         throw;
     }
+}
+
+} // namespace
+
+void applySchemaAdditions(engine::Connection &c) {
+    const qint64 id = pragmaValue(c, "application_id");
+    if (id != 0 && id != kApplicationId)
+        throw platform::Error(platform::ErrPathFileAccess,
+                              QStringLiteral("The file belongs to another program (application "
+                                             "id %1); it was left as it is.")
+                                  .arg(id));
+    const qint64 version = pragmaValue(c, "user_version");
+    bool applied = false;
+    for (const SchemaAddition &a : schemaAdditions()) {
+        if (a.version > version) {
+            applyOne(c, a);
+            applied = true;
+        }
+    }
+    if (!applied && id == 0)
+        applyOne(c, {int(version), {}, {}});
 }
 
 } // namespace rails

@@ -268,7 +268,7 @@ private slots:
         QTest::newRow("text file") << "text" << "not a database file";
         QTest::newRow("another program's database") << "foreign" << "no table tblMain";
         QTest::newRow("missing columns") << "columns" << "lacks the column(s) ItemID";
-        QTest::newRow("damaged") << "damaged" << "";
+        QTest::newRow("damaged") << "damaged" << "is damaged (integrity check: ";
         QTest::newRow("the live file") << "live" << "is the collection in use";
         QTest::newRow("missing") << "missing" << "does not exist";
     }
@@ -319,7 +319,7 @@ private slots:
         QCOMPARE(QDir(live.path() + "/zerizori").entryList(QDir::Files | QDir::Hidden), QStringList({"rails.trk"}));
     }
 
-    void automaticBackupsAreDailyAndTheNewestTenKept() {
+    void automaticBackupsAreDailyWhileTheCollectionChanges() {
         testing::ProgramFolder pf;
         const QString db = pf.databasePath();
         QVERIFY(newestAutomaticBackup(db).isEmpty());
@@ -327,13 +327,16 @@ private slots:
         QVERIFY(automaticBackupDue(db, t));
         for (int day = 0; day < 12; ++day) {
             const QDateTime at = t.addDays(day);
+            pf.exec(QString("INSERT INTO tblMain (ItemID) VALUES ('CL-%1')").arg(day + 1));
             QVERIFY(automaticBackupDue(db, at));
             QCOMPARE(newestAutomaticBackup(db), writeAutomaticBackup(db, at));
             QVERIFY(!automaticBackupDue(db, at.addSecs(23 * 3600)));
         }
+        // The last 7 days, and the newest of the week before (Thursday 1 to Sunday 4 January).
         const QStringList kept = QDir(automaticBackupFolder(db)).entryList(QDir::Files | QDir::Hidden);
-        QCOMPARE(kept.size(), 10);
-        QCOMPARE(kept.first(), QString("auto-20260103-080000.trk"));
+        QCOMPARE(kept.size(), 8);
+        QCOMPARE(kept.first(), QString("auto-20260104-080000.trk"));
+        QCOMPARE(kept[1], QString("auto-20260106-080000.trk"));
         QVERIFY(checkCollection(newestAutomaticBackup(db)).ok);
     }
 

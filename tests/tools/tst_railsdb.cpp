@@ -260,44 +260,6 @@ private slots:
         QCOMPARE(r.code, 0);
         QCOMPARE(shell(db, "SELECT ItemID||' '||CarNumber||' '||OriginalCost FROM tblMain;"), QString("CL-1 1 12.5"));
     }
-
-    // A restore killed at any moment leaves the old or the new collection, whole.
-    void restoreKilledAtRandomMomentsLeavesAWholeCollection() {
-        QTemporaryDir dir;
-        const QString db = collection(dir.path() + "/rails.trk", 20000);
-        const QString a = collection(dir.path() + "/a.trk", 20000);
-        const QString b = collection(dir.path() + "/b.trk", 30000);
-        QElapsedTimer timer;
-        timer.start();
-        QCOMPARE(railsdb({"restore", db, b}).code, 0);
-        const qint64 full = std::max<qint64>(timer.elapsed(), 5);
-        int killedMidway = 0;
-        for (int i = 0; i < 40; ++i) {
-            QProcess p;
-            p.start(RAILSDB, {"restore", db, i % 2 ? b : a});
-            QVERIFY(p.waitForStarted());
-            QThread::msleep(QRandomGenerator::global()->bounded(int(full * 12 / 10) + 1));
-            if (p.state() == QProcess::Running) {
-                p.kill(); // SIGKILL
-                ++killedMidway;
-            }
-            p.waitForFinished();
-            sqlite3* h = nullptr;
-            QCOMPARE(sqlite3_open_v2(db.toUtf8(), &h, SQLITE_OPEN_READWRITE, nullptr), SQLITE_OK);
-            const auto one = [&](const char* sql) {
-                sqlite3_stmt* st = nullptr;
-                sqlite3_prepare_v2(h, sql, -1, &st, nullptr);
-                QString v = sqlite3_step(st) == SQLITE_ROW ? QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, 0))) : QString("error");
-                sqlite3_finalize(st);
-                return v;
-            };
-            QCOMPARE(one("PRAGMA integrity_check"), QString("ok"));
-            const QString count = one("SELECT COUNT(*) FROM tblMain");
-            sqlite3_close(h);
-            QVERIFY2(count == "20000" || count == "30000", qPrintable(count));
-        }
-        QVERIFY2(killedMidway >= 10, qPrintable(QString::number(killedMidway)));
-    }
 };
 
 QTEST_GUILESS_MAIN(TestRailsDb)

@@ -38,7 +38,7 @@ void startAutomaticBackup() {
         return;
     const QString folder = railsLibraryFolder();
     worker().reset(QThread::create([db, now, folder] {
-        platform::trap([&] { exchange::writeAutomaticBackup(db, now, 10); },
+        platform::trap([&] { exchange::writeAutomaticBackup(db, now); },
                        [&](const platform::Error &e) {
                            rails::writeErrorLog(folder, QStringLiteral("Automatic Backup"), e,
                                                 rails::LogEntryKind::Operation);

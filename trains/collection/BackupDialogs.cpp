@@ -120,8 +120,16 @@ void restoreFromBackup(QWidget *parent, QMdiArea *tasks) {
         QStringLiteral("Replace %1 with the backup of %2 (%3)?")
             .arg(now, QLocale::c().toString(backup.modified.date(), QStringLiteral("d MMM yyyy")),
                  itemCount(backup.items));
+    // A file that holds more than Quillon's own tables, triggers and indexes (something
+    // added by hand or by another program) is restored without it; the collector is told.
+    const QString leftBehind =
+        backup.notCarried.isEmpty()
+            ? QString()
+            : vbCrLf + vbCrLf + QStringLiteral("The backup also holds ") +
+                  backup.notCarried.join(QStringLiteral(", ")) +
+                  QStringLiteral(" that Quillon did not make; they are not restored.");
     const auto answer = MsgBox(
-        question + vbCrLf + vbCrLf +
+        question + leftBehind + vbCrLf + vbCrLf +
             QStringLiteral("The current collection is kept as an automatic backup first, "
                            "and open windows close."),
         {platform::MsgIcon::Question, platform::MsgButtons::YesNo, platform::MsgDefault::Button2},

@@ -8,6 +8,7 @@
 #include "rails/ErrorLog.h"
 #include "rails/SchemaAdditions.h"
 #include "rails/engine/Connection.h"
+#include "rails/exchange/FileIdentity.h"
 
 #include <QDir>
 #include <QFile>
@@ -18,12 +19,12 @@ using platform::vbCrLf;
 
 namespace {
 
-NewestBackupFinder& backupFinder() {
+NewestBackupFinder &backupFinder() {
     static NewestBackupFinder f;
     return f;
 }
 
-void openConnection(engine::Connection& c, const QString& path) {
+void openConnection(engine::Connection &c, const QString &path) {
     c.ConnectionString = QStringLiteral("Provider=SQLite;Data Source=") + path + QLatin1Char(';');
     c.Open();
 }
@@ -31,16 +32,19 @@ void openConnection(engine::Connection& c, const QString& path) {
 CollectionState stateOf(int code) {
     switch (code & 0xff) {
     case SQLITE_BUSY:
-    case SQLITE_LOCKED: return CollectionState::Busy;
+    case SQLITE_LOCKED:
+        return CollectionState::Busy;
     case SQLITE_CORRUPT:
     case SQLITE_NOTADB:
     case SQLITE_FORMAT:
-    case SQLITE_EMPTY: return CollectionState::Damaged;
-    default: return CollectionState::Unreadable;
+    case SQLITE_EMPTY:
+        return CollectionState::Damaged;
+    default:
+        return CollectionState::Unreadable;
     }
 }
 
-QString quotedPath(const QString& path) {
+QString quotedPath(const QString &path) {
     return QDir::toNativeSeparators(path);
 }
 
@@ -48,11 +52,14 @@ const QString kHelpPage = QStringLiteral("\"Your Data and Backups\" in Quillon H
 
 } // namespace
 
-CollectionCheckResult CheckCollectionFile(const QString& path) {
+CollectionCheckResult CheckCollectionFile(const QString &path) {
+    // Another program's database is not opened at all, whatever tables it holds.
+    if (exchange::readFileIdentity(path).foreign())
+        return {CollectionState::Damaged, QStringLiteral("the file belongs to another program")};
     // Read-only: the check itself can never write to the file it judges.
-    sqlite3* db = nullptr;
+    sqlite3 *db = nullptr;
     const struct Closer {
-        sqlite3*& db;
+        sqlite3 *&db;
         ~Closer() { sqlite3_close_v2(db); }
     } closer{db};
     const auto failed = [&](int rc) {
@@ -71,12 +78,13 @@ CollectionCheckResult CheckCollectionFile(const QString& path) {
     // finds a truncated or overwritten file at a fraction of the cost.
     QStringList rows;
     QStringList tables;
-    const auto collect = [&](const char* sql, QStringList& out) {
-        sqlite3_stmt* st = nullptr;
+    const auto collect = [&](const char *sql, QStringList &out) {
+        sqlite3_stmt *st = nullptr;
         int r = sqlite3_prepare_v2(db, sql, -1, &st, nullptr);
         if (r == SQLITE_OK) {
             while ((r = sqlite3_step(st)) == SQLITE_ROW)
-                out << QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, 0)));
+                out << QString::fromUtf8(
+                    reinterpret_cast<const char *>(sqlite3_column_text(st, 0)));
         }
         sqlite3_finalize(st);
         return r == SQLITE_DONE ? SQLITE_OK : r;
@@ -89,7 +97,7 @@ CollectionCheckResult CheckCollectionFile(const QString& path) {
     if ((rc = collect("SELECT name FROM sqlite_master WHERE type = 'table'", tables)) != SQLITE_OK)
         return failed(rc);
     QStringList missing;
-    for (const QString& t : {QStringLiteral("tblMain"), QStringLiteral("tblOwner")})
+    for (const QString &t : {QStringLiteral("tblMain"), QStringLiteral("tblOwner")})
         if (!tables.contains(t, Qt::CaseInsensitive))
             missing << t;
     if (!missing.isEmpty())
@@ -99,8 +107,8 @@ CollectionCheckResult CheckCollectionFile(const QString& path) {
     return {};
 }
 
-QString DamagedCollectionMessage(const QString& path, const QString& reason,
-                                 const QString& newestBackup) {
+QString DamagedCollectionMessage(const QString &path, const QString &reason,
+                                 const QString &newestBackup) {
     QString text = QStringLiteral("The collection file") + vbCrLf + quotedPath(path) + vbCrLf +
                    QStringLiteral("is damaged and cannot be used (") + reason +
                    QStringLiteral(").") + vbCrLf + vbCrLf +
@@ -123,7 +131,7 @@ namespace {
 // A failure here leaves the file as it was (the additions roll back) and the designed tables
 // still work, so it is reported the way the store reports a failed operation and start-up
 // goes on.
-void applyAdditions(const QString& path) {
+void applyAdditions(const QString &path) {
     engine::Connection c;
     platform::trap(
         [&] {
@@ -131,7 +139,7 @@ void applyAdditions(const QString& path) {
             rails::applySchemaAdditions(c);
             c.Close();
         },
-        [&](const Error& e) {
+        [&](const Error &e) {
             platform::resumeNext([&] {
                 if (c.State() == engine::Connection::adStateOpen)
                     c.Close();
@@ -150,13 +158,15 @@ void applyAdditions(const QString& path) {
 
 } // namespace
 
-bool CollectionReadyAtStart(const QString& path) {
+bool CollectionReadyAtStart(const QString &path) {
     for (;;) {
         platform::setScreenPointer(platform::Pointer::Wait);
         const CollectionCheckResult r = CheckCollectionFile(path);
         platform::setScreenPointer(platform::Pointer::Default);
         switch (r.state) {
-        case CollectionState::Sound: applyAdditions(path); return true;
+        case CollectionState::Sound:
+            applyAdditions(path);
+            return true;
         case CollectionState::Damaged: {
             QString backup;
             if (backupFinder())
@@ -192,7 +202,7 @@ bool CollectionReadyAtStart(const QString& path) {
     }
 }
 
-void ShowCollectionNotReadable(const platform::Error& e) {
+void ShowCollectionNotReadable(const platform::Error &e) {
     const QString reason = stateOf(e.Number()) == CollectionState::Busy
                                ? QStringLiteral("it is in use by another program")
                                : e.Description();

@@ -9,7 +9,8 @@
 
 enum class CollectionState {
     Sound,      // readable, passes SQLite's quick check and holds tblMain and tblOwner
-    Damaged,    // not a database, fails the check, or lacks a designed table
+    Damaged,    // not a database, another program's file, fails the check, or lacks a designed
+                // table
     Busy,       // still locked by another program after the store's usual wait
     Unreadable, // cannot be opened or read for another reason (permissions, I/O)
 };

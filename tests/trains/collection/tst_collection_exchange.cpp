@@ -212,10 +212,15 @@ private slots:
         collection::startAutomaticBackup();
         collection::waitForAutomaticBackup();
         QCOMPARE(QDir(exchange::automaticBackupFolder(collection::collectionPath())).count(), 3u); // ., .., one
-        clock->advance(3600);
+        clock->advance(3600); // a day later, but nothing changed: no second copy
+        collection::startAutomaticBackup();
+        collection::waitForAutomaticBackup();
+        QCOMPARE(collection::newestAutomaticBackup(), first);
+        pf->exec("INSERT INTO tblMain (ItemID) VALUES ('CL-9')");
         collection::startAutomaticBackup();
         collection::waitForAutomaticBackup();
         QVERIFY(collection::newestAutomaticBackup() != first);
+        QCOMPARE(exchange::checkCollection(collection::newestAutomaticBackup()).items, qint64(3));
     }
 };
 

@@ -195,6 +195,9 @@ private slots:
         QTest::newRow("zero bytes") << "zero" << " ERROR - DATABASE DAMAGED";
         QTest::newRow("garbage") << "garbage" << " ERROR - DATABASE DAMAGED";
         QTest::newRow("no owner table") << "table" << " ERROR - DATABASE DAMAGED";
+        // The tables are all there; only quick_check's rows tell of the damage.
+        QTest::newRow("smashed page") << "smashed" << " ERROR - DATABASE DAMAGED";
+        QTest::newRow("another program's file") << "foreign" << " ERROR - DATABASE DAMAGED";
     }
     void damagedCollectionEndsTheProgram() {
         QFETCH(QString, damage);
@@ -209,13 +212,19 @@ private slots:
         pf->exec(sql + QStringLiteral("COMMIT;"));
         if (damage == "table")
             pf->exec("DROP TABLE tblOwner");
+        if (damage == "foreign")
+            pf->exec("PRAGMA application_id = 1234");
         QFile file(pf->databasePath());
         if (damage == "missing") {
             QVERIFY(file.remove());
-        } else if (damage != "table") {
+        } else if (damage != "table" && damage != "foreign") {
             QVERIFY(file.open(QIODevice::ReadWrite));
             const QByteArray whole = file.readAll();
-            if (damage == "truncated")
+            if (damage == "smashed") {
+                QVERIFY(whole.size() > 12 * 4096);
+                QVERIFY(file.seek(10 * 4096));
+                file.write(QByteArray(4096, '\x5A'));
+            } else if (damage == "truncated")
                 QVERIFY(file.resize(whole.size() * 2 / 3));
             else if (damage == "zero")
                 QVERIFY(file.resize(0));
