@@ -11,7 +11,9 @@
 #include "platform/Clock.h"
 #include "platform/Error.h"
 
-#include <QCoreApplication>
+#include "tools/InventoryCommand.h"
+
+#include <QGuiApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -43,6 +45,9 @@ const char *const kHelp =
     "                          the kind of rows without a Kind column. Problem rows are listed\n"
     "                          on stderr with their line; any problem row stops the import\n"
     "                          unless --skip-bad is given. --dry-run checks and writes nothing.\n"
+    "  railsdb inventory DB OUT.pdf [--kind cars|locos|sets] [--one-per-page]\n"
+    "                          write the inventory of DB (cover page with totals, then every\n"
+    "                          item with its photos, two to a page unless --one-per-page)\n"
     "  railsdb --help, -h      show this text\n"
     "\n"
     "Exit status: 0 done, 1 failed or refused (nothing changed), 2 wrong command line.\n";
@@ -157,6 +162,8 @@ int run(QStringList args) {
         return 0;
     }
     const QString command = args.takeFirst();
+    if (command == u"inventory")
+        return inventoryCommand(args);
     std::optional<exchange::ItemKind> kind;
     bool dryRun = false, skipBad = false;
     QStringList positional;
@@ -229,7 +236,10 @@ int run(QStringList args) {
 } // namespace
 
 int main(int argc, char **argv) {
-    QCoreApplication app(argc, argv);
+    // The inventory lays out text: fonts need a GUI application, which needs no screen here.
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
     QStringList args = app.arguments();
     args.removeFirst();
     try {
