@@ -115,6 +115,89 @@ QString formatNumber(double value, const QString& pattern) {
     return (*format)(value);
 }
 
+namespace {
+QString& chosenCurrency() {
+    static QString symbol;
+    return symbol;
+}
+QPageSize::PageSizeId& chosenPaper() {
+    static QPageSize::PageSizeId paper = QPageSize::Custom;
+    return paper;
+}
+} // namespace
+
+void setCurrencySymbol(const QString& symbol) { chosenCurrency() = symbol.trimmed(); }
+
+QString currencySymbol() {
+    if (!chosenCurrency().isEmpty())
+        return chosenCurrency();
+    const QString own = QLocale().currencySymbol();
+    return own.isEmpty() ? QStringLiteral("$") : own;
+}
+
+namespace {
+QString localeMoneyPattern(const QLocale& locale, const QString& symbol) {
+    // The C locale knows no currency: the program's own dollar sign before the amount.
+    if (locale.language() == QLocale::C)
+        return QStringLiteral("\"") + symbol + QStringLiteral("\"#,##0.00");
+    // Where the locale puts the sign and its space, read from a sample amount.
+    const double sample = 1234.5;
+    const QString number = locale.toString(sample, 'f', 2);
+    const QString money = locale.toCurrencyString(sample, symbol, 2);
+    const qsizetype at = money.indexOf(number);
+    QString prefix = at < 0 ? symbol : money.left(at);
+    QString suffix = at < 0 ? QString() : money.mid(at + number.size());
+    prefix.remove(QLatin1Char('"'));
+    suffix.remove(QLatin1Char('"'));
+    return QLatin1Char('"') + prefix + QStringLiteral("\"#,##0.00\"") + suffix +
+           QLatin1Char('"');
+}
+} // namespace
+
+QString moneyPattern() {
+    // Lists format every amount on show; the pattern is worked out once per locale and sign.
+    thread_local QLocale cachedFor(QLocale::c());
+    thread_local QString cachedSymbol, cached;
+    const QLocale locale;
+    const QString symbol = currencySymbol();
+    if (!cached.isEmpty() && locale == cachedFor && symbol == cachedSymbol)
+        return cached;
+    cachedFor = locale;
+    cachedSymbol = symbol;
+    cached = localeMoneyPattern(locale, symbol);
+    return cached;
+}
+
+QString moneyText(double value) {
+    // The sign goes in front of the currency sign: -$5.00, not $-5.00.
+    const QString magnitude = formatNumber(std::abs(value), moneyPattern());
+    return value < 0 && magnitude != formatNumber(0.0, moneyPattern()) ? QLatin1Char('-') + magnitude
+                                                                      : magnitude;
+}
+
+void setPaperChoice(QPageSize::PageSizeId paper) { chosenPaper() = paper; }
+
+QPageSize::PageSizeId paperChoice() { return chosenPaper(); }
+
+QPageSize::PageSizeId paperSize() {
+    if (chosenPaper() != QPageSize::Custom)
+        return chosenPaper();
+    switch (QLocale().territory()) {
+    case QLocale::AnyTerritory: // the C locale: the program's own paper
+    case QLocale::UnitedStates:
+    case QLocale::Canada:
+    case QLocale::Mexico:
+    case QLocale::Philippines:
+    case QLocale::Chile:
+    case QLocale::Colombia:
+    case QLocale::Venezuela:
+    case QLocale::PuertoRico:
+        return QPageSize::Letter;
+    default:
+        return QPageSize::A4;
+    }
+}
+
 QString sqlAmount(double value) { return QString::number(value, 'g', 15); }
 
 QString sqlDate(const QDateTime& value) {

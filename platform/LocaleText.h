@@ -4,6 +4,7 @@
 #include <QDate>
 #include <QDateTime>
 #include <QLocale>
+#include <QPageSize>
 #include <QString>
 
 namespace platform {
@@ -27,6 +28,21 @@ double toNumber(const QString& text);
 // a comma in the digits asks for grouping, the placeholders after the point give the
 // number of decimals, and quoted text is copied as it stands.
 QString formatNumber(double value, const QString& pattern);
+
+// Money as the user reads it: the locale's currency sign, placed and spaced the locale's way,
+// or the sign the user chose instead (empty for the locale's). Stored amounts never carry it.
+void setCurrencySymbol(const QString& symbol);
+QString currencySymbol();
+// A pattern for formatNumber with two decimals and grouping: "\"$\"#,##0.00" in the US,
+// "#,##0.00\" €\"" in Germany.
+QString moneyPattern();
+QString moneyText(double value);
+
+// The paper reports are written on: the user's choice, else the locale's (US Letter in the
+// Americas' Letter countries and where no country is known, A4 elsewhere).
+void setPaperChoice(QPageSize::PageSizeId paper); // QPageSize::Custom for the locale's
+QPageSize::PageSizeId paperChoice();
+QPageSize::PageSizeId paperSize();
 
 // Storage forms inside SQL text.
 QString sqlAmount(double value);          // '.' as decimal separator, no grouping

@@ -16,7 +16,9 @@
 #include "platform/Clock.h"
 #include "platform/Error.h"
 
-#include <QCoreApplication>
+#include "tools/InventoryCommand.h"
+
+#include <QGuiApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -55,6 +57,9 @@ const char *const kHelp =
     "                          rows without a Kind column. Problem rows are listed on stderr\n"
     "                          with their line; any problem row stops the import unless\n"
     "                          --skip-bad is given. --dry-run checks and writes nothing.\n"
+    "  railsdb inventory DB OUT.pdf [--kind cars|locos|sets] [--one-per-page]\n"
+    "                          write the inventory of DB (cover page with totals, then every\n"
+    "                          item with its photos, two to a page unless --one-per-page)\n"
     "  railsdb --help, -h      show this text\n"
     "\n"
     "DB, SRC and DEST must be files: a folder, a named pipe or a device is refused. No command\n"
@@ -321,6 +326,15 @@ int checkCommand(const Invocation &inv) {
     return check(inv.operands[0]);
 }
 
+int inventory(const Invocation &inv) {
+    QStringList args = inv.operands;
+    if (inv.has("--kind"))
+        args << QStringLiteral("--kind") << inv.value("--kind");
+    if (inv.has("--one-per-page"))
+        args << QStringLiteral("--one-per-page");
+    return inventoryCommand(args);
+}
+
 const Command kCommands[] = {
     {"create", "PATH [SCHEMA]", "", "", createCommand},
     {"check", "DB", "", "", checkCommand},
@@ -328,6 +342,7 @@ const Command kCommands[] = {
     {"restore", "DB SRC", "", "", restore},
     {"export", "DB FILE", "", "--kind", exportFile},
     {"import", "DB FILE", "--dry-run --skip-bad", "--kind", importFile},
+    {"inventory", "DB OUT.pdf", "--one-per-page", "--kind", inventory},
 };
 
 QStringList words(const char *text) {
@@ -417,7 +432,10 @@ int run(const QStringList &args) {
 } // namespace
 
 int main(int argc, char **argv) {
-    QCoreApplication app(argc, argv);
+    // The inventory lays out text: fonts need a GUI application, which needs no screen here.
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
     QStringList args = app.arguments();
     args.removeFirst();
     try {

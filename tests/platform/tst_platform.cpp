@@ -9,7 +9,51 @@
 class TestPlatform : public QObject {
     Q_OBJECT
 private slots:
-    void cleanup() { QLocale::setDefault(QLocale::c()); }
+    void cleanup() {
+        QLocale::setDefault(QLocale::c());
+        platform::setCurrencySymbol(QString());
+        platform::setPaperChoice(QPageSize::Custom);
+    }
+
+    // Money in the locale's currency, placed and spaced its way, or in the sign the user set;
+    // the paper of the country, or the one the user chose.
+    void moneyAndPaperFollowTheLocale_data() {
+        QTest::addColumn<QString>("locale");
+        QTest::addColumn<QString>("sign");
+        QTest::addColumn<int>("chosenPaper");
+        QTest::addColumn<QString>("amount");
+        QTest::addColumn<QString>("negative");
+        QTest::addColumn<int>("paper");
+        const int none = QPageSize::Custom;
+        QTest::newRow("en_US") << "en_US" << "" << none << "$1,234.50" << "-$5.00"
+                               << int(QPageSize::Letter);
+        QTest::newRow("en_CA") << "en_CA" << "" << none << "$1,234.50" << "-$5.00"
+                               << int(QPageSize::Letter);
+        QTest::newRow("de_DE") << "de_DE" << "" << none << QString::fromUtf8("1.234,50\u00a0€")
+                               << QString::fromUtf8("-5,00\u00a0€") << int(QPageSize::A4);
+        QTest::newRow("en_GB") << "en_GB" << "" << none << QString::fromUtf8("£1,234.50")
+                               << QString::fromUtf8("-£5.00") << int(QPageSize::A4);
+        QTest::newRow("de_DE, CHF set, Letter chosen")
+            << "de_DE" << "CHF" << int(QPageSize::Letter) << QString::fromUtf8("1.234,50\u00a0CHF")
+            << QString::fromUtf8("-5,00\u00a0CHF") << int(QPageSize::Letter);
+        QTest::newRow("C") << "C" << "" << none << "$1234.50" << "-$5.00" << int(QPageSize::Letter);
+    }
+    void moneyAndPaperFollowTheLocale() {
+        QFETCH(QString, locale);
+        QFETCH(QString, sign);
+        QFETCH(int, chosenPaper);
+        QFETCH(QString, amount);
+        QFETCH(QString, negative);
+        QFETCH(int, paper);
+        QLocale::setDefault(QLocale(locale));
+        platform::setCurrencySymbol(sign);
+        platform::setPaperChoice(QPageSize::PageSizeId(chosenPaper));
+        QCOMPARE(platform::moneyText(1234.5), amount);
+        QCOMPARE(platform::moneyText(-5), negative);
+        QCOMPARE(int(platform::paperSize()), paper);
+        // The stored form of an amount never changes with the money shown.
+        QCOMPARE(platform::sqlAmount(1234.5), QString("1234.5"));
+    }
 
     void numberPatterns_data() {
         QTest::addColumn<QString>("locale");

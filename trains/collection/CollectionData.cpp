@@ -76,7 +76,7 @@ std::shared_ptr<engine::Recordset> CollectionData::browseRows() {
                  QStringLiteral(", ItemID, Manufacturer, RailLine, CarType, ") + kNumber +
                  QStringLiteral(", Gauge, Curve, ") + kColour +
                  QStringLiteral(", AccquiredFrom, OriginalCost, CurrentValue, DateAccquired, "
-                                "Condition, Box FROM tblMain WHERE ") +
+                                "Condition, Box, Notes FROM tblMain WHERE ") +
                  kKindWhere);
 }
 
@@ -154,6 +154,11 @@ std::shared_ptr<engine::Recordset> CollectionData::mostValuable(int limit) {
                      kNumber + QStringLiteral(" AS Number, CurrentValue FROM tblMain WHERE ") +
                      kKindWhere + QStringLiteral(" ORDER BY CurrentValue DESC, ID LIMIT ?"),
                  {limit});
+}
+
+std::shared_ptr<engine::Recordset> CollectionData::owner() {
+    return query(QStringLiteral("SELECT FName, LName, Address, City, State, Zip, Email "
+                                "FROM tblOwner ORDER BY OwnerID LIMIT 1"));
 }
 
 } // namespace collection

@@ -31,6 +31,7 @@ enum BrowseColumn {
     bcAcquired,
     bcCondition,
     bcBox,
+    bcNotes, // found by the find, not shown as a column
     bcColumnCount
 };
 
@@ -70,6 +71,8 @@ class CollectionData {
     // items (kind code, ItemID, Manufacturer, RailLine, CarType, number, CurrentValue).
     std::shared_ptr<engine::Recordset> totalsByKindAndCondition();
     std::shared_ptr<engine::Recordset> mostValuable(int limit);
+    // The owner profile: FName, LName, Address, City, State, Zip, Email; empty when none.
+    std::shared_ptr<engine::Recordset> owner();
 
     // Adds the photo table, its index and trigger when missing.
     void ensureSchema();

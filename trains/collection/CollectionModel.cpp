@@ -24,8 +24,8 @@ constexpr int kSource[CollectionModel::colCount] = {
     bcColour, bcFrom,   bcCost,         bcValue,    bcAcquired, bcCondition, bcBox};
 
 // The text columns finding looks in.
-constexpr int kSearched[] = {bcItemId, bcManufacturer, bcRailLine, bcType, bcNumber,
-                             bcGauge,  bcCurve,        bcColour,   bcFrom, bcCondition};
+constexpr int kSearched[] = {bcItemId, bcManufacturer, bcRailLine, bcType,      bcNumber, bcGauge,
+                             bcCurve,  bcColour,       bcFrom,     bcCondition, bcNotes};
 
 // Stands between columns in the folded text, so that no word can match across two columns.
 constexpr char kColumnBreak = '\x1f';
@@ -33,7 +33,7 @@ constexpr char kColumnBreak = '\x1f';
 constexpr double kNoAmount = std::numeric_limits<double>::quiet_NaN();
 
 QString amountText(double v) {
-    return std::isnan(v) ? QString() : QLocale().toString(v, 'f', 2);
+    return std::isnan(v) ? QString() : platform::moneyText(v);
 }
 
 // A stored date ("yyyy-MM-dd", perhaps with a time) as its Julian day; 0 when it is none.
@@ -274,6 +274,10 @@ void CollectionModel::applyFilter(bool narrowing) {
             t.cost += info.cost;
         if (!std::isnan(info.value))
             t.value += info.value;
+        if (!std::isnan(info.cost) && !std::isnan(info.value)) {
+            t.pairedCost += info.cost;
+            t.pairedValue += info.value;
+        }
     }
     t.count = qsizetype(next.size());
     shown_ = std::move(next);

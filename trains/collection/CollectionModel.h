@@ -46,6 +46,9 @@ class CollectionModel : public QAbstractTableModel {
         qsizetype count = 0;
         double cost = 0;
         double value = 0;
+        // Cost and value of the rows that have both: the change in value is measured on these.
+        double pairedCost = 0;
+        double pairedValue = 0;
     };
 
     explicit CollectionModel(QObject *parent = nullptr);

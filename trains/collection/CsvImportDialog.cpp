@@ -53,6 +53,7 @@ CsvImportDialog::CsvImportDialog(const QString &file, QWidget *parent)
     lblSummary->setWordWrap(true);
     lstProblems = new QListWidget(this);
     lstProblems->setObjectName(QStringLiteral("lstProblems"));
+    lstProblems->setAccessibleName(QStringLiteral("Problem rows (not imported)"));
     auto *problemsCaption = new QLabel(QStringLiteral("&Problem rows (not imported)"), this);
     problemsCaption->setBuddy(lstProblems);
 

@@ -19,6 +19,7 @@ PhotoViewer::PhotoViewer(CollectionData &data, const QString &itemId, int first,
     setObjectName(QStringLiteral("frmPhotoViewer"));
     setWindowTitle(tr("Photos of %1").arg(itemId));
     lblImage = new QLabel(this);
+    lblImage->setObjectName(QStringLiteral("lblImage"));
     lblImage->setAlignment(Qt::AlignCenter);
     lblImage->setMinimumSize(320, 240);
     lblImage->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Ignored);
@@ -77,6 +78,14 @@ void PhotoViewer::showPhoto(int index) {
     image_.loadFromData(bytes, "JPEG");
     txtCaption->setText(photos_[current_].caption);
     lblPosition->setText(tr("%1 of %2").arg(current_ + 1).arg(photos_.size()));
+    // A screen reader names the picture by its place and caption, as the window shows them.
+    const QString caption = photos_[current_].caption;
+    lblImage->setAccessibleName(caption.isEmpty()
+                                    ? tr("Photo %1 of %2").arg(current_ + 1).arg(photos_.size())
+                                    : tr("Photo %1 of %2: %3")
+                                          .arg(current_ + 1)
+                                          .arg(photos_.size())
+                                          .arg(caption));
     cmdPrevious->setEnabled(current_ > 0);
     cmdNext->setEnabled(current_ < photos_.size() - 1);
     fit();

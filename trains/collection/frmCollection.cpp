@@ -2,8 +2,12 @@
 
 #include "trains/CollectionEvents.h"
 #include "trains/collection/CollectionModel.h"
+#include "trains/collection/ItemDetails.h"
 #include "trains/collection/PhotoImport.h"
+#include "trains/collection/frmCollectionColumns.h"
 #include "trains/collection/PhotoViewer.h"
+#include "trains/items/ChoiceLists.h"
+#include "trains/reports/InventoryDialog.h"
 #include "trains/modGlobal.h"
 
 #include "platform/Error.h"
@@ -22,12 +26,18 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QLocale>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QResizeEvent>
 #include <QPushButton>
 #include <QSplitter>
 #include <QTextBrowser>
 #include <QTimer>
+#include <QToolButton>
 #include <QTableView>
 #include <QVBoxLayout>
+
+#include <numeric>
 
 namespace collection {
 
@@ -43,9 +53,6 @@ void showError(const QString &what, const platform::Error &e) {
                      platform::critical(), kAppTitle);
 }
 
-QString amount(const QVariant &v) {
-    return v.isNull() ? QString() : QLocale().toString(v.toDouble(), 'f', 2);
-}
 } // namespace
 
 frmCollection::frmCollection(QWidget *parent) : QWidget(parent) {
@@ -65,6 +72,8 @@ void frmCollection::buildControls() {
     txtFind->setClearButtonEnabled(true);
     txtFind->setPlaceholderText(tr("Words to find in any column"));
     txtFind->installEventFilter(this);
+    for (QToolButton *clear : txtFind->findChildren<QToolButton *>())
+        clear->setAccessibleName(tr("Clear Find"));
     auto *lblFind = new QLabel(tr("&Find:"), this);
     lblFind->setBuddy(txtFind);
     cboKind = new QComboBox(this);
@@ -94,10 +103,9 @@ void frmCollection::buildControls() {
     lvCollection->horizontalHeader()->setSortIndicatorShown(true);
     lvCollection->setSortingEnabled(true);
     lvCollection->installEventFilter(this);
-    const int widths[CollectionModel::colCount] = {95, 70,  110, 120, 100, 70, 80, 70,
-                                                   80, 110, 75,  75,  80,  80, 40};
-    for (int c = 0; c < CollectionModel::colCount; ++c)
-        lvCollection->setColumnWidth(c, widths[c]);
+    // Tab goes on to the next control, as everywhere else; arrows move in the table.
+    lvCollection->setTabKeyNavigation(false);
+    setUpColumns(lvCollection->horizontalHeader());
 
     lblTotals = new QLabel(this);
     lblTotals->setObjectName(QStringLiteral("lblTotals"));
@@ -126,6 +134,7 @@ void frmCollection::buildControls() {
     cmdAddPhotos = button(tr("Add &Photos..."), "cmdAddPhotos");
     cmdRemovePhoto = button(tr("&Remove Photo"), "cmdRemovePhoto");
     cmdViewPhoto = button(tr("&View Photo..."), "cmdViewPhoto");
+    cmdPrintShown = button(tr("Print &What's Shown..."), "cmdPrintShown");
 
     // Find above the two filters, and the photo buttons two by two, so that the view fits
     // the main window at its smallest without scrolling.
@@ -156,13 +165,15 @@ void frmCollection::buildControls() {
     photoButtons->addWidget(cmdRemovePhoto, 0, 1);
     photoButtons->addWidget(cmdViewPhoto, 1, 0);
     photoButtons->addWidget(cmdEdit, 1, 1);
+    photoButtons->addWidget(cmdPrintShown, 2, 0, 1, 2);
     rightBox->addLayout(photoButtons);
 
     auto *split = new QSplitter(this);
     split->addWidget(left);
     split->addWidget(right);
-    split->setStretchFactor(0, 3);
+    split->setStretchFactor(0, 5);
     split->setStretchFactor(1, 2);
+    split->setSizes({5000, 2000});
     auto *box = new QVBoxLayout(this);
     box->addWidget(split);
     resize(1100, 600);
@@ -176,6 +187,11 @@ void frmCollection::buildControls() {
         if (row >= 0) {
             const QSignalBlocker block(lvCollection->selectionModel());
             lvCollection->setCurrentIndex(model_->index(row, 0));
+        } else if (!chosenItem_.isEmpty()) {
+            // An item the find or a filter hides is no longer chosen: nothing acts on it.
+            chosenItem_.clear();
+            chosenId_ = 0;
+            showChosen();
         }
         updateTotals();
     });
@@ -195,6 +211,7 @@ void frmCollection::buildControls() {
     connect(cmdAddPhotos, &QPushButton::clicked, this, &frmCollection::cmdAddPhotos_Click);
     connect(cmdRemovePhoto, &QPushButton::clicked, this, &frmCollection::cmdRemovePhoto_Click);
     connect(cmdViewPhoto, &QPushButton::clicked, this, &frmCollection::cmdViewPhoto_Click);
+    connect(cmdPrintShown, &QPushButton::clicked, this, &frmCollection::cmdPrintShown_Click);
     showChosen();
 }
 
@@ -242,9 +259,21 @@ void frmCollection::fillFilterLists() {
     cboKind->setCurrentIndex(std::max(0, cboKind->findData(kind)));
     cboCondition->clear();
     cboCondition->addItem(tr("All conditions"), -1);
-    QStringList conditions = model_->conditions();
-    for (qsizetype i = 0; i < conditions.size(); ++i)
-        cboCondition->addItem(conditions[i].isEmpty() ? tr("(none)") : conditions[i], int(i));
+    // The conditions in the forms' order, from best to worst; others after them.
+    const QStringList &conditions = model_->conditions();
+    const QStringList &designed = items::conditions();
+    const auto rank = [&](const QString &c) {
+        const qsizetype at = designed.indexOf(c, Qt::CaseInsensitive);
+        return at < 0 ? designed.size() : at;
+    };
+    std::vector<int> byRank(std::size_t(conditions.size()));
+    std::iota(byRank.begin(), byRank.end(), 0);
+    std::stable_sort(byRank.begin(), byRank.end(), [&](int a, int b) {
+        const qsizetype ra = rank(conditions[a]), rb = rank(conditions[b]);
+        return ra != rb ? ra < rb : naturalCompare(conditions[a], conditions[b]) < 0;
+    });
+    for (const int i : byRank)
+        cboCondition->addItem(conditions[i].isEmpty() ? tr("(none)") : conditions[i], i);
     const int found = condition.isEmpty() ? 0 : cboCondition->findText(condition);
     cboCondition->setCurrentIndex(std::max(0, found));
     // The row indexes of the conditions may have changed with the reload.
@@ -262,15 +291,16 @@ void frmCollection::updateTotals() {
     const CollectionModel::Totals t = model_->totals();
     const QLocale locale;
     QString change = QStringLiteral("-");
-    if (t.cost != 0) {
-        const double percent = (t.value - t.cost) / t.cost * 100.0;
+    // An item without a value (or a cost) has no change to count, not one of -100%.
+    if (t.pairedCost != 0) {
+        const double percent = (t.pairedValue - t.pairedCost) / t.pairedCost * 100.0;
         change = (percent > 0 ? QStringLiteral("+") : QString()) +
                  locale.toString(percent, 'f', 1) + locale.percent();
     }
     lblTotals->setText(tr("%1 of %2 items    Original cost: %3    Current value: %4    Change: %5")
                            .arg(locale.toString(qlonglong(t.count)),
                                 locale.toString(qlonglong(model_->totalRows())),
-                                locale.toString(t.cost, 'f', 2), locale.toString(t.value, 'f', 2),
+                                platform::moneyText(t.cost), platform::moneyText(t.value),
                                 change));
 }
 
@@ -285,8 +315,8 @@ void frmCollection::showChosen() {
     if (chosen)
         platform::resumeNext([&] { rs = data_.item(chosenId_); });
     if (!rs || rs->isEOF()) {
-        txtDetail->setHtml(tr("<p>Choose an item in the list to see all its fields, notes and "
-                              "photos.</p>"));
+        showDetail(tr("<p>Choose an item in the list to see all its fields, notes and "
+                      "photos.</p>"));
         cmdEdit->setEnabled(false);
         cmdAddPhotos->setEnabled(false);
         lstPhotos->clear();
@@ -294,45 +324,19 @@ void frmCollection::showChosen() {
         cmdViewPhoto->setEnabled(false);
         return;
     }
-    const Kind kind = Kind(rs->Fields(QStringLiteral("KindCode")).toInt());
-    const auto text = [&](const char *column) {
-        return rs->Fields(QLatin1String(column)).toString().toHtmlEscaped();
-    };
-    const auto date = [&](const char *column) {
-        const QDate d =
-            QDate::fromString(rs->Fields(QLatin1String(column)).toString().left(10), Qt::ISODate);
-        return d.isValid() ? platform::shortDate(d) : QString();
-    };
-    const bool isSet = kind == Kind::Set;
-    const QList<std::pair<QString, QString>> fields = {
-        {tr("Item"), text("ItemID")},
-        {tr("Kind"), kindName(kind)},
-        {tr("Manufacturer"), text("Manufacturer")},
-        {tr("Rail Line"), text("RailLine")},
-        {tr("Type"), text("CarType")},
-        {tr("Number"), text(isSet ? "SetNumber" : "CarNumber")},
-        {tr("Gauge"), text("Gauge")},
-        {tr("Minimum Curve"), text("Curve")},
-        {tr("Colour"),
-         rs->isNull(rs->fieldIndex(QStringLiteral("CarColor"))) ? text("Color") : text("CarColor")},
-        {tr("Acquired From"), text("AccquiredFrom")},
-        {tr("Original Cost"), amount(rs->Fields(QStringLiteral("OriginalCost")))},
-        {tr("Current Value"), amount(rs->Fields(QStringLiteral("CurrentValue")))},
-        {tr("Date Acquired"), date("DateAccquired")},
-        {tr("Condition"), text("Condition")},
-        {tr("Box Included"), text("Box")},
-        {tr("Added"), date("DateAdd")},
-        {tr("Changed"), date("DateMod")},
-    };
-    QString html = QStringLiteral("<table cellspacing=\"2\">");
-    for (const auto &[caption, value] : fields)
-        html += QStringLiteral("<tr><td><b>%1</b></td><td>%2</td></tr>").arg(caption, value);
-    html += QStringLiteral("</table><p><b>%1</b></p><p style=\"white-space:pre-wrap\">%2</p>")
-                .arg(tr("Notes"), text("Notes"));
-    txtDetail->setHtml(html);
+    const ItemDetails details = itemDetails(*rs);
+    const Kind kind = details.kind;
+    showDetail(detailHtml(details));
     cmdEdit->setEnabled(kind == Kind::Car || kind == Kind::Loco || kind == Kind::Set);
     cmdAddPhotos->setEnabled(true);
     showPhotos();
+}
+
+void frmCollection::showDetail(const QString &html) {
+    txtDetail->setHtml(html);
+    // The pane's text as a screen reader reads it: the accessible text of a read-only browser
+    // is not offered by every platform bridge, its description is.
+    txtDetail->setAccessibleDescription(txtDetail->toPlainText());
 }
 
 void frmCollection::showPhotos() {
@@ -347,6 +351,10 @@ void frmCollection::showPhotos() {
         auto *item = new QListWidgetItem(QIcon(thumb), p.caption, lstPhotos);
         item->setData(Qt::UserRole, p.photoId);
         item->setToolTip(p.caption);
+        // A photo without a caption is still named, by its place among the item's photos.
+        const QString place = tr("Photo %1 of %2").arg(lstPhotos->count()).arg(photos.size());
+        item->setData(Qt::AccessibleTextRole,
+                      p.caption.isEmpty() ? place : place + QStringLiteral(": ") + p.caption);
     }
     cmdRemovePhoto->setEnabled(false);
     cmdViewPhoto->setEnabled(false);
@@ -358,6 +366,16 @@ void frmCollection::cmdEdit_Click() {
     if (chosenItem_.isEmpty() || !cmdEdit->isEnabled())
         return;
     emit editRequested(model_->kind(chosenRow()), chosenItem_);
+}
+
+void frmCollection::cmdPrintShown_Click() {
+    // The items on show, in the order shown: the find, the filters and the sort decide.
+    reports::InventoryOptions shown;
+    for (int r = 0; r < model_->rowCount(); ++r)
+        shown.rowIds.append(model_->rowId(r));
+    if (shown.rowIds.isEmpty())
+        return;
+    reports::printInventory(this, shown, false);
 }
 
 void frmCollection::setPhotoFileAsker(FileAsker asker) {
@@ -424,7 +442,26 @@ void frmCollection::cmdViewPhoto_Click() {
     showPhotos();
 }
 
+void frmCollection::showEvent(QShowEvent *event) {
+    QWidget::showEvent(event);
+    if (area_)
+        return;
+    for (QWidget *w = parentWidget(); w; w = w->parentWidget())
+        if (auto *mdi = qobject_cast<QMdiArea *>(w)) {
+            area_ = mdi->viewport();
+            area_->installEventFilter(this);
+            return;
+        }
+}
+
 bool frmCollection::eventFilter(QObject *watched, QEvent *event) {
+    if (watched == area_ && event->type() == QEvent::Resize) {
+        // A Browse that fills the main window's client area keeps filling it as it grows.
+        const auto *resize = static_cast<QResizeEvent *>(event);
+        auto *sub = qobject_cast<QMdiSubWindow *>(parentWidget());
+        if (sub && sub->geometry() == QRect(QPoint(0, 0), resize->oldSize()))
+            sub->setGeometry(QRect(QPoint(0, 0), resize->size()));
+    }
     if (event->type() == QEvent::KeyPress) {
         const auto *key = static_cast<QKeyEvent *>(event);
         if (watched == txtFind && key->key() == Qt::Key_Escape && !txtFind->text().isEmpty()) {

@@ -37,6 +37,8 @@ class frmCollection : public QWidget {
     void cmdAddPhotos_Click();
     void cmdRemovePhoto_Click();
     void cmdViewPhoto_Click();
+    // The inventory PDF of the items on show, in their order.
+    void cmdPrintShown_Click();
     // Adds picture files to the chosen item; a file that cannot be used is named in a message
     // and the rest are still added. Returns how many were stored.
     int addPhotoFiles(const QStringList &paths);
@@ -56,6 +58,7 @@ class frmCollection : public QWidget {
     QPushButton *cmdAddPhotos = nullptr;
     QPushButton *cmdRemovePhoto = nullptr;
     QPushButton *cmdViewPhoto = nullptr;
+    QPushButton *cmdPrintShown = nullptr;
 
   signals:
     // The user asked to edit the item in its kind's own edit form.
@@ -63,6 +66,7 @@ class frmCollection : public QWidget {
 
   protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
+    void showEvent(QShowEvent *event) override;
 
   private:
     void buildControls();
@@ -70,6 +74,7 @@ class frmCollection : public QWidget {
     void fillFilterLists();
     void updateTotals();
     void showChosen();
+    void showDetail(const QString &html);
     void showPhotos();
     void reloadSoon();
 
@@ -78,6 +83,7 @@ class frmCollection : public QWidget {
     QString chosenItem_;
     qint64 chosenId_ = 0;
     bool reloadPending_ = false;
+    QWidget *area_ = nullptr; // the main window's client area, when shown inside it
 };
 
 } // namespace collection

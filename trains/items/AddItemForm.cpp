@@ -9,6 +9,7 @@
 #include "platform/Error.h"
 #include "platform/MsgBox.h"
 
+#include <QCloseEvent>
 #include <QComboBox>
 #include <QDateEdit>
 #include <QFileInfo>
@@ -25,6 +26,10 @@ namespace items {
 
 using platform::Error;
 using platform::MsgBox;
+
+namespace {
+const QString kDiscardNewItem = QStringLiteral("Discard the new item you have typed? ");
+}
 
 AddItemForm::AddItemForm(ItemKind kind, QWidget *parent) : QWidget(parent), kind_(kindInfo(kind)) {
     setObjectName(QLatin1String(kind_.addFormName));
@@ -53,6 +58,15 @@ void AddItemForm::Form_Load() {
     if (kind_.showsPicture)
         platform::resumeNext([this] { loadPicture(); });
     fields_->datBox->setDate(platform::now().date());
+    typed_.keep(fields_->shownValues());
+}
+
+void AddItemForm::closeEvent(QCloseEvent *event) {
+    if (!typed_.mayDrop(fields_->shownValues(), kDiscardNewItem)) {
+        event->ignore();
+        return;
+    }
+    QWidget::closeEvent(event);
 }
 
 // The locomotive drawing beside the notes. The form works without it: a missing or
@@ -126,6 +140,7 @@ void AddItemForm::cmdSave_Click() {
     }
 
     if (result) {
+        typed_.keep(fields_->shownValues());
         notifyCollectionChanged();
         const auto answer =
             MsgBox(kind_.savedFirst + platform::vbCrLf + platform::vbCrLf + kind_.savedQuestion,
@@ -148,6 +163,7 @@ void AddItemForm::cmdClear_Click() {
         fields_->clearBoxAnswer();
     if (kind_.clearMovesFocus)
         platform::resumeNext([this] { fields_->cboBox[0]->setFocus(Qt::OtherFocusReason); });
+    typed_.keep(fields_->shownValues());
 }
 
 void AddItemForm::cmdExit_Click() {

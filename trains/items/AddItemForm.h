@@ -1,6 +1,7 @@
 #pragma once
 // The form that enters one new item of a kind. frmAddCar, frmAddLoco and frmAddSet are this
 // form with their kind's table.
+#include "trains/DiscardQuestion.h"
 #include "trains/items/ItemKinds.h"
 
 #include <QWidget>
@@ -29,6 +30,10 @@ class AddItemForm : public QWidget {
     void cmdClear_Click();
     void cmdExit_Click();
 
+  protected:
+    // Typed entries not yet saved are dropped only when the user agrees.
+    void closeEvent(QCloseEvent *event) override;
+
   private:
     void Form_Load();
     void loadPicture();
@@ -38,6 +43,7 @@ class AddItemForm : public QWidget {
 
     const ItemKindInfo &kind_;
     ItemFieldSet *fields_ = nullptr;
+    TypedSinceKept typed_;
 };
 
 } // namespace items

@@ -13,6 +13,10 @@
 // - A day typed before its month is kept whole and shown as soon as the month has that day.
 // - A year of one or two digits becomes the nearest such year that is not in the future.
 // - Tab leaves the box; Alt+Down and F4 open the calendar.
+// - The keys typed since the box got focus are read once more as a whole when the box is left:
+//   in the locale's order or as year-month-day (2019-03-14). That date is the one kept; keys
+//   that read as neither (14/03/2019 where the month comes first) leave the box red and
+//   unreadable, and the form's check refuses it, so no other date is ever stored silently.
 #include <QDateEdit>
 
 namespace items {
@@ -24,6 +28,12 @@ class DatePicker : public QDateEdit {
 
     // Opens the drop-down calendar, as a click on the arrow does.
     void showCalendar();
+
+    // Reads the keys typed so far as leaving the box does (a shortcut may save without leaving
+    // it); false while they read as no date, and the box then shows red.
+    bool acceptTyped();
+    // The check's message for an unreadable box, naming its caption and the forms it reads.
+    static QString unreadableMessage(const QString &caption);
 
   protected:
     void keyPressEvent(QKeyEvent *event) override;
@@ -41,6 +51,17 @@ class DatePicker : public QDateEdit {
     // A year typed with one or two digits, made whole.
     void completeShortYear();
     void setDateKeepingPart(const QDate &d);
+    // Keys typed year first where the locale puts the year last: typed here, not part by part.
+    bool typingYearFirst() const;
+    void showYearFirst();
+    // Reads the keys typed since focus came in and keeps that date, or marks the box unreadable.
+    void finishTyped();
+    void setUnreadable(bool on);
+
+    QString keys_;            // printable keys typed since focus came in, while they are read
+    bool reading_ = false;    // the keys are still read as a whole (no editing key in between)
+    bool unreadable_ = false; // the last keys read as no date
+    bool ownChange_ = false;  // a date set while typing: does not lift the red mark
 
     QString typed_;        // digits typed so far into the selected day or month
     int typedPart_ = -1;   // the part `typed_` belongs to

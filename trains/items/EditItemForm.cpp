@@ -4,6 +4,7 @@
 #include "trains/items/ItemFormParts.h"
 #include "trains/lists/ItemList.h"
 #include "trains/CollectionEvents.h"
+#include "trains/DiscardQuestion.h"
 #include "trains/modGlobal.h"
 
 #include "platform/Clock.h"
@@ -154,11 +155,7 @@ bool EditItemForm::changesMayGo() {
     const QString itemId = lblID->text();
     if (itemId.isEmpty() || fields_->shownValues() == chosenValues_)
         return true;
-    platform::setScreenPointer(platform::Pointer::Default);
-    return MsgBox(text::DiscardChanges(itemId),
-                  {platform::MsgIcon::Question, platform::MsgButtons::YesNo,
-                   platform::MsgDefault::Button2},
-                  kAppTitle) == platform::MsgResult::Yes;
+    return askToDiscard(text::DiscardChanges(itemId));
 }
 
 void EditItemForm::backToChosenRow() {

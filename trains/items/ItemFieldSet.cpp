@@ -350,6 +350,11 @@ bool ItemFieldSet::CheckFields(const CheckTexts &texts) {
             return Check{notAmount(txtBox[5]->text()), text::ValueIncorrect, txtBox[5], txtBox[5]};
         },
         [&] {
+            auto *picker = qobject_cast<DatePicker *>(datBox);
+            return Check{picker && !picker->acceptTyped(),
+                         DatePicker::unreadableMessage(lblData[10]->text()), datBox, nullptr};
+        },
+        [&] {
             return Check{datBox->date() > platform::now().date(), text::DateLater, datBox, nullptr};
         },
         [&] {

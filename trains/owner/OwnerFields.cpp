@@ -61,6 +61,7 @@ const OwnerFormKind& editKind() {
 const QString OwnerTexts::saved = QStringLiteral("Profile Information Saved! ");
 const QString OwnerTexts::savedTitle = QStringLiteral("Record Saved Successfully");
 const QString OwnerTexts::notSaved = QStringLiteral("Profile Record was NOT Saved! ");
+const QString OwnerTexts::discard = QStringLiteral("Discard the owner profile you have typed? ");
 
 QString OwnerTexts::missing(int index) {
     if (index < 0 || index >= kFieldCount)
@@ -122,6 +123,7 @@ void OwnerFields::build(QWidget* form, const OwnerFormKind& kind) {
         Label1->setPalette(p);
         Label1->setGeometry(twips(120, 3720, 5295, 255));
     }
+    typed.keep(shownTexts());
 }
 
 bool OwnerFields::ValidateOwner() {
@@ -159,11 +161,19 @@ bool OwnerFields::saveProfile(QWidget* form, const std::function<bool(QStringLis
     resumeNext([&] { saved = store(strText); });
     strOwnerName = fullName;
     strText.clear();
-    if (saved)
+    if (saved) {
+        typed.keep(shownTexts());
         platform::MsgBox(OwnerTexts::saved, platform::exclamation(), OwnerTexts::savedTitle);
-    else
+    } else
         platform::MsgBox(OwnerTexts::notSaved, platform::critical(), kAppTitle);
     return saved;
+}
+
+QStringList OwnerFields::shownTexts() const {
+    QStringList texts;
+    for (const QLineEdit* box : txtBox)
+        texts << box->text();
+    return texts;
 }
 
 } // namespace owner

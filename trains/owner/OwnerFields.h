@@ -1,6 +1,8 @@
 #pragma once
 // The owner profile's fields, shared by the entry form and the editing form: captions, boxes,
 // buttons, the field highlight and Enter chain, the required-field check and the texts.
+#include "trains/DiscardQuestion.h"
+
 #include <QString>
 #include <QStringList>
 #include <array>
@@ -31,6 +33,7 @@ struct OwnerTexts {
     static const QString savedTitle;   // "Record Saved Successfully"
     static const QString notSaved;     // "Profile Record was NOT Saved! "
     static QString missing(int index); // "Last Name is missing! " ... for boxes 0 to 5
+    static const QString discard;      // asked before a typed profile is dropped
 };
 
 class OwnerFields {
@@ -45,6 +48,12 @@ public:
     // The save sequence both owner forms share: trim, check, hand the texts to the store,
     // keep the full name for the reports, and say how it went. True when the store saved.
     bool saveProfile(QWidget* form, const std::function<bool(QStringList&)>& store);
+    // The texts on show as they stand now; the profile last loaded or saved is kept in `typed`.
+    QStringList shownTexts() const;
+    // True when nothing typed would be lost, or the user agrees to lose it.
+    bool mayDrop() const { return typed.mayDrop(shownTexts(), OwnerTexts::discard); }
+
+    TypedSinceKept typed;
 
     std::array<QLabel*, kFieldCount> lblData{};
     std::array<QLineEdit*, kFieldCount> txtBox{};

@@ -45,6 +45,11 @@ void frmAddOwner::cmdExit_Click() {
 }
 
 void frmAddOwner::closeEvent(QCloseEvent* event) {
+    // Leaving ends the program: a typed profile that was not saved goes only when agreed.
+    if (isVisible() && !fields.mayDrop()) {
+        event->ignore();
+        return;
+    }
     Form_Unload();
     event->accept();
     // Unloading ends the form: its modal display ends with it.

@@ -6,6 +6,7 @@
 #include "platform/MsgBox.h"
 #include "platform/Pointer.h"
 
+#include <QCloseEvent>
 #include <QLineEdit>
 #include <QPushButton>
 
@@ -51,7 +52,16 @@ void frmEditOwner::LoadProfile() {
         }
     });
     CloseRecordset();
+    fields.typed.keep(fields.shownTexts());
     unsetCursor();
+}
+
+void frmEditOwner::closeEvent(QCloseEvent* event) {
+    if (!fields.mayDrop()) {
+        event->ignore();
+        return;
+    }
+    QWidget::closeEvent(event);
 }
 
 void frmEditOwner::cmdSave_Click() {

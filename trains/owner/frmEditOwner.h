@@ -15,6 +15,10 @@ public:
 
     owner::OwnerFields fields;
 
+protected:
+    // Typed changes not yet saved are dropped only when the user agrees.
+    void closeEvent(QCloseEvent* event) override;
+
 private:
     void Form_Load();
     void LoadProfile();

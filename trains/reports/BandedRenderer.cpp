@@ -1,5 +1,7 @@
 #include "trains/reports/BandedRenderer.h"
 
+#include "platform/LocaleText.h"
+
 #include "platform/Error.h"
 #include "rails/engine/Recordset.h"
 
@@ -95,7 +97,7 @@ QSize BandedRenderer::defaultPageSize(bool landscape) {
 }
 
 QPageLayout BandedRenderer::paperLayout(bool landscape) {
-    return QPageLayout(QPageSize(QPageSize::Letter),
+    return QPageLayout(QPageSize(platform::paperSize()),
                        landscape ? QPageLayout::Landscape : QPageLayout::Portrait,
                        QMarginsF(0, 0, 0, 0));
 }

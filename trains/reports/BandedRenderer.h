@@ -27,8 +27,8 @@ public:
     BandedRenderer(ReportLayout layout, std::shared_ptr<engine::Recordset> rows, QString dateText);
 
     const ReportLayout& layout() const { return layout_; }
-    // The paper in twips; pagination follows it. US Letter in the layout's orientation until
-    // set.
+    // The paper in twips; pagination follows it. The user's paper in the layout's orientation
+    // until set.
     void setPageSize(QSize twips);
     QSize pageSize() const { return page_; }
 
@@ -52,9 +52,9 @@ public:
     bool print(QPagedPaintDevice& device, int from = 1, int to = 0,
                const PageProgress& progress = {});
 
-    // US Letter in twips.
+    // The user's paper in twips.
     static QSize defaultPageSize(bool landscape = true);
-    // The paper layout a report's pages are written on: US Letter, no margins.
+    // The paper layout a report's pages are written on: the user's paper, no margins.
     static QPageLayout paperLayout(bool landscape);
 
     // Space kept free on both sides of a text that has to be fitted, so that it never touches

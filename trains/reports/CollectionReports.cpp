@@ -2,10 +2,13 @@
 
 #include "trains/modGlobal.h"
 
+#include "platform/LocaleText.h"
+
 namespace reports {
 
 namespace {
-const QString kMoney = QStringLiteral("\"$\"#,##0.00");
+// Amounts in the user's currency, read when a report is laid out.
+QString money() { return platform::moneyPattern(); }
 const QString kDate = QStringLiteral("M/d/yyyy");
 
 // Everything but the kind's own columns is the same in the three reports.
@@ -18,8 +21,8 @@ std::array<ColumnSpec, 12> columnsWith(const ColumnSpec& sixth, const ColumnSpec
         {QStringLiteral("Curve"), QStringLiteral("Curve"), {}},
         sixth,
         seventh,
-        {QStringLiteral("Cost"), QStringLiteral("OriginalCost"), kMoney},
-        {QStringLiteral("Value"), QStringLiteral("CurrentValue"), kMoney},
+        {QStringLiteral("Cost"), QStringLiteral("OriginalCost"), money()},
+        {QStringLiteral("Value"), QStringLiteral("CurrentValue"), money()},
         {QStringLiteral("Accquired"), QStringLiteral("DateAccquired"), kDate},
         {QStringLiteral("Box"), QStringLiteral("Box"), {}},
         {QStringLiteral("Condition:"), QStringLiteral("Condition"), {}},

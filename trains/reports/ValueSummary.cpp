@@ -3,6 +3,8 @@
 #include "trains/collection/CollectionData.h"
 #include "trains/modGlobal.h"
 
+#include "platform/LocaleText.h"
+
 #include "platform/Error.h"
 #include "platform/MsgBox.h"
 #include "platform/Pointer.h"
@@ -13,7 +15,8 @@ namespace reports {
 
 namespace {
 
-const QString kMoney = QStringLiteral("\"$\"#,##0.00");
+// Amounts in the user's currency, read when a report is laid out.
+QString money() { return platform::moneyPattern(); }
 
 // Where each printed column stands, in twips from the left margin. A line fills the columns
 // of its section; a bold twin of each column ("B" + name) prints captions and totals.
@@ -163,7 +166,7 @@ ReportLayout valueSummaryLayout() {
                               true, 11);
     for (const Column &c : kColumns) {
         const QString name = QLatin1String(c.name);
-        const QString format = c.money ? kMoney : QString();
+        const QString format = c.money ? money() : QString();
         // Plain lines of the totals are the conditions, set in under their kind.
         const int indent = name == QLatin1String("SLabel") ? kIndent : 0;
         r.detail.controls << text(name, QRect(c.left + indent, 30, c.width - indent, 260), c.align,

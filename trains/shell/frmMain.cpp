@@ -3,6 +3,8 @@
 #include "trains/shell/CollectionCheck.h"
 #include "trains/collection/frmCollection.h"
 #include "trains/items/EditItemForm.h"
+#include "trains/reports/InventoryDialog.h"
+#include "trains/reports/ReportSettings.h"
 #include "trains/reports/ValueSummary.h"
 #include "trains/collection/BackupDialogs.h"
 #include "trains/collection/CsvImportDialog.h"
@@ -102,14 +104,19 @@ const Menu kMenus[] = {
       separator(true),
       {"mnuReportAccessory", "Accessory Report", true, nullptr}}},
     {"mnuCollection", "&Collection",
-     {{"mnuCollectionBrowse", "Browse Collection", false, &frmMain::mnuCollectionBrowse_Click},
-      {"mnuCollectionSummary", "Value Summary Report", false,
+     {{"mnuCollectionBrowse", "&Browse Collection", false, &frmMain::mnuCollectionBrowse_Click},
+      {"mnuCollectionSummary", "&Value Summary Report", false,
        &frmMain::mnuCollectionSummary_Click},
+      {"mnuCollectionInventory", "Collection &Inventory…", false,
+       &frmMain::mnuCollectionInventory_Click},
+      {"mnuCollectionCurrency", "Currency and &Paper…", false,
+       &frmMain::mnuCollectionCurrency_Click},
       separator(),
-      {"mnuCollectionBackup", "Back Up Collection…", false, &frmMain::mnuCollectionBackup_Click},
-      {"mnuCollectionRestore", "Restore From Backup…", false, &frmMain::mnuCollectionRestore_Click},
-      {"mnuCollectionExport", "Export to CSV…", false, &frmMain::mnuCollectionExport_Click},
-      {"mnuCollectionImport", "Import from CSV…", false, &frmMain::mnuCollectionImport_Click}}},
+      {"mnuCollectionBackup", "Back &Up Collection…", false, &frmMain::mnuCollectionBackup_Click},
+      {"mnuCollectionRestore", "&Restore From Backup…", false,
+       &frmMain::mnuCollectionRestore_Click},
+      {"mnuCollectionExport", "&Export to CSV…", false, &frmMain::mnuCollectionExport_Click},
+      {"mnuCollectionImport", "I&mport from CSV…", false, &frmMain::mnuCollectionImport_Click}}},
     {"mnuWindows", "&Windows",
      {{"mnuWindowCascade", "Cascade", false, &frmMain::mnuWindowCascade_Click},
       separator(),
@@ -281,6 +288,7 @@ void frmMain::Form_Load() {
         [this] { setWindowTitle(AppCaption()); },
         [] { NewRails(); },
         [] { platform::setScreenPointer(platform::Pointer::Arrow); },
+        [] { reports::loadReportSettings(); },
     };
     for (const auto& step : steps) {
         platform::trap(step, [](const Error& e) {
@@ -623,3 +631,10 @@ void frmMain::mnuCollectionExport_Click() {
     dialog->open();
 }
 void frmMain::mnuCollectionImport_Click() { collection::importFromCsv(this); }
+
+void frmMain::mnuCollectionInventory_Click() { reports::printInventory(this, {}, true); }
+
+void frmMain::mnuCollectionCurrency_Click() {
+    reports::ReportSettingsDialog dialog(this);
+    dialog.exec();
+}

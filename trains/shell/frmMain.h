@@ -41,6 +41,8 @@ public:
     void mnuCollectionRestore_Click();
     void mnuCollectionExport_Click();
     void mnuCollectionImport_Click();
+    void mnuCollectionInventory_Click();
+    void mnuCollectionCurrency_Click();
     void mnuWindowCascade_Click();
     void mnuWindowV_Click();
     void mnuWindowH_Click();

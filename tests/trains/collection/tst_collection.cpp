@@ -3,6 +3,7 @@
 // item elsewhere, adding and removing photos, and reading the summary's PDF back.
 #include "tests/support/TestSupport.h"
 #include "tests/trains/support/ShellFixture.h"
+#include "tests/trains/collection/CollectionKit.h"
 
 #include "trains/collection/CollectionModel.h"
 #include "trains/collection/PhotoViewer.h"
@@ -36,55 +37,14 @@
 #include <numeric>
 
 using namespace testing;
+using namespace collectionkit;
 using collection::CollectionModel;
 using collection::frmCollection;
 
 namespace {
-// kind flag, ItemID, maker, line, type, number, gauge, colour, cost, value, date, condition
-const char *const kItems[][12] = {
-    {"Car", "CL-2", "Marklin", "Deutsche Züge", "Box Car", "1042", "HO Gauge", "Rot", "9.5", "12",
-     "2021-05-01", "Excellent"},
-    {"Car", "CL-10", "Lionel", "Santa Fe", "Caboose", "77", "O-27", "Red", "100", "150",
-     "2019-03-10", "Good"},
-    {"Loco", "LL-3", "ROCO", "Santa Fe", "Diesel", "2343", "HO Gauge", "Blue", "10", "8",
-     "2023-01-15", "Good"},
-    {"FullSet", "SL-4", "Lionel", "Union Pacific", "Freight Set", "6-30", "O-27", "Yellow", "250",
-     "400", "2015-12-24", "New In Box"},
-};
-
-void seed(const testing::ProgramFolder &pf) {
-    for (const auto &it : kItems) {
-        const QString kind = QString::fromUtf8(it[0]);
-        const bool set = kind == QLatin1String("FullSet");
-        pf.exec(
-            QStringLiteral(
-                "INSERT INTO tblMain (ItemID, Manufacturer, RailLine, CarType, %1, Gauge, Curve, "
-                "%2, AccquiredFrom, OriginalCost, CurrentValue, DateAccquired, Condition, Box, "
-                "Notes, Car, Loco, FullSet, Track, Accessory) VALUES ('%3','%4','%5','%6','%7',"
-                "'%8','O-31','%9','Train Show',%10,%11,'%12','%13','YES','Mint box',%14,%15,%16,"
-                "'NO','NO')")
-                .arg(set ? "SetNumber" : "CarNumber", set ? "Color" : "CarColor")
-                .arg(QString::fromUtf8(it[1]), QString::fromUtf8(it[2]), QString::fromUtf8(it[3]),
-                     QString::fromUtf8(it[4]), QString::fromUtf8(it[5]), QString::fromUtf8(it[6]),
-                     QString::fromUtf8(it[7]), QString::fromUtf8(it[8]))
-                .arg(QString::fromUtf8(it[9]), QString::fromUtf8(it[10]), QString::fromUtf8(it[11]))
-                .arg(kind == "Car" ? "'YES'" : "'NO'", kind == "Loco" ? "'YES'" : "'NO'",
-                     set ? "'YES'" : "'NO'"));
-    }
-}
-
-// Types as a keyboard does, letters beyond ASCII included.
-void type(QWidget *w, const QString &text) {
-    for (QChar c : text) {
-        if (c.unicode() < 0x80)
-            QTest::keyClick(w, char(c.unicode()));
-        else
-            QTest::sendKeyEvent(QTest::Click, w, Qt::Key_unknown, QString(c), Qt::NoModifier);
-    }
-}
-
+// The C locale the tests run in knows no currency: the program's dollar sign.
 QString money(double v) {
-    return QLocale().toString(v, 'f', 2);
+    return "$" + QLocale().toString(v, 'f', 2);
 }
 
 QString run(const QString &program, const QStringList &args) {
@@ -276,11 +236,14 @@ class TestCollection : public QObject {
         QVERIFY(menu);
         QCOMPARE(menu->title(), QString("&Collection"));
         QStringList entries;
-        // The view's two commands head the menu; the backup and exchange commands follow.
-        for (QAction *a : menu->actions().mid(0, 2))
+        // The view's commands head the menu, each with its access key; the backup and exchange
+        // commands follow.
+        for (QAction *a : menu->actions().mid(0, 4))
             entries << a->objectName() + '|' + a->text() + '|' + a->shortcut().toString();
-        QCOMPARE(entries, QStringList({"mnuCollectionBrowse|Browse Collection|Ctrl+F",
-                                       "mnuCollectionSummary|Value Summary Report|"}));
+        QCOMPARE(entries, QStringList({"mnuCollectionBrowse|&Browse Collection|Ctrl+F",
+                                       "mnuCollectionSummary|&Value Summary Report|",
+                                       "mnuCollectionInventory|Collection &Inventory…|",
+                                       "mnuCollectionCurrency|Currency and &Paper…|"}));
         seed(*pf);
         frmCollection *view = openView();
         QVERIFY(view);
@@ -393,6 +356,7 @@ class TestCollection : public QObject {
         frmCollection *view = openView();
         choose(view, "CL-10");
         QHeaderView *h = view->list()->horizontalHeader();
+        h->showSection(column); // not all columns show by default
         do
             clickHeader(view, column);
         while (h->sortIndicatorOrder() != Qt::AscendingOrder);

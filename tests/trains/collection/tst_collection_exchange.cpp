@@ -87,13 +87,13 @@ private slots:
         auto* menu = main->findChild<QMenu*>("mnuCollection");
         QVERIFY(menu);
         QStringList entries;
-        // Below the browse and summary commands.
-        for (QAction* a : menu->actions().mid(2))
+        // Below the browse, summary, inventory and currency commands.
+        for (QAction* a : menu->actions().mid(4))
             entries << (a->isSeparator() ? QString("-") : a->objectName() + " " + a->text());
-        QCOMPARE(entries, QStringList({"-", "mnuCollectionBackup Back Up Collection…",
-                                       "mnuCollectionRestore Restore From Backup…",
-                                       "mnuCollectionExport Export to CSV…",
-                                       "mnuCollectionImport Import from CSV…"}));
+        QCOMPARE(entries, QStringList({"-", "mnuCollectionBackup Back &Up Collection…",
+                                       "mnuCollectionRestore &Restore From Backup…",
+                                       "mnuCollectionExport &Export to CSV…",
+                                       "mnuCollectionImport I&mport from CSV…"}));
     }
 
     void backUpWritesAVerifiedCopy() {

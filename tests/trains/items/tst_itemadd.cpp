@@ -617,14 +617,52 @@ class TestItemAdd : public QObject {
         SetProgramFolder(QString());
     }
 
-    void exitClosesWithoutSaving() {
-        Fixture f(1);
-        f.form->setAttribute(Qt::WA_DeleteOnClose, false);
+    // Typed entries go only when the user agrees: eXit and closing the window ask,
+    // No keeps the form and its entries, Yes closes without saving. An untouched form, or one
+    // cleared, closes without a question.
+    void typedEntriesAreNotDroppedSilently_data() {
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<QString>("leaveBy");
+        QTest::addColumn<bool>("drop");
+        for (const char *way : {"eXit", "close window"}) {
+            QTest::addRow("loco, %s, Yes", way) << 1 << way << true;
+            QTest::addRow("loco, %s, No", way) << 1 << way << false;
+        }
+        QTest::addRow("car, eXit, No") << 0 << "eXit" << false;
+        QTest::addRow("set, close window, No") << 2 << "close window" << false;
+    }
+    void typedEntriesAreNotDroppedSilently() {
+        QFETCH(int, kind);
+        QFETCH(QString, leaveBy);
+        QFETCH(bool, drop);
+        Fixture f(kind);
         QVERIFY(kit::show(f.form.get()));
-        f.fill(entryFor(1));
-        QTest::keyClick(f.form->windowHandle(), Qt::Key_X, Qt::AltModifier);
-        QTRY_VERIFY(!f.form->isVisible());
+        const auto leave = [&] {
+            if (leaveBy == "eXit")
+                kit::click(f.form.get(), "e&Xit");
+            else
+                f.form->close();
+            QCoreApplication::processEvents();
+        };
+        f.fill(entryFor(kind));
+        f.box.answer(drop ? MsgResult::Yes : MsgResult::No);
+        leave();
+        QCOMPARE(f.box.boxes().size(), 1);
+        const platform::MsgRequest asked = f.box.boxes()[0];
+        QCOMPARE(asked.prompt, QStringLiteral("Discard the new item you have typed? "));
+        QCOMPARE(asked.icon, MsgIcon::Question);
+        QCOMPARE(asked.defaultButton, MsgDefault::Button2);
+        QCOMPARE(f.form->isVisible(), !drop);
         QCOMPARE(f.rows(), 0);
+        if (drop)
+            return;
+        QCOMPARE(kit::field(f.form.get(), "Rail Line")->property("text").toString(),
+                 entryFor(kind).railLine);
+
+        f.box.clear();
+        kit::click(f.form.get(), "&Clear");
+        leave();
+        QTRY_VERIFY(!f.form->isVisible());
         QCOMPARE(f.box.boxes().size(), 0);
     }
 

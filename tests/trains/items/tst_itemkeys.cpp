@@ -8,6 +8,7 @@
 
 #include <QAccessible>
 #include <QCalendarWidget>
+#include <QLineEdit>
 #include <QLocale>
 #include <QScrollBar>
 #include <memory>
@@ -92,6 +93,18 @@ class TestItemKeys : public QObject {
         QTest::newRow("C dots") << "C"
                                 << "14.3.2019"
                                 << "2019-03-14";
+        QTest::newRow("en_US ISO") << "en_US"
+                                   << "2019-03-14"
+                                   << "2019-03-14";
+        QTest::newRow("en_US ISO one-digit parts") << "en_US"
+                                                   << "2019-3-4"
+                                                   << "2019-03-04";
+        QTest::newRow("en_GB day first") << "en_GB"
+                                         << "14/03/2019"
+                                         << "2019-03-14";
+        QTest::newRow("de_DE ISO") << "de_DE"
+                                   << "2019-12-01"
+                                   << "2019-12-01";
     }
     void typedDateIsStored() {
         QFETCH(QString, locale);
@@ -114,6 +127,48 @@ class TestItemKeys : public QObject {
         QCOMPARE(f.box.boxes().size(), 1);
         QCOMPARE(f.box.boxes()[0].title, QStringLiteral("Record Saved Successfully"));
         QCOMPARE(f.pf.scalar("SELECT DateAccquired FROM tblMain").toString(), stored);
+    }
+
+    // Keys that read as no date in the locale's order nor year first: the box turns red, Save
+    // names the field and stores nothing, and a date typed afresh lifts the mark.
+    void unreadableDateIsRefused_data() {
+        QTest::addColumn<QString>("locale");
+        QTest::addColumn<QString>("keys");
+        QTest::newRow("en_US day first") << "en_US" << "14/03/2019";
+        QTest::newRow("en_US month 13") << "en_US" << "13/1/2019";
+        QTest::newRow("en_US February 30") << "en_US" << "2/30/2019";
+        QTest::newRow("en_US year first, two digits") << "en_US" << "19-03-14";
+        QTest::newRow("en_US three-digit year") << "en_US" << "3/14/201";
+        QTest::newRow("en_US ISO month 14") << "en_US" << "2019-14-03";
+        QTest::newRow("de_DE month first") << "de_DE" << "03.31.2019";
+        QTest::newRow("de_DE double separator") << "de_DE" << "14..3.2019";
+    }
+    void unreadableDateIsRefused() {
+        QFETCH(QString, locale);
+        QFETCH(QString, keys);
+        Fixture f(locale);
+        QVERIFY(kit::show(f.form.get()));
+        kit::Entry e;
+        e.type = QStringLiteral("Box Car");
+        kit::fill(f.form.get(), "Car Type", "Car Number", e);
+        const QColor plain = f.date()->findChild<QLineEdit *>()->palette().color(QPalette::Base);
+
+        f.enterDateBox();
+        QTest::keyClicks(f.date(), keys);
+        QTest::keyClick(f.date(), Qt::Key_Tab);
+        QVERIFY(f.date()->findChild<QLineEdit *>()->palette().color(QPalette::Base) != plain);
+
+        kit::click(f.form.get(), "&Save");
+        QCOMPARE(f.box.boxes().size(), 1);
+        QVERIFY2(f.box.boxes()[0].prompt.startsWith(QStringLiteral("Date Accquired ")),
+                 qPrintable(f.box.boxes()[0].prompt));
+        QCOMPARE(f.pf.scalar("SELECT COUNT(*) FROM tblMain").toInt(), 0);
+        QCOMPARE(kit::focusCaption(f.form.get()), QStringLiteral("Date Accquired"));
+
+        QTest::keyClicks(f.date(), QStringLiteral("2019-03-14"));
+        QTest::keyClick(f.date(), Qt::Key_Tab);
+        QCOMPARE(f.date()->findChild<QLineEdit *>()->palette().color(QPalette::Base), plain);
+        QCOMPARE(f.date()->date(), QDate(2019, 3, 14));
     }
 
     // Alt+Down and F4 open the calendar and leave the date alone; Escape closes it again.

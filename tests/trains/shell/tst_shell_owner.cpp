@@ -10,12 +10,14 @@
 #include "trains/owner/frmAddOwner.h"
 #include "trains/owner/frmEditOwner.h"
 
+#include <QAction>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPushButton>
 #include <QTest>
+#include <functional>
 
 using namespace testing;
 using platform::MsgIcon;
@@ -271,12 +273,79 @@ private slots:
         QVERIFY(pf->scalar("SELECT DateMod FROM tblOwner").isNull());
 
         QPointer<QMdiSubWindow> guard(sub);
+        boxes->answer(platform::MsgResult::Yes); // drop the emptied city
         form->fields.cmdExit->click();
+        QCOMPARE(boxes->boxes().size(), 2);
+        QCOMPARE(boxes->boxes()[1].prompt, QString("Discard the owner profile you have typed? "));
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QVERIFY(!guard);
         QCOMPARE(main->mdiArea()->subWindowList().size(), 0);
         QCOMPARE(exits->exits, 0);
         QVERIFY(pf->scalar("SELECT DateMod FROM tblOwner").isNull());
+    }
+
+    // A typed profile goes only when the user agrees: the entry form's eXit (which ends the
+    // program) and the edit form's Ctrl+F4 ask; No keeps the form and the text, Yes goes on.
+    // Untouched, or typed back to what was loaded, nothing is asked.
+    void typedProfileIsNotDroppedSilently_data() {
+        QTest::addColumn<bool>("entryForm");
+        QTest::addColumn<bool>("drop");
+        QTest::newRow("entry, No") << true << false;
+        QTest::newRow("entry, Yes") << true << true;
+        QTest::newRow("edit, No") << false << false;
+        QTest::newRow("edit, Yes") << false << true;
+    }
+    void typedProfileIsNotDroppedSilently() {
+        QFETCH(bool, entryForm);
+        QFETCH(bool, drop);
+        QPointer<QWidget> form;
+        owner::OwnerFields* fields = nullptr;
+        std::function<void()> leave;
+        if (entryForm) {
+            showEntry();
+            form = entry;
+            fields = &entry->fields;
+            leave = [fields] { fields->cmdExit->click(); };
+        } else {
+            storeProfile();
+            auto* main = new frmMain;
+            main->Form_Load();
+            main->show();
+            main->activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(main));
+            main->findChild<QAction*>("mnuEditProfile")->trigger();
+            QMdiSubWindow* sub = main->childWindow("frmEditOwner");
+            QVERIFY(sub);
+            auto* edit = qobject_cast<frmEditOwner*>(sub->widget());
+            form = edit;
+            fields = &edit->fields;
+            leave = [main] { QTest::keyClick(main, Qt::Key_F4, Qt::ControlModifier); };
+        }
+        const QString loaded = fields->txtBox[2]->text();
+        QTest::keyClicks(fields->txtBox[2], "2 Depot Road");
+        boxes->answer(drop ? platform::MsgResult::Yes : platform::MsgResult::No);
+        leave();
+        QCOMPARE(boxes->boxes().size(), 1);
+        QCOMPARE(boxes->boxes()[0].prompt, QString("Discard the owner profile you have typed? "));
+        QCOMPARE(boxes->boxes()[0].icon, MsgIcon::Question);
+        QCOMPARE(boxes->boxes()[0].defaultButton, platform::MsgDefault::Button2);
+        QCOMPARE(exits->exits, entryForm && drop ? 1 : 0);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QCOMPARE(form.isNull(), drop);
+        if (drop)
+            return;
+        QCOMPARE(fields->txtBox[2]->text(), loaded + "2 Depot Road");
+
+        // Typed back to what was loaded: it goes without a question.
+        fields->txtBox[2]->selectAll();
+        if (loaded.isEmpty())
+            QTest::keyClick(fields->txtBox[2], Qt::Key_Delete);
+        else
+            QTest::keyClicks(fields->txtBox[2], loaded);
+        leave();
+        QCOMPARE(boxes->boxes().size(), 1);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(!form);
     }
 
     void editFormWithoutAProfileOpensEmpty() {

@@ -1,0 +1,64 @@
+#include "trains/collection/ItemDetails.h"
+
+#include "rails/engine/Recordset.h"
+
+#include "platform/LocaleText.h"
+
+#include <QDate>
+#include <QObject>
+
+namespace collection {
+
+ItemDetails itemDetails(const engine::Recordset &rs) {
+    ItemDetails d;
+    d.kind = Kind(rs.Fields(QStringLiteral("KindCode")).toInt());
+    const auto text = [&](const char *column) {
+        return rs.Fields(QLatin1String(column)).toString();
+    };
+    const auto date = [&](const char *column) {
+        const QDate day = platform::dateFromStorage(text(column));
+        return day.isValid() ? platform::shortDate(day) : QString();
+    };
+    const auto money = [&](const char *column) {
+        const QVariant v = rs.Fields(QLatin1String(column));
+        return v.isNull() ? QString() : platform::moneyText(v.toDouble());
+    };
+    const bool isSet = d.kind == Kind::Set;
+    d.itemId = text("ItemID");
+    d.fields = {
+        {QObject::tr("Item"), d.itemId},
+        {QObject::tr("Kind"), kindName(d.kind)},
+        {QObject::tr("Manufacturer"), text("Manufacturer")},
+        {QObject::tr("Rail Line"), text("RailLine")},
+        {QObject::tr("Type"), text("CarType")},
+        {QObject::tr("Number"), text(isSet ? "SetNumber" : "CarNumber")},
+        {QObject::tr("Gauge"), text("Gauge")},
+        {QObject::tr("Minimum Curve"), text("Curve")},
+        {QObject::tr("Colour"),
+         rs.isNull(rs.fieldIndex(QStringLiteral("CarColor"))) ? text("Color") : text("CarColor")},
+        {QObject::tr("Acquired From"), text("AccquiredFrom")},
+        {QObject::tr("Original Cost"), money("OriginalCost")},
+        {QObject::tr("Current Value"), money("CurrentValue")},
+        {QObject::tr("Date Acquired"), date("DateAccquired")},
+        {QObject::tr("Condition"), text("Condition")},
+        {QObject::tr("Box Included"), text("Box")},
+        {QObject::tr("Added"), date("DateAdd")},
+        {QObject::tr("Changed"), date("DateMod")},
+    };
+    d.notes = text("Notes");
+    return d;
+}
+
+QString detailHtml(const ItemDetails &details) {
+    // One paragraph per field, not a table: the text reads line by line, as a screen reader
+    // and a copy to the clipboard take it.
+    QString html;
+    for (const auto &[caption, value] : details.fields)
+        html += QStringLiteral("<p style=\"margin:1px\"><b>%1:</b> %2</p>")
+                    .arg(caption.toHtmlEscaped(), value.toHtmlEscaped());
+    html += QStringLiteral("<p><b>%1:</b></p><p style=\"white-space:pre-wrap\">%2</p>")
+                .arg(QObject::tr("Notes"), details.notes.toHtmlEscaped());
+    return html;
+}
+
+} // namespace collection
