@@ -1,9 +1,11 @@
 #include "rails/SchemaAdditions.h"
 
+#include "rails/records/RecordsSchema.h"
+
 namespace rails {
 
 const QStringList& schemaAdditions() {
-    static const QStringList statements{
+    static const QStringList statements = QStringList{
         // Photos of an item, kept in the collection file so that the file stays the whole
         // collection and its backup. Image is the stored picture (JPEG), Thumb its small copy
         // for lists; Seq orders an item's photos.
@@ -38,7 +40,7 @@ const QStringList& schemaAdditions() {
                        "WHERE Loco = 'YES'"),
         QStringLiteral("CREATE INDEX IF NOT EXISTS ixMainFullSetType ON tblMain (FullSet, CarType) "
                        "WHERE FullSet = 'YES'"),
-    };
+    } + records::schemaStatements();
     return statements;
 }
 
