@@ -7,6 +7,7 @@
 
 #include <QDate>
 #include <QDateTime>
+#include <QHash>
 #include <QList>
 #include <QMap>
 #include <QSet>
@@ -83,6 +84,8 @@ class Store {
     void setFieldValue(const QString &itemId, qint64 fieldId, const QString &value);
     // Item numbers whose extra fields hold `text` (any letter case).
     QSet<QString> itemsWithFieldText(const QString &text);
+    // Every item's values of the fields there are, joined by blanks, by item number.
+    QHash<QString, QString> fieldTextByItem();
     // One field's value of every item that has one.
     QMap<QString, QString> valuesOfField(qint64 fieldId);
 

@@ -5,6 +5,7 @@
 #include "trains/collection/PhotoImport.h"
 #include "trains/collection/PhotoViewer.h"
 #include "trains/modGlobal.h"
+#include "rails/records/Records.h"
 
 #include "platform/Error.h"
 #include "platform/LocaleText.h"
@@ -23,6 +24,7 @@
 #include <QListWidget>
 #include <QLocale>
 #include <QPushButton>
+#include <QShortcut>
 #include <QSplitter>
 #include <QTextBrowser>
 #include <QTimer>
@@ -123,6 +125,8 @@ void frmCollection::buildControls() {
         return b;
     };
     cmdEdit = button(tr("&Edit..."), "cmdEdit");
+    cmdOpenCard = button(tr("Open &Card…"), "cmdOpenCard");
+    cmdOpenCard->setToolTip(tr("The item's card (Ctrl+Enter)"));
     cmdAddPhotos = button(tr("Add &Photos..."), "cmdAddPhotos");
     cmdRemovePhoto = button(tr("&Remove Photo"), "cmdRemovePhoto");
     cmdViewPhoto = button(tr("&View Photo..."), "cmdViewPhoto");
@@ -156,6 +160,7 @@ void frmCollection::buildControls() {
     photoButtons->addWidget(cmdRemovePhoto, 0, 1);
     photoButtons->addWidget(cmdViewPhoto, 1, 0);
     photoButtons->addWidget(cmdEdit, 1, 1);
+    photoButtons->addWidget(cmdOpenCard, 2, 0);
     rightBox->addLayout(photoButtons);
 
     auto *split = new QSplitter(this);
@@ -192,6 +197,12 @@ void frmCollection::buildControls() {
         cmdViewPhoto->setEnabled(row >= 0);
     });
     connect(cmdEdit, &QPushButton::clicked, this, &frmCollection::cmdEdit_Click);
+    connect(cmdOpenCard, &QPushButton::clicked, this, &frmCollection::cmdOpenCard_Click);
+    for (int key : {Qt::Key_Return, Qt::Key_Enter}) {
+        auto *card = new QShortcut(QKeySequence(Qt::CTRL | key), this);
+        card->setContext(Qt::WidgetWithChildrenShortcut);
+        connect(card, &QShortcut::activated, this, &frmCollection::cmdOpenCard_Click);
+    }
     connect(cmdAddPhotos, &QPushButton::clicked, this, &frmCollection::cmdAddPhotos_Click);
     connect(cmdRemovePhoto, &QPushButton::clicked, this, &frmCollection::cmdRemovePhoto_Click);
     connect(cmdViewPhoto, &QPushButton::clicked, this, &frmCollection::cmdViewPhoto_Click);
@@ -206,6 +217,12 @@ void frmCollection::reload() {
         [](const platform::Error &e) { showError(tr("The collection could not be read."), e); });
     if (ok) {
         model_->load(rows);
+        // The collector's own fields are found too; a file without them finds none.
+        platform::trap(
+            [&] {
+                model_->setExtraText(records::Store(data_.databasePath()).fieldTextByItem());
+            },
+            [](const platform::Error &) {});
         fillFilterLists();
         // The chosen item may have been changed or deleted meanwhile.
         const int row = model_->rowOfItem(chosenItem_);
@@ -288,6 +305,7 @@ void frmCollection::showChosen() {
         txtDetail->setHtml(tr("<p>Choose an item in the list to see all its fields, notes and "
                               "photos.</p>"));
         cmdEdit->setEnabled(false);
+        cmdOpenCard->setEnabled(false);
         cmdAddPhotos->setEnabled(false);
         lstPhotos->clear();
         cmdRemovePhoto->setEnabled(false);
@@ -332,6 +350,7 @@ void frmCollection::showChosen() {
     txtDetail->setHtml(html);
     cmdEdit->setEnabled(kind == Kind::Car || kind == Kind::Loco || kind == Kind::Set);
     cmdAddPhotos->setEnabled(true);
+    cmdOpenCard->setEnabled(true);
     showPhotos();
 }
 
@@ -358,6 +377,18 @@ void frmCollection::cmdEdit_Click() {
     if (chosenItem_.isEmpty() || !cmdEdit->isEnabled())
         return;
     emit editRequested(model_->kind(chosenRow()), chosenItem_);
+}
+
+void frmCollection::cmdOpenCard_Click() {
+    if (!chosenItem_.isEmpty() && cmdOpenCard->isEnabled())
+        emit cardRequested(chosenItem_);
+}
+
+QString frmCollection::neighbourOf(const QString &itemId, int step) const {
+    const int row = model_->rowOfItem(itemId);
+    if (row < 0 || row + step < 0 || row + step >= model_->rowCount())
+        return {};
+    return model_->itemId(row + step);
 }
 
 void frmCollection::setPhotoFileAsker(FileAsker asker) {
@@ -438,7 +469,7 @@ bool frmCollection::eventFilter(QObject *watched, QEvent *event) {
                 lvCollection->setCurrentIndex(model_->index(0, 0));
             return true;
         }
-        if (watched == lvCollection &&
+        if (watched == lvCollection && !(key->modifiers() & Qt::ControlModifier) &&
             (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter)) {
             cmdEdit_Click();
             return true;

@@ -1,6 +1,7 @@
 #include "trains/shell/modMain.h"
 
 #include "trains/collection/AutoBackup.h"
+#include "trains/records/frmDeletedItems.h"
 #include "trains/shell/CollectionCheck.h"
 #include "trains/shell/frmMain.h"
 #include "trains/shell/frmSplash.h"
@@ -192,6 +193,7 @@ void Main() {
                             QStringLiteral("Object variable or With block variable not set"));
             mainForm()->show();
         },
+        [] { records::RemoveOldDeletedItems(); },
         [] { collection::startAutomaticBackup(); },
     });
     delete splash;
