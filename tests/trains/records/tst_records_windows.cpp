@@ -161,6 +161,19 @@ class TestRecordsWindows : public QObject {
         QVERIFY(!form.cmdEmpty->isEnabled());
     }
 
+    // At start-up, items deleted more than 90 days ago go for good; younger ones stay.
+    void oldDeletedItemsRemovedAtStart() {
+        addItems(3);
+        pf->exec("DELETE FROM tblMain");
+        pf->exec("UPDATE tblDeletedMain SET DeletedAt = CASE ItemID WHEN 'RS1' THEN "
+                 "'2025-12-14 09:26:52' WHEN 'RS2' THEN '2025-12-14 09:26:54' ELSE "
+                 "'2026-03-14 09:00:00' END");
+        FakeClock clock(QDateTime(QDate(2026, 3, 14), QTime(9, 26, 53)));
+        records::RemoveOldDeletedItems();
+        QCOMPARE(pf->scalar("SELECT group_concat(ItemID) FROM tblDeletedMain").toString(),
+                 QString("RS2,RS3"));
+    }
+
     // Ctrl+Enter in Browse opens the card (Enter still asks for the edit form); what is typed
     // on the card is stored, the value with its source; Next walks what Browse shows.
     void cardFromBrowse() {
