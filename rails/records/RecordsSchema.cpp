@@ -86,11 +86,12 @@ QString keepDeletedTrigger() {
                           "WHERE ItemID = OLD.ItemID ORDER BY HistID; END");
 }
 
+// A history row; an item added without an amount starts no history of it.
 QString historyInsert(const char *what, const char *oldAmount, const char *newAmount,
                       const char *source) {
     return QStringLiteral("INSERT INTO tblValueHistory (ItemID, Changed, What, OldAmount, "
-                          "NewAmount, Source) VALUES (NEW.ItemID, datetime('now', 'localtime'), "
-                          "'%1', %2, %3, %4); ")
+                          "NewAmount, Source) SELECT NEW.ItemID, datetime('now', 'localtime'), "
+                          "'%1', %2, %3, %4 WHERE %2 IS NOT NULL OR %3 IS NOT NULL; ")
         .arg(QLatin1String(what), QLatin1String(oldAmount), QLatin1String(newAmount),
              QLatin1String(source));
 }

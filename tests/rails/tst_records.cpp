@@ -111,6 +111,9 @@ class TestRecords : public QObject {
         QVERIFY_THROWS_EXCEPTION(platform::Error,
                                  f.store.setValuation("RS99", 1, QDate(2025, 1, 1), "receipt"));
         QCOMPARE(f.store.history(id).size(), path == "card" ? 4 : 6);
+        // An item added without a cost starts no history of it.
+        f.pf.exec("INSERT INTO tblMain (ItemID, CurrentValue, Car) VALUES ('RS5', 3, 'YES')");
+        QCOMPARE(valueTrail(f.store, "RS5"), QString("V:>3:own estimate"));
     }
 
     // Deleted through the designed form's operation or a bare statement, the item leaves every

@@ -39,6 +39,9 @@ void frmMain::openItemCard(collection::frmCollection *view, const QString &itemI
             return browse ? browse->neighbourOf(id, step) : QString();
         });
     });
+    // The card wants room for the item, its fields and its history side by side.
+    if (QMdiSubWindow *card = childWindow(QStringLiteral("frmItemCard")))
+        card->resize(card->size().expandedTo(QSize(900, 640)).boundedTo(mdi_->viewport()->size()));
 }
 
 void frmMain::mnuCollectionDeleted_Click() {

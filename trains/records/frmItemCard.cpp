@@ -235,6 +235,8 @@ void frmItemCard::load() {
         new QTreeWidgetItem(lvHistory, {platform::shortDate(h.changed.date()),
                                         h.value ? tr("Value") : tr("Cost"), amount(h.oldAmount),
                                         amount(h.newAmount), h.source});
+    for (int c = 0; c < lvHistory->columnCount(); ++c)
+        lvHistory->resizeColumnToContents(c);
     lstPhotos->clear();
     platform::trap(
         [&] {
