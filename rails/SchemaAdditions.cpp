@@ -1,6 +1,7 @@
 #include "rails/SchemaAdditions.h"
 
 #include "DesignedSchema.h"
+#include "rails/records/RecordsSchema.h"
 
 #include "platform/Error.h"
 
@@ -48,10 +49,14 @@ std::vector<SchemaAddition> photoAndListAdditions() {
     return {{1, statements, {QStringLiteral("tblPhoto")}}};
 }
 
+std::vector<SchemaAddition> recordsAdditions() {
+    return {{2, records::schemaStatements(), records::tables()}};
+}
+
 const std::vector<SchemaAddition> &schemaAdditions() {
     static const std::vector<SchemaAddition> all = [] {
         std::vector<SchemaAddition> a;
-        for (auto part : {photoAndListAdditions})
+        for (auto part : {photoAndListAdditions, recordsAdditions})
             for (SchemaAddition &s : part())
                 a.push_back(std::move(s));
         std::stable_sort(a.begin(), a.end(), [](const SchemaAddition &x, const SchemaAddition &y) {

@@ -27,6 +27,8 @@ struct SchemaAddition {
 
 // The additions of the store's photos and list indexes.
 std::vector<SchemaAddition> photoAndListAdditions();
+// The collector's own records: choice-list entries, fields, valuations, history, deleted items.
+std::vector<SchemaAddition> recordsAdditions();
 
 // Every addition this build knows, in order of version.
 const std::vector<SchemaAddition> &schemaAdditions();

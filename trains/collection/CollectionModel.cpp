@@ -181,6 +181,7 @@ class CollectionModel::Folder {
 void CollectionModel::load(std::shared_ptr<engine::Recordset> rows) {
     beginResetModel();
     rows_ = std::move(rows);
+    extraByRow_.clear();
     lastItem_.clear();
     lastSource_ = -1;
     info_.clear();
@@ -253,11 +254,34 @@ bool CollectionModel::matches(const RowInfo &r) const {
     if (conditionFilter_ >= 0 && r.condition != conditionFilter_)
         return false;
     const std::string_view text(folded_.constData() + r.foldStart, r.foldEnd - r.foldStart);
-    for (const QByteArray &w : words_)
-        if (text.find(std::string_view(w.constData(), std::size_t(w.size()))) ==
-            std::string_view::npos)
+    const std::size_t source = std::size_t(&r - info_.data());
+    const std::string_view extra =
+        source < extraByRow_.size()
+            ? std::string_view(extraByRow_[source].constData(),
+                               std::size_t(extraByRow_[source].size()))
+            : std::string_view();
+    for (const QByteArray &w : words_) {
+        const std::string_view word(w.constData(), std::size_t(w.size()));
+        if (text.find(word) == std::string_view::npos &&
+            extra.find(word) == std::string_view::npos)
             return false;
+    }
     return true;
+}
+
+void CollectionModel::setExtraText(const QHash<QString, QString> &byItemId) {
+    extraByRow_.clear();
+    if (!byItemId.isEmpty() && rows_) {
+        extraByRow_.resize(info_.size());
+        for (std::size_t r = 0; r < info_.size(); ++r) {
+            const auto it = byItemId.constFind(rows_->textAt(qsizetype(r), bcItemId));
+            if (it != byItemId.constEnd())
+                extraByRow_[r] = foldText(*it);
+        }
+    }
+    beginResetModel();
+    applyFilter(false);
+    endResetModel();
 }
 
 void CollectionModel::applyFilter(bool narrowing) {

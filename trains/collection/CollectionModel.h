@@ -6,6 +6,7 @@
 #include "trains/collection/CollectionData.h"
 
 #include <QAbstractTableModel>
+#include <QHash>
 #include <QByteArray>
 #include <QStringList>
 #include <memory>
@@ -60,6 +61,9 @@ class CollectionModel : public QAbstractTableModel {
     // Shows the rows where every word of `text` is found in some column, of the kind (-1 for
     // all) and the condition (-1 for all, else an index into conditions()).
     void setFilter(const QString &text, int kind, int condition);
+    // Text the find searches beside the listed columns (the collector's own fields), by item
+    // number; read again after every load.
+    void setExtraText(const QHash<QString, QString> &byItemId);
     void sort(int column, Qt::SortOrder order = Qt::AscendingOrder) override;
 
     int rowCount(const QModelIndex &parent = {}) const override;
@@ -104,6 +108,7 @@ class CollectionModel : public QAbstractTableModel {
     std::vector<int> order_; // every row in sort order
     std::vector<int> shown_; // the rows that pass, in sort order
     std::vector<QByteArray> words_;
+    std::vector<QByteArray> extraByRow_; // folded, by stored row; empty when there is none
     QByteArray query_;
     int kindFilter_ = -1;
     int conditionFilter_ = -1;

@@ -9,6 +9,7 @@
 #include "trains/items/ChoiceLists.h"
 #include "trains/reports/InventoryDialog.h"
 #include "trains/modGlobal.h"
+#include "rails/records/Records.h"
 
 #include "platform/Error.h"
 #include "platform/LocaleText.h"
@@ -30,6 +31,7 @@
 #include <QMdiSubWindow>
 #include <QResizeEvent>
 #include <QPushButton>
+#include <QShortcut>
 #include <QSplitter>
 #include <QTextBrowser>
 #include <QTimer>
@@ -131,6 +133,8 @@ void frmCollection::buildControls() {
         return b;
     };
     cmdEdit = button(tr("&Edit..."), "cmdEdit");
+    cmdOpenCard = button(tr("Open &Card…"), "cmdOpenCard");
+    cmdOpenCard->setToolTip(tr("The item's card (Ctrl+Enter)"));
     cmdAddPhotos = button(tr("Add &Photos..."), "cmdAddPhotos");
     cmdRemovePhoto = button(tr("&Remove Photo"), "cmdRemovePhoto");
     cmdViewPhoto = button(tr("&View Photo..."), "cmdViewPhoto");
@@ -165,7 +169,8 @@ void frmCollection::buildControls() {
     photoButtons->addWidget(cmdRemovePhoto, 0, 1);
     photoButtons->addWidget(cmdViewPhoto, 1, 0);
     photoButtons->addWidget(cmdEdit, 1, 1);
-    photoButtons->addWidget(cmdPrintShown, 2, 0, 1, 2);
+    photoButtons->addWidget(cmdOpenCard, 2, 0);
+    photoButtons->addWidget(cmdPrintShown, 2, 1);
     rightBox->addLayout(photoButtons);
 
     auto *split = new QSplitter(this);
@@ -208,6 +213,12 @@ void frmCollection::buildControls() {
         cmdViewPhoto->setEnabled(row >= 0);
     });
     connect(cmdEdit, &QPushButton::clicked, this, &frmCollection::cmdEdit_Click);
+    connect(cmdOpenCard, &QPushButton::clicked, this, &frmCollection::cmdOpenCard_Click);
+    for (int key : {Qt::Key_Return, Qt::Key_Enter}) {
+        auto *card = new QShortcut(QKeySequence(Qt::CTRL | key), this);
+        card->setContext(Qt::WidgetWithChildrenShortcut);
+        connect(card, &QShortcut::activated, this, &frmCollection::cmdOpenCard_Click);
+    }
     connect(cmdAddPhotos, &QPushButton::clicked, this, &frmCollection::cmdAddPhotos_Click);
     connect(cmdRemovePhoto, &QPushButton::clicked, this, &frmCollection::cmdRemovePhoto_Click);
     connect(cmdViewPhoto, &QPushButton::clicked, this, &frmCollection::cmdViewPhoto_Click);
@@ -223,6 +234,12 @@ void frmCollection::reload() {
         [](const platform::Error &e) { showError(tr("The collection could not be read."), e); });
     if (ok) {
         model_->load(rows);
+        // The collector's own fields are found too; a file without them finds none.
+        platform::trap(
+            [&] {
+                model_->setExtraText(records::Store(data_.databasePath()).fieldTextByItem());
+            },
+            [](const platform::Error &) {});
         fillFilterLists();
         // The chosen item may have been changed or deleted meanwhile.
         const int row = model_->rowOfItem(chosenItem_);
@@ -318,6 +335,7 @@ void frmCollection::showChosen() {
         showDetail(tr("<p>Choose an item in the list to see all its fields, notes and "
                       "photos.</p>"));
         cmdEdit->setEnabled(false);
+        cmdOpenCard->setEnabled(false);
         cmdAddPhotos->setEnabled(false);
         lstPhotos->clear();
         cmdRemovePhoto->setEnabled(false);
@@ -329,6 +347,7 @@ void frmCollection::showChosen() {
     showDetail(detailHtml(details));
     cmdEdit->setEnabled(kind == Kind::Car || kind == Kind::Loco || kind == Kind::Set);
     cmdAddPhotos->setEnabled(true);
+    cmdOpenCard->setEnabled(true);
     showPhotos();
 }
 
@@ -376,6 +395,18 @@ void frmCollection::cmdPrintShown_Click() {
     if (shown.rowIds.isEmpty())
         return;
     reports::printInventory(this, shown, false);
+}
+
+void frmCollection::cmdOpenCard_Click() {
+    if (!chosenItem_.isEmpty() && cmdOpenCard->isEnabled())
+        emit cardRequested(chosenItem_);
+}
+
+QString frmCollection::neighbourOf(const QString &itemId, int step) const {
+    const int row = model_->rowOfItem(itemId);
+    if (row < 0 || row + step < 0 || row + step >= model_->rowCount())
+        return {};
+    return model_->itemId(row + step);
 }
 
 void frmCollection::setPhotoFileAsker(FileAsker asker) {
@@ -475,7 +506,7 @@ bool frmCollection::eventFilter(QObject *watched, QEvent *event) {
                 lvCollection->setCurrentIndex(model_->index(0, 0));
             return true;
         }
-        if (watched == lvCollection &&
+        if (watched == lvCollection && !(key->modifiers() & Qt::ControlModifier) &&
             (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter)) {
             cmdEdit_Click();
             return true;

@@ -34,6 +34,10 @@ class frmCollection : public QWidget {
     QString chosenItemId() const { return chosenItem_; }
 
     void cmdEdit_Click();
+    void cmdOpenCard_Click();
+    // The item `step` rows after (before, when negative) the one named among those shown;
+    // empty when there is none.
+    QString neighbourOf(const QString &itemId, int step) const;
     void cmdAddPhotos_Click();
     void cmdRemovePhoto_Click();
     void cmdViewPhoto_Click();
@@ -55,6 +59,7 @@ class frmCollection : public QWidget {
     QTextBrowser *txtDetail = nullptr;
     QListWidget *lstPhotos = nullptr;
     QPushButton *cmdEdit = nullptr;
+    QPushButton *cmdOpenCard = nullptr;
     QPushButton *cmdAddPhotos = nullptr;
     QPushButton *cmdRemovePhoto = nullptr;
     QPushButton *cmdViewPhoto = nullptr;
@@ -63,6 +68,8 @@ class frmCollection : public QWidget {
   signals:
     // The user asked to edit the item in its kind's own edit form.
     void editRequested(collection::Kind kind, const QString &itemId);
+    // The user asked for the item's card (Open Card… or Ctrl+Enter).
+    void cardRequested(const QString &itemId);
 
   protected:
     bool eventFilter(QObject *watched, QEvent *event) override;

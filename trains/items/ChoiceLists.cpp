@@ -1,5 +1,10 @@
 #include "trains/items/ChoiceLists.h"
 
+#include "platform/Error.h"
+#include "rails/records/Records.h"
+
+#include <QObject>
+
 namespace items {
 
 const QStringList &manufacturers() {
@@ -78,7 +83,8 @@ const QStringList &carTypesEditOrder() {
         t.insert(t.indexOf(QStringLiteral("Box Car - Reefer")) + 1,
                  QStringLiteral("Box Car - Double Sheathed"));
         placeBefore(QStringLiteral("Caboose - Ext Window"), QStringLiteral("Caboose - Bay Window"));
-        placeBefore(QStringLiteral("Flat Car - Piggyback"), QStringLiteral("Flat Car - Husky Stack"));
+        placeBefore(QStringLiteral("Flat Car - Piggyback"),
+                    QStringLiteral("Flat Car - Husky Stack"));
         placeBefore(QStringLiteral("Passenger Car"), QStringLiteral("Passenger - Vista Dome"));
         placeBefore(QStringLiteral("Tank Car - Standard"), QStringLiteral("Tank Car - 2 Dome"));
         t.removeOne(QStringLiteral("Other"));
@@ -115,6 +121,67 @@ const QStringList &conditions() {
         QStringLiteral("Good"),         QStringLiteral("Fair"),       QStringLiteral("Poor"),
         QStringLiteral("Needs Repair"), QStringLiteral("Parts Only"), QStringLiteral("Other")};
     return l;
+}
+
+const QList<ChoiceListInfo> &choiceListInfos() {
+    static const QList<ChoiceListInfo> l{
+        {QStringLiteral("Manufacturer"),
+         QObject::tr("Manufacturers"),
+         manufacturers(),
+         QStringLiteral("Manufacturer"),
+         {}},
+        {QStringLiteral("CarType"),
+         QObject::tr("Car Types"),
+         carTypesAddOrder(),
+         QStringLiteral("CarType"),
+         {QStringLiteral("Car")}},
+        {QStringLiteral("LocoType"),
+         QObject::tr("Locomotive Types (locomotives and train sets)"),
+         locomotiveTypes(),
+         QStringLiteral("CarType"),
+         {QStringLiteral("Loco"), QStringLiteral("FullSet")}},
+        {QStringLiteral("Gauge"), QObject::tr("Gauges"), gauges(), QStringLiteral("Gauge"), {}},
+        {QStringLiteral("Curve"),
+         QObject::tr("Minimum Curves"),
+         minimumCurves(),
+         QStringLiteral("Curve"),
+         {}},
+        {QStringLiteral("Condition"),
+         QObject::tr("Conditions"),
+         conditions(),
+         QStringLiteral("Condition"),
+         {}},
+    };
+    return l;
+}
+
+QString choiceListKey(int combo, const QStringList &types) {
+    switch (combo) {
+    case 0:
+        return QStringLiteral("Manufacturer");
+    case 1:
+        return types == locomotiveTypes() ? QStringLiteral("LocoType") : QStringLiteral("CarType");
+    case 2:
+        return QStringLiteral("Gauge");
+    case 3:
+        return QStringLiteral("Curve");
+    default:
+        return QStringLiteral("Condition");
+    }
+}
+
+QStringList offeredEntries(const QString &key, const QStringList &designed) {
+    QStringList out = designed;
+    // A collection without the table (made by an older build and not yet opened for writing)
+    // simply has no entries of the collector's own.
+    platform::trap(
+        [&] {
+            for (const records::Choice &c : records::Store().choices(key))
+                if (!c.hidden && !designed.contains(c.entry, Qt::CaseInsensitive))
+                    out << c.entry;
+        },
+        [](const platform::Error &) {});
+    return out;
 }
 
 } // namespace items

@@ -1,5 +1,7 @@
 #pragma once
-// The fixed choice lists of the item field set. Nothing adds to them at run time.
+// The choice lists of the item field set: the designed entries, fixed, and after them the
+// collector's own entries from the collection file.
+#include <QList>
 #include <QStringList>
 
 namespace items {
@@ -13,5 +15,22 @@ const QStringList &locomotiveTypes();   // list C
 const QStringList &gauges();            // list D
 const QStringList &minimumCurves();     // list E
 const QStringList &conditions();        // list F
+
+// One drop-down list the collector can add entries to: the key its entries are stored under,
+// its caption, its designed entries, and the item column (of which kinds) that holds it.
+struct ChoiceListInfo {
+    QString key;
+    QString caption;
+    QStringList designed;
+    QString column;
+    QStringList kindFlags; // empty: every kind
+};
+const QList<ChoiceListInfo> &choiceListInfos();
+// The key of the item form's drop-down `combo` (0 maker ... 4 condition) offering `types`.
+QString choiceListKey(int combo, const QStringList &types);
+// What a drop-down offers: the designed entries in their order, then the collector's visible
+// entries alphabetically (those a designed entry already holds left out). When the
+// collection cannot be read, the designed entries alone.
+QStringList offeredEntries(const QString &key, const QStringList &designed);
 
 } // namespace items

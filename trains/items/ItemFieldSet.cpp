@@ -174,7 +174,8 @@ ItemFieldSet::ItemFieldSet(QWidget *form, const QString &typeCaption, const QStr
     const std::array<const QStringList *, 5> lists{&manufacturers(), &types, &gauges(),
                                                    &minimumCurves(), &conditions()};
     for (int i = 0; i < 5; ++i) {
-        cboBox[i] = dropDownList(fieldColumn_, *lists[i]);
+        cboBox[i] =
+            dropDownList(fieldColumn_, offeredEntries(choiceListKey(i, types), *lists[i]));
         cboBox[i]->setObjectName(QStringLiteral("cboBox_%1").arg(i));
     }
     for (int i = 0; i < 6; ++i) {

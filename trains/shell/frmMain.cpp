@@ -116,7 +116,12 @@ const Menu kMenus[] = {
       {"mnuCollectionRestore", "&Restore From Backup…", false,
        &frmMain::mnuCollectionRestore_Click},
       {"mnuCollectionExport", "&Export to CSV…", false, &frmMain::mnuCollectionExport_Click},
-      {"mnuCollectionImport", "I&mport from CSV…", false, &frmMain::mnuCollectionImport_Click}}},
+      {"mnuCollectionImport", "I&mport from CSV…", false, &frmMain::mnuCollectionImport_Click},
+      separator(),
+      {"mnuCollectionChoiceLists", "Choice &Lists…", false,
+       &frmMain::mnuCollectionChoiceLists_Click},
+      {"mnuCollectionFields", "&Fields…", false, &frmMain::mnuCollectionFields_Click},
+      {"mnuCollectionDeleted", "&Deleted Items…", false, &frmMain::mnuCollectionDeleted_Click}}},
     {"mnuWindows", "&Windows",
      {{"mnuWindowCascade", "Cascade", false, &frmMain::mnuWindowCascade_Click},
       separator(),
@@ -525,6 +530,8 @@ void frmMain::mnuCollectionBrowse_Click() {
                     if (auto* form = qobject_cast<items::EditItemForm*>(sub->widget()))
                         form->chooseItem(itemId);
             });
+    connect(view, &collection::frmCollection::cardRequested, this,
+            [this, view](const QString& itemId) { openItemCard(view, itemId); });
     addChild(view);
     // The list wants all the room there is.
     view->parentWidget()->setGeometry(mdi_->viewport()->rect());

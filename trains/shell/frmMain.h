@@ -5,7 +5,11 @@
 #include "rails/dllRails.h"
 
 #include <QMainWindow>
+#include <functional>
 
+namespace collection {
+class frmCollection;
+}
 class QMdiArea;
 class QMenu;
 class QMdiSubWindow;
@@ -43,6 +47,9 @@ public:
     void mnuCollectionImport_Click();
     void mnuCollectionInventory_Click();
     void mnuCollectionCurrency_Click();
+    void mnuCollectionChoiceLists_Click();
+    void mnuCollectionFields_Click();
+    void mnuCollectionDeleted_Click();
     void mnuWindowCascade_Click();
     void mnuWindowV_Click();
     void mnuWindowH_Click();
@@ -71,6 +78,8 @@ private:
     void fitToClientArea(QMdiSubWindow* sub);
     QSize roomBeside(const QMdiSubWindow* sub) const;
     void addKeys();
+    void openRecordsWindow(const QString& name, const std::function<QWidget*()>& make);
+    void openItemCard(collection::frmCollection* view, const QString& itemId);
     // How a task window is listed in the Windows menu: its form's heading.
     static QString taskHeading(const QMdiSubWindow* sub);
     // The open task windows below the designed entries of the Windows menu.

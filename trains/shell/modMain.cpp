@@ -2,6 +2,7 @@
 
 #include "rails/exchange/Temporaries.h"
 #include "trains/collection/AutoBackup.h"
+#include "trains/records/frmDeletedItems.h"
 #include "trains/shell/CollectionCheck.h"
 #include "trains/shell/frmMain.h"
 #include "trains/shell/frmSplash.h"
@@ -197,6 +198,7 @@ void Main() {
                             QStringLiteral("Object variable or With block variable not set"));
             mainForm()->show();
         },
+        [] { records::RemoveOldDeletedItems(); },
         [] { collection::startAutomaticBackup(); },
     });
     delete splash;

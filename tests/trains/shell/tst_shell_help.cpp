@@ -52,7 +52,9 @@ private slots:
                                       "Browsing the Collection", "Photos",
                                       "Value Summary Report", "Arranging Windows",
                                       "Your Data and Backups",
-                                      "Backup, Restore, Export and Import"}));
+                                      "Backup, Restore, Export and Import",
+                                      "Your Own Choices and Fields",
+                                      "The Item Card and Value History", "Deleted Items"}));
         // Every topic's page is in the collection and has text.
         for (int i = 0; i < contents->rowCount(top); ++i) {
             const QUrl page = contents->contentItemAt(contents->index(i, 0, top))->url();
