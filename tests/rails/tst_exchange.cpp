@@ -268,7 +268,7 @@ private slots:
         QTest::newRow("text file") << "text" << "not a database file";
         QTest::newRow("another program's database") << "foreign" << "no table tblMain";
         QTest::newRow("missing columns") << "columns" << "lacks the column(s) ItemID";
-        QTest::newRow("damaged") << "damaged" << "";
+        QTest::newRow("damaged") << "damaged" << "is damaged (integrity check: ";
         QTest::newRow("the live file") << "live" << "is the collection in use";
         QTest::newRow("missing") << "missing" << "does not exist";
     }
