@@ -242,8 +242,6 @@ int exportFile(const Invocation &inv) {
         say(QStringLiteral("%1 item(s) exported to %2").arg(n).arg(file));
         return 0;
     }
-    if (file != u"-")
-        exchange::refuseCollectionTarget(db, file);
     QTemporaryDir spool;
     const QString written = spool.filePath(QStringLiteral("items.csv"));
     const qint64 n = exchange::exportItems(db, written, kindOption(inv));

@@ -49,6 +49,14 @@ void refuseCollectionTarget(const QString &db, const QString &target) {
         throw platform::Error(platform::ErrPathFileAccess,
                               QStringLiteral("%1 is a folder; choose a file name.")
                                   .arg(QDir::toNativeSeparators(target)));
+    // A file is written under a temporary name and renamed over its target: over a device or
+    // a pipe that would replace the device (as root even /dev/full), not write to it.
+    struct stat st {};
+    if (::stat(QFile::encodeName(target).constData(), &st) == 0 && !S_ISREG(st.st_mode))
+        throw platform::Error(platform::ErrPathFileAccess,
+                              QStringLiteral("Cannot write %1: it is a device or a pipe, not a "
+                                             "file. Choose a file name.")
+                                  .arg(QDir::toNativeSeparators(target)));
     const auto [dbFolder, dbName] = landingPlace(db);
     const auto [targetFolder, targetName] = landingPlace(target);
     const std::optional<Identity> written = identity(target);

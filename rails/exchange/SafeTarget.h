@@ -6,7 +6,8 @@
 
 namespace exchange {
 
-// Raises platform::Error (path or file access) when `target` names a folder, or names the
+// Raises platform::Error (path or file access) when `target` names a folder, a device or a
+// pipe (a whole file is renamed over its target, which would replace them), or names the
 // collection `db` or its -wal, -shm or -journal file by any path: files that exist are
 // compared by device and inode, and a name that does not exist yet (a journal between two
 // sessions) is compared by its folder's device and inode and its file name after following

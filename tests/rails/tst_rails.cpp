@@ -206,8 +206,14 @@ private slots:
         QCOMPARE(row[0].toString(), QString("Silver"));
         QVERIFY(row[1].isNull());
         QCOMPARE(row[2].toString(), QString("Good")); // tracks keep condition and box
+        t.text[7] = "Gold";
         QVERIFY(f.rails.UpdateAccessory(t.text, t.date, t.money));
+        QCOMPARE(f.pf.query("SELECT Color, CarColor, Condition FROM tblMain WHERE ItemID='TL-2'")[0],
+                 (QVariantList{"Gold", QVariant(), "Good"}));
+        t.text[7] = "Black"; // a locomotive's update writes the car colour, condition and box
         QVERIFY(f.rails.UpdateLoco(t.text, t.date, t.money));
+        QCOMPARE(f.pf.query("SELECT Color, CarColor, Condition FROM tblMain WHERE ItemID='TL-2'")[0],
+                 (QVariantList{"Gold", "Black", "Poor"}));
     }
 
     void newItemNumbersFollowTheNewestRow() {

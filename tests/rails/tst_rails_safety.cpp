@@ -12,6 +12,7 @@
 #include <QScopeGuard>
 #include <QTest>
 #include <sqlite3.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -51,6 +52,7 @@ private slots:
         QTest::newRow("rollback journal") << "zerizori/rails.trk-journal" << refused;
         QTest::newRow("link to a journal yet to come") << "wal-link.csv" << refused;
         QTest::newRow("a folder") << "zerizori" << "is a folder";
+        QTest::newRow("a pipe") << "pipe.csv" << "is a device or a pipe";
         QTest::newRow("a file beside it") << "zerizori/rails.trk.csv" << "accepted";
         QTest::newRow("a new file") << "items.csv" << "accepted";
         QTest::newRow("a copy") << "copy.trk" << "accepted";
@@ -72,6 +74,7 @@ private slots:
         QVERIFY(QFile::link(pf.path() + "/zerizori", pf.path() + "/folder-link"));
         QVERIFY(QFile::link(db + "-wal", pf.path() + "/wal-link.csv"));
         QCOMPARE(::link(QFile::encodeName(db).constData(), QFile::encodeName(pf.path() + "/hard.csv").constData()), 0);
+        QCOMPARE(mkfifo(QFile::encodeName(pf.path() + "/pipe.csv").constData(), 0600), 0);
         const QString why = refusal(db, pf.path() + "/" + target);
         QVERIFY2(why.contains(verdict), qPrintable(why));
         // The same through a relative name of the collection.

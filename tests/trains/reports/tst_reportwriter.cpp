@@ -5,7 +5,10 @@
 #include "trains/reports/ReportWriter.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QTest>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 
 class TestReportWriter : public QObject {
     Q_OBJECT
@@ -20,17 +23,26 @@ private slots:
         QVERIFY(file.open(QIODevice::ReadOnly));
         const QByteArray before = file.readAll();
         file.close();
-        for (const QString& target : {db, pf.path() + "/report.pdf", db + "-journal"}) {
+        // A device node of our own standing in for /dev/full: a PDF renamed over it would
+        // replace the device.
+        const QString device = pf.path() + "/full";
+        const bool haveDevice = ::mknod(QFile::encodeName(device).constData(), S_IFCHR | 0600, makedev(1, 7)) == 0;
+        QStringList targets{db, pf.path() + "/report.pdf", db + "-journal"};
+        if (haveDevice)
+            targets << device;
+        for (const QString& target : targets) {
             reports::ReportWriter writer(reports::ReportLayout{}, std::make_shared<engine::Recordset>(),
                                          QStringLiteral("3/14/2026"));
             writer.writePdf(target);
             QVERIFY(!writer.waitForFinished());
-            QVERIFY2(writer.failure().contains("over the collection itself"), qPrintable(writer.failure()));
+            const char* why = target == device ? "is a device or a pipe" : "over the collection itself";
+            QVERIFY2(writer.failure().contains(why), qPrintable(writer.failure()));
             QVERIFY(!writer.failure().endsWith('.')); // the window's message ends the sentence
         }
         QVERIFY(file.open(QIODevice::ReadOnly));
         QCOMPARE(file.readAll(), before);
         QVERIFY(!QFile::exists(db + "-journal"));
+        QVERIFY(!haveDevice || !QFileInfo(device).isFile());
         SetProgramFolder(QString());
     }
 };
