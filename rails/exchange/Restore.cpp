@@ -211,6 +211,9 @@ std::unique_ptr<Db> holdLiveFile(const QString &db) {
     try {
         lock = std::make_unique<Db>(db, SQLITE_OPEN_READWRITE);
         sqlite3_busy_timeout(lock->get(), 2000);
+        // Closing after a failure must not fold a WAL into a file found damaged: both are
+        // kept aside as they are.
+        sqlite3_db_config(lock->get(), SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
         if (lock->column("PRAGMA journal_mode").value(0).compare(u"wal", Qt::CaseInsensitive) ==
                 0 &&
             lock->column("PRAGMA journal_mode = DELETE")
@@ -312,7 +315,15 @@ qint64 restoreCollection(const QString &db, const QString &source) {
         QString kept;
         if (live) {
             lock = holdLiveFile(db);
-            kept = keepLiveFile(db, lock.get(), platform::now(), source);
+            try {
+                kept = keepLiveFile(db, lock.get(), platform::now(), source);
+            } catch (const Error &e) {
+                // Damage found only while reading it: kept byte for byte, still held.
+                const int code = e.Number() & 0xff;
+                if (!lock || (code != SQLITE_CORRUPT && code != SQLITE_NOTADB))
+                    throw;
+                kept = keepLiveFile(db, nullptr, platform::now(), source);
+            }
             moveJournalsAside(db, kept);
         }
         detail::renameIntoPlace(temp, db, QStringLiteral("Cannot replace %1"));

@@ -11,6 +11,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QTest>
 #include <sqlite3.h>
 
@@ -239,6 +240,33 @@ class TestBackup : public QObject {
         QCOMPARE(sql(live, "PRAGMA integrity_check"), QString("ok"));
         QCOMPARE(files(crashed), QStringList({"rails.trk"}));
         QCOMPARE(sql(newestAutomaticBackup(live), "SELECT COUNT(*) FROM tblMain"), QString("200"));
+
+        // A damaged file SQLite cannot open, a WAL of the former file beside it: both are kept
+        // aside as they are, and the WAL never meets the restored file.
+        sqlite3_open(live.toUtf8(), &writer);
+        sqlite3_exec(writer,
+                     "PRAGMA journal_mode = WAL; PRAGMA wal_autocheckpoint = 0; UPDATE tblMain SET "
+                     "Notes = 'late'",
+                     nullptr, nullptr, nullptr);
+        const QByteArray late = bytes(live + "-wal");
+        sqlite3_close(writer);
+        QVERIFY(late.size() > 0);
+        QFile garbage(live);
+        QVERIFY(garbage.open(QIODevice::WriteOnly));
+        garbage.write(QByteArray(8192, '\0'));
+        garbage.close();
+        QFile stray(live + "-wal");
+        QVERIFY(stray.open(QIODevice::WriteOnly));
+        stray.write(late);
+        stray.close();
+        QCOMPARE(restoreCollection(live, source.databasePath()), qint64(5));
+        QCOMPARE(sql(live, "SELECT COUNT(*) FROM tblMain"), QString("5"));
+        QCOMPARE(sql(live, "PRAGMA integrity_check"), QString("ok"));
+        QCOMPARE(files(crashed), QStringList({"rails.trk"}));
+        QCOMPARE(sql(live, "SELECT COUNT(*) FROM tblMain WHERE Notes = 'late'"), QString("0"));
+        const QStringList aside = files(automaticBackupFolder(live)).filter("damaged-");
+        QVERIFY2(aside.filter(QRegularExpression("^damaged-[-0-9]+\\.trk(-wal)?$")).size() == 2,
+                 qPrintable(aside.join(' ')));
     }
 
     // Restores and imports keep their own copies, each kind its newest ten under names never
@@ -305,6 +333,8 @@ class TestBackup : public QObject {
         QDateTime t(QDate(2025, 1, 1), QTime(7, 30));
         writeAutomaticBackup(db, t); // the fullest copy
         pf.exec("DELETE FROM tblMain WHERE ID > 1");
+        const QString mine = automaticBackupFolder(db) + "/auto-20240101-000000.trk";
+        QVERIFY(QFile::copy(db, mine)); // a collector's own copy: never the program's to remove
         for (int day = 1; day < 540; day += 3) {
             pf.exec(QString("UPDATE tblMain SET Notes = 'day %1'").arg(day));
             writeAutomaticBackup(db, t.addDays(day));
@@ -312,13 +342,13 @@ class TestBackup : public QObject {
         QCOMPARE(
             files(automaticBackupFolder(db)),
             QStringList(
-                {"auto-20250101-073000.trk", "auto-20250731-073000.trk", "auto-20250830-073000.trk",
-                 "auto-20250929-073000.trk", "auto-20251029-073000.trk", "auto-20251128-073000.trk",
-                 "auto-20251231-073000.trk", "auto-20260130-073000.trk", "auto-20260226-073000.trk",
-                 "auto-20260331-073000.trk", "auto-20260430-073000.trk", "auto-20260530-073000.trk",
-                 "auto-20260605-073000.trk", "auto-20260608-073000.trk", "auto-20260611-073000.trk",
-                 "auto-20260614-073000.trk", "auto-20260617-073000.trk", "auto-20260620-073000.trk",
-                 "auto-20260623-073000.trk"}));
+                {"auto-20240101-000000.trk", "auto-20250101-073000.trk", "auto-20250731-073000.trk",
+                 "auto-20250830-073000.trk", "auto-20250929-073000.trk", "auto-20251029-073000.trk",
+                 "auto-20251128-073000.trk", "auto-20251231-073000.trk", "auto-20260130-073000.trk",
+                 "auto-20260226-073000.trk", "auto-20260331-073000.trk", "auto-20260430-073000.trk",
+                 "auto-20260530-073000.trk", "auto-20260605-073000.trk", "auto-20260608-073000.trk",
+                 "auto-20260611-073000.trk", "auto-20260614-073000.trk", "auto-20260617-073000.trk",
+                 "auto-20260620-073000.trk", "auto-20260623-073000.trk"}));
     }
 };
 
