@@ -142,15 +142,18 @@ private slots:
     }
 
     void exitAtFirstStartEndsAndTheNextStartAsksAgain() {
-        whenModal<frmAddOwner>([](frmAddOwner* f) {
+        whenModal<frmAddOwner>([this](frmAddOwner* f) {
             f->fields.txtBox[0]->setText(QStringLiteral("Lee"));
+            boxes->answer(platform::MsgResult::Yes); // drop the typed name
             f->fields.cmdExit->click();
         });
         Main();
         QCOMPARE(exits->exits, 1);
         QVERIFY(!MainForm() || !MainForm()->isVisible());
         QCOMPARE(pf->scalar("SELECT COUNT(*) FROM tblOwner").toInt(), 0);
-        QCOMPARE(boxes->boxes().size(), 0);
+        QCOMPARE(boxes->boxes().size(), 1);
+        QCOMPARE(boxes->boxes()[0].prompt, QString("Discard the owner profile you have typed? "));
+        boxes->clear();
 
         // The next start.
         resetProgramState();
