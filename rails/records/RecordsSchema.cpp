@@ -100,53 +100,9 @@ const QString kOwnValuation =
     QStringLiteral("INSERT OR REPLACE INTO tblValuation (ItemID, ValueDate, Source) VALUES "
                    "(NEW.ItemID, date('now', 'localtime'), 'own estimate'); ");
 
-} // namespace
-
-const QStringList &schemaStatements() {
-    static const QStringList s{
-        // Entries of the user's own in a choice list; hidden ones are no longer offered but
-        // items keep their text.
-        QStringLiteral("CREATE TABLE IF NOT EXISTS tblChoice ("
-                       "ChoiceID INTEGER PRIMARY KEY AUTOINCREMENT, List TEXT NOT NULL, "
-                       "Entry TEXT COLLATE NOCASE NOT NULL, Hidden INTEGER NOT NULL DEFAULT 0, "
-                       "UNIQUE (List, Entry))"),
-        // Fields of the user's own. A removed field keeps its row (marked Removed) so the
-        // two ready-made fields, added by number, do not come back once removed.
-        QStringLiteral("CREATE TABLE IF NOT EXISTS tblField ("
-                       "FieldID INTEGER PRIMARY KEY AUTOINCREMENT, "
-                       "Name TEXT COLLATE NOCASE NOT NULL, Type TEXT NOT NULL, Choices TEXT, "
-                       "Seq INTEGER NOT NULL DEFAULT 0, Removed INTEGER NOT NULL DEFAULT 0)"),
-        QStringLiteral("INSERT OR IGNORE INTO tblField (FieldID, Name, Type, Seq) VALUES "
-                       "(1, 'Catalogue No.', 'text', 1), (2, 'Storage Location', 'text', 2)"),
-        QStringLiteral("CREATE TABLE IF NOT EXISTS tblFieldValue ("
-                       "ItemID TEXT COLLATE NOCASE NOT NULL, FieldID INTEGER NOT NULL, "
-                       "Value TEXT NOT NULL, PRIMARY KEY (ItemID, FieldID))"),
-        QStringLiteral("CREATE INDEX IF NOT EXISTS idxFieldValueField ON tblFieldValue (FieldID)"),
-        // The date and source of each item's current value.
-        QStringLiteral("CREATE TABLE IF NOT EXISTS tblValuation ("
-                       "ItemID TEXT COLLATE NOCASE PRIMARY KEY, ValueDate TEXT, Source TEXT)"),
-        // Every change of cost (What = 'Cost') or value (What = 'Value').
-        QStringLiteral("CREATE TABLE IF NOT EXISTS tblValueHistory ("
-                       "HistID INTEGER PRIMARY KEY AUTOINCREMENT, "
-                       "ItemID TEXT COLLATE NOCASE NOT NULL, Changed TEXT NOT NULL, "
-                       "What TEXT NOT NULL, OldAmount REAL, NewAmount REAL, Source TEXT)"),
-        QStringLiteral("CREATE INDEX IF NOT EXISTS idxValueHistoryItem "
-                       "ON tblValueHistory (ItemID, HistID)"),
-        // Deleted items with what belonged to them.
-        deletedTable(),
-        QStringLiteral("CREATE TABLE IF NOT EXISTS tblDeletedPhoto ("
-                       "DelID INTEGER NOT NULL, Seq INTEGER NOT NULL DEFAULT 0, "
-                       "Caption TEXT COLLATE NOCASE, Image BLOB NOT NULL, Thumb BLOB NOT NULL, "
-                       "DateAdd TEXT)"),
-        QStringLiteral("CREATE INDEX IF NOT EXISTS idxDeletedPhoto ON tblDeletedPhoto (DelID)"),
-        QStringLiteral("CREATE TABLE IF NOT EXISTS tblDeletedFieldValue ("
-                       "DelID INTEGER NOT NULL, FieldID INTEGER NOT NULL, Value TEXT NOT NULL)"),
-        QStringLiteral("CREATE INDEX IF NOT EXISTS idxDeletedFieldValue "
-                       "ON tblDeletedFieldValue (DelID)"),
-        QStringLiteral("CREATE TABLE IF NOT EXISTS tblDeletedHistory ("
-                       "DelID INTEGER NOT NULL, Changed TEXT NOT NULL, What TEXT NOT NULL, "
-                       "OldAmount REAL, NewAmount REAL, Source TEXT)"),
-        QStringLiteral("CREATE INDEX IF NOT EXISTS idxDeletedHistory ON tblDeletedHistory (DelID)"),
+// What keeps the records in step with tblMain, whatever changes it.
+QStringList triggerStatements() {
+    return {
         // A new item starts its history with what it cost and is worth.
         QStringLiteral("CREATE TRIGGER IF NOT EXISTS trgMainInsertHistory AFTER INSERT ON tblMain "
                        "BEGIN ") +
@@ -183,6 +139,61 @@ const QStringList &schemaStatements() {
                        "DELETE FROM tblDeletedFieldValue WHERE DelID = OLD.DelID; "
                        "DELETE FROM tblDeletedHistory WHERE DelID = OLD.DelID; END"),
     };
+}
+
+} // namespace
+
+const QStringList &schemaStatements() {
+    static const QStringList s =
+        QStringList{
+            // Entries of the user's own in a choice list; hidden ones are no longer offered but
+            // items keep their text.
+            QStringLiteral("CREATE TABLE IF NOT EXISTS tblChoice ("
+                           "ChoiceID INTEGER PRIMARY KEY AUTOINCREMENT, List TEXT NOT NULL, "
+                           "Entry TEXT COLLATE NOCASE NOT NULL, Hidden INTEGER NOT NULL DEFAULT 0, "
+                           "UNIQUE (List, Entry))"),
+            // Fields of the user's own. A removed field keeps its row (marked Removed) so the
+            // two ready-made fields, added by number, do not come back once removed.
+            QStringLiteral("CREATE TABLE IF NOT EXISTS tblField ("
+                           "FieldID INTEGER PRIMARY KEY AUTOINCREMENT, "
+                           "Name TEXT COLLATE NOCASE NOT NULL, Type TEXT NOT NULL, Choices TEXT, "
+                           "Seq INTEGER NOT NULL DEFAULT 0, Removed INTEGER NOT NULL DEFAULT 0)"),
+            QStringLiteral("INSERT OR IGNORE INTO tblField (FieldID, Name, Type, Seq) VALUES "
+                           "(1, 'Catalogue No.', 'text', 1), (2, 'Storage Location', 'text', 2)"),
+            QStringLiteral("CREATE TABLE IF NOT EXISTS tblFieldValue ("
+                           "ItemID TEXT COLLATE NOCASE NOT NULL, FieldID INTEGER NOT NULL, "
+                           "Value TEXT NOT NULL, PRIMARY KEY (ItemID, FieldID))"),
+            QStringLiteral(
+                "CREATE INDEX IF NOT EXISTS idxFieldValueField ON tblFieldValue (FieldID)"),
+            // The date and source of each item's current value.
+            QStringLiteral("CREATE TABLE IF NOT EXISTS tblValuation ("
+                           "ItemID TEXT COLLATE NOCASE PRIMARY KEY, ValueDate TEXT, Source TEXT)"),
+            // Every change of cost (What = 'Cost') or value (What = 'Value').
+            QStringLiteral("CREATE TABLE IF NOT EXISTS tblValueHistory ("
+                           "HistID INTEGER PRIMARY KEY AUTOINCREMENT, "
+                           "ItemID TEXT COLLATE NOCASE NOT NULL, Changed TEXT NOT NULL, "
+                           "What TEXT NOT NULL, OldAmount REAL, NewAmount REAL, Source TEXT)"),
+            QStringLiteral("CREATE INDEX IF NOT EXISTS idxValueHistoryItem "
+                           "ON tblValueHistory (ItemID, HistID)"),
+            // Deleted items with what belonged to them.
+            deletedTable(),
+            QStringLiteral("CREATE TABLE IF NOT EXISTS tblDeletedPhoto ("
+                           "DelID INTEGER NOT NULL, Seq INTEGER NOT NULL DEFAULT 0, "
+                           "Caption TEXT COLLATE NOCASE, Image BLOB NOT NULL, Thumb BLOB NOT NULL, "
+                           "DateAdd TEXT)"),
+            QStringLiteral("CREATE INDEX IF NOT EXISTS idxDeletedPhoto ON tblDeletedPhoto (DelID)"),
+            QStringLiteral(
+                "CREATE TABLE IF NOT EXISTS tblDeletedFieldValue ("
+                "DelID INTEGER NOT NULL, FieldID INTEGER NOT NULL, Value TEXT NOT NULL)"),
+            QStringLiteral("CREATE INDEX IF NOT EXISTS idxDeletedFieldValue "
+                           "ON tblDeletedFieldValue (DelID)"),
+            QStringLiteral("CREATE TABLE IF NOT EXISTS tblDeletedHistory ("
+                           "DelID INTEGER NOT NULL, Changed TEXT NOT NULL, What TEXT NOT NULL, "
+                           "OldAmount REAL, NewAmount REAL, Source TEXT)"),
+            QStringLiteral(
+                "CREATE INDEX IF NOT EXISTS idxDeletedHistory ON tblDeletedHistory (DelID)"),
+        } +
+        triggerStatements();
     return s;
 }
 

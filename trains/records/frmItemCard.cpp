@@ -101,6 +101,21 @@ frmItemCard::frmItemCard(const QString &itemId, Neighbour neighbour, QWidget *pa
     cmdSave = new QPushButton(tr("&Save"), this);
     cmdClose = new QPushButton(tr("&Close"), this);
 
+    arrange(extraBox, valueBox);
+    connect(cmdPrevious, &QPushButton::clicked, this, &frmItemCard::cmdPrevious_Click);
+    connect(cmdNext, &QPushButton::clicked, this, &frmItemCard::cmdNext_Click);
+    connect(cmdSave, &QPushButton::clicked, this, &frmItemCard::cmdSave_Click);
+    connect(cmdClose, &QPushButton::clicked, this, [this] {
+        if (parentWidget())
+            parentWidget()->close();
+    });
+    buildExtraEditors();
+    load();
+    resize(860, 640);
+}
+
+// The item on the left, what can be changed and the history on the right, photos below.
+void frmItemCard::arrange(QWidget *extraBox, QWidget *valueBox) {
     auto *columns = new QHBoxLayout;
     auto *left = new QVBoxLayout;
     left->addWidget(lblDesigned);
@@ -124,17 +139,6 @@ frmItemCard::frmItemCard(const QString &itemId, Neighbour neighbour, QWidget *pa
     layout->addLayout(columns, 1);
     layout->addWidget(lstPhotos);
     layout->addLayout(buttons);
-
-    connect(cmdPrevious, &QPushButton::clicked, this, &frmItemCard::cmdPrevious_Click);
-    connect(cmdNext, &QPushButton::clicked, this, &frmItemCard::cmdNext_Click);
-    connect(cmdSave, &QPushButton::clicked, this, &frmItemCard::cmdSave_Click);
-    connect(cmdClose, &QPushButton::clicked, this, [this] {
-        if (parentWidget())
-            parentWidget()->close();
-    });
-    buildExtraEditors();
-    load();
-    resize(860, 640);
 }
 
 void frmItemCard::buildExtraEditors() {

@@ -51,6 +51,7 @@ class frmItemCard : public QWidget {
     QPushButton *cmdClose = nullptr;
 
   private:
+    void arrange(QWidget *extraBox, QWidget *valueBox);
     void buildExtraEditors();
     void load();
     bool changed() const;
