@@ -236,6 +236,28 @@ QString writeAutomaticBackup(const QString &db, const QDateTime &now) {
     return copyOfCollection(db, detail::kDailyPrefix, now);
 }
 
+void removeStaleTemporaries(const QString &db, const QDateTime &now) {
+    // temporaryName(): "." + the final name + ".XXXXXX.tmp"
+    static const QRegularExpression temp(
+        QStringLiteral("^\\..+\\.[A-Za-z0-9]{6}\\.tmp(-journal)?$"));
+    const QString collection = QFileInfo(db).fileName();
+    const QStringList finals{collection, detail::kDailyPrefix + kSuffix,
+                             detail::kPreRestorePrefix + kSuffix,
+                             detail::kPreImportPrefix + kSuffix, QStringLiteral("damaged-")};
+    for (const QString &folder : {QFileInfo(db).absolutePath(), automaticBackupFolder(db)}) {
+        const QDir d(folder);
+        for (const QString &n :
+             d.entryList({QStringLiteral(".*.tmp*")}, QDir::Files | QDir::Hidden)) {
+            const bool ours = std::any_of(finals.cbegin(), finals.cend(), [&](const QString &f) {
+                return n.startsWith(QLatin1Char('.') + f);
+            });
+            const QFileInfo fi(d.filePath(n));
+            if (ours && temp.match(n).hasMatch() && fi.lastModified().secsTo(now) >= 3600)
+                QFile::remove(fi.filePath());
+        }
+    }
+}
+
 QString writePreImportBackup(const QString &db, const QDateTime &now) {
     return copyOfCollection(db, detail::kPreImportPrefix, now);
 }

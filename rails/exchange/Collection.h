@@ -61,6 +61,10 @@ bool automaticBackupDue(const QString &db, const QDateTime &now);
 // Writes the daily copy named after `now` unless the collection is unchanged, then rotates the
 // daily copies; returns the copy that holds the collection as it is now.
 QString writeAutomaticBackup(const QString &db, const QDateTime &now);
+// Removes what a copy or a restore cut off by a crash left: hidden temporary files with the
+// names they give, beside the collection and among the automatic copies, an hour old or older
+// at `now`. Nothing else is touched.
+void removeStaleTemporaries(const QString &db, const QDateTime &now);
 // The copy the CSV import takes before it writes: call it right before the import's
 // transaction; a failure raises and the import must not go on.
 QString writePreImportBackup(const QString &db, const QDateTime &now);

@@ -350,6 +350,32 @@ class TestBackup : public QObject {
                  "auto-20260611-073000.trk", "auto-20260614-073000.trk", "auto-20260617-073000.trk",
                  "auto-20260620-073000.trk", "auto-20260623-073000.trk"}));
     }
+
+    // What a killed copy or restore left is removed at the next start once it is an hour
+    // old; a copy still being written and the collector's own files stay.
+    void staleTemporariesAreRemoved() {
+        testing::ProgramFolder pf;
+        const QString db = pf.databasePath();
+        const QString z = pf.path() + "/zerizori/", b = automaticBackupFolder(db) + "/";
+        QDir().mkpath(b);
+        const QDateTime now = QDateTime::currentDateTime();
+        const QStringList stale{z + ".rails.trk.AbC123.tmp", b + ".auto-.trk.Qw3rty.tmp",
+                                b + ".pre-restore-.trk.x1Y2z3.tmp-journal"};
+        const QStringList kept{z + ".rails.trk.Fresh1.tmp", z + ".rails.trk.notes", z + "notes.tmp",
+                               b + ".holiday.trk.AbC123.tmp"};
+        for (const QString &f : stale + kept) {
+            QFile file(f);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            if (!f.contains("Fresh1"))
+                QVERIFY(file.setFileTime(now.addSecs(-7200), QFileDevice::FileModificationTime));
+        }
+        removeStaleTemporaries(db, now);
+        for (const QString &f : stale)
+            QVERIFY2(!QFileInfo::exists(f), qPrintable(f));
+        for (const QString &f : kept)
+            QVERIFY2(QFileInfo::exists(f), qPrintable(f));
+        QVERIFY(QFileInfo::exists(db));
+    }
 };
 
 QTEST_GUILESS_MAIN(TestBackup)

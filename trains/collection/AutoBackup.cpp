@@ -34,7 +34,10 @@ void startAutomaticBackup() {
     waitForAutomaticBackup();
     const QString db = collectionPath();
     const QDateTime now = platform::now();
-    if (!QFileInfo(db).isFile() || !exchange::automaticBackupDue(db, now))
+    if (!QFileInfo(db).isFile())
+        return;
+    platform::resumeNext([&] { exchange::removeStaleTemporaries(db, now); });
+    if (!exchange::automaticBackupDue(db, now))
         return;
     const QString folder = railsLibraryFolder();
     worker().reset(QThread::create([db, now, folder] {
