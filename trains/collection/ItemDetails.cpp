@@ -1,11 +1,16 @@
 #include "trains/collection/ItemDetails.h"
 
+#include "rails/records/Records.h"
+
 #include "rails/engine/Recordset.h"
 
+#include "platform/Error.h"
 #include "platform/LocaleText.h"
 
 #include <QDate>
+#include <QMap>
 #include <QObject>
+#include <algorithm>
 
 namespace collection {
 
@@ -47,6 +52,31 @@ ItemDetails itemDetails(const engine::Recordset &rs) {
     };
     d.notes = text("Notes");
     return d;
+}
+
+void addOwnRecords(ItemDetails &d, const QString &databasePath) {
+    platform::trap(
+        [&] {
+            records::Store store(databasePath);
+            const records::Valuation v = store.valuation(d.itemId);
+            QList<std::pair<QString, QString>> valuation;
+            if (v.date.isValid())
+                valuation.append({QObject::tr("Value Date"), platform::shortDate(v.date)});
+            if (!v.source.isEmpty())
+                valuation.append({QObject::tr("Value Source"), v.source});
+            const auto value = std::find_if(d.fields.begin(), d.fields.end(), [](const auto &f) {
+                return f.first == QObject::tr("Current Value");
+            });
+            const qsizetype at = value == d.fields.end() ? d.fields.size()
+                                                         : (value - d.fields.begin()) + 1;
+            for (qsizetype i = 0; i < valuation.size(); ++i)
+                d.fields.insert(at + i, valuation[i]);
+            const QMap<qint64, QString> values = store.fieldValues(d.itemId);
+            for (const records::Field &f : store.fields())
+                if (!values.value(f.id).isEmpty())
+                    d.fields.append({f.name, values.value(f.id)});
+        },
+        [](const platform::Error &) {});
 }
 
 QString detailHtml(const ItemDetails &details) {

@@ -22,6 +22,9 @@ struct ItemDetails {
 
 // The current row of a set read by CollectionData::item().
 ItemDetails itemDetails(const engine::Recordset &rs);
+// Adds what the collector records beside the designed fields: the value's date and source,
+// and each field of their own that holds a value. A file without those tables adds nothing.
+void addOwnRecords(ItemDetails &details, const QString &databasePath);
 // One paragraph per field, then the notes, as rich text.
 QString detailHtml(const ItemDetails &details);
 

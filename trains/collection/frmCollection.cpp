@@ -342,7 +342,8 @@ void frmCollection::showChosen() {
         cmdViewPhoto->setEnabled(false);
         return;
     }
-    const ItemDetails details = itemDetails(*rs);
+    ItemDetails details = itemDetails(*rs);
+    addOwnRecords(details, data_.databasePath());
     const Kind kind = details.kind;
     showDetail(detailHtml(details));
     cmdEdit->setEnabled(kind == Kind::Car || kind == Kind::Loco || kind == Kind::Set);

@@ -245,7 +245,8 @@ void drawItem(InventoryPainter &ip, collection::CollectionData &data, const Entr
     const auto rs = data.item(e.id);
     if (!rs || rs->isEOF())
         return;
-    const collection::ItemDetails d = collection::itemDetails(*rs);
+    collection::ItemDetails d = collection::itemDetails(*rs);
+    collection::addOwnRecords(d, data.databasePath());
     ip.setFont(13, true);
     const int head = mm(8);
     p.drawText(QRect(block.left(), block.top(), block.width(), head), Qt::AlignLeft,
@@ -259,6 +260,9 @@ void drawItem(InventoryPainter &ip, collection::CollectionData &data, const Entr
     for (const auto &[caption, value] : d.fields) {
         if (caption == QObject::tr("Item") || caption == QObject::tr("Kind"))
             continue;
+        if (y + lineH > fields.bottom())
+            break; // a block holds what fits; the user's many fields do not spill over
+
         ip.setFont(9, true);
         p.drawText(QRect(fields.left(), y, textW * 42 / 100, lineH), Qt::AlignLeft, caption);
         ip.setFont(9);

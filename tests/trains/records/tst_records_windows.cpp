@@ -27,6 +27,7 @@
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTableView>
+#include <QTextBrowser>
 #include <QTest>
 #include <QTreeView>
 #include <QTreeWidget>
@@ -213,6 +214,10 @@ class TestRecordsWindows : public QObject {
         QTest::keyClicks(view->txtFind, "4711");
         QCOMPARE(view->model()->rowCount(), 1);
         QCOMPARE(view->model()->itemId(0), QString("RS2"));
+        // The details pane (and the inventory, which reads the same) shows what the card set.
+        view->list()->setCurrentIndex(view->model()->index(0, 0));
+        QTRY_VERIFY(view->txtDetail->toPlainText().contains("Catalogue No.: Roco 4711"));
+        QVERIFY(view->txtDetail->toPlainText().contains("Value Source: appraisal"));
         view->txtFind->clear();
         QTest::keyClicks(view->txtFind, "rs");
         QCOMPARE(records::Store().valuation("RS2").source, QString("appraisal"));
