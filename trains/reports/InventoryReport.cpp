@@ -1,5 +1,7 @@
 #include "trains/reports/InventoryReport.h"
 
+#include "rails/exchange/SafeTarget.h"
+
 #include "rails/exchange/Collection.h"
 #include "trains/collection/CollectionModel.h"
 #include "trains/collection/ItemDetails.h"
@@ -21,7 +23,6 @@
 #include <cmath>
 
 #ifdef Q_OS_UNIX
-#include <sys/stat.h>
 #endif
 
 namespace reports {
@@ -285,36 +286,11 @@ void drawItem(InventoryPainter &ip, collection::CollectionData &data, const Entr
                allPhotos);
 }
 
-// The same file by device and inode (a second name or link to it included).
-bool sameFile(const QString &a, const QString &b) {
-#ifdef Q_OS_UNIX
-    struct stat sa {
-    }, sb{};
-    return ::stat(QFile::encodeName(a).constData(), &sa) == 0 &&
-           ::stat(QFile::encodeName(b).constData(), &sb) == 0 && sa.st_dev == sb.st_dev &&
-           sa.st_ino == sb.st_ino;
-#else
-    const QString ca = QFileInfo(a).canonicalFilePath();
-    return !ca.isEmpty() && ca == QFileInfo(b).canonicalFilePath();
-#endif
-}
-
-// The collection and its journals are never written over by a report.
-void refuseCollectionTarget(const QString &pdfPath, const QString &db) {
-    for (const QString &suffix :
-         {QString(), QStringLiteral("-journal"), QStringLiteral("-wal"), QStringLiteral("-shm")})
-        if (sameFile(pdfPath, db + suffix))
-            throw platform::Error(
-                platform::ErrPathFileAccess,
-                QObject::tr("%1 is the collection itself; the inventory is not written over it.")
-                    .arg(pdfPath));
-}
-
 } // namespace
 
 qint64 writeInventory(collection::CollectionData &data, const QString &pdfPath,
                       const InventoryOptions &options, const InventoryProgress &progress) {
-    refuseCollectionTarget(pdfPath, data.databasePath());
+    exchange::refuseCollectionTarget(data.databasePath(), pdfPath);
     const QList<Entry> items = chooseItems(data, options);
     const auto owner = data.owner();
     const int perPage = options.onePerPage ? 1 : 2;
