@@ -7,6 +7,7 @@
 #include "rails/engine/Connection.h"
 #include "rails/exchange/Collection.h"
 #include "rails/exchange/ItemExchange.h"
+#include "trains/items/ChoiceLists.h"
 
 #include "platform/Clock.h"
 #include "platform/Error.h"
@@ -39,10 +40,17 @@ const char *const kHelp =
     "  railsdb export DB FILE [--kind cars|locos|sets]\n"
     "                          write the items (all, or one kind) to FILE as CSV\n"
     "  railsdb import DB FILE [--kind cars|locos|sets] [--dry-run] [--skip-bad]\n"
+    "                 [--map \"HEADER=FIELD\"]... [--duplicates skip|add] [--existing update|add]\n"
     "                          add the rows of the CSV FILE to DB in one transaction. --kind is\n"
-    "                          the kind of rows without a Kind column. Problem rows are listed\n"
-    "                          on stderr with their line; any problem row stops the import\n"
-    "                          unless --skip-bad is given. --dry-run checks and writes nothing.\n"
+    "                          the kind of rows without a Kind column. Rows blank where the forms\n"
+    "                          ask for a value come in with those fields blank; refused rows are\n"
+    "                          listed on stderr with their line and stop the import unless\n"
+    "                          --skip-bad is given. --dry-run checks and writes nothing.\n"
+    "                          --map sends a column to a field named as in the export's header,\n"
+    "                          to Notes+ (appended to the notes) or to - (ignored); other columns\n"
+    "                          are guessed from their headers. Rows equal to an item are skipped\n"
+    "                          (--duplicates add adds them); rows naming an item's number update\n"
+    "                          it (--existing add adds them as new items).\n"
     "  railsdb --help, -h      show this text\n"
     "\n"
     "Exit status: 0 done, 1 failed or refused (nothing changed), 2 wrong command line.\n";
@@ -116,27 +124,72 @@ int check(const QString &db) {
     return 0;
 }
 
+// The choices of an import beyond the kind: "--map HEADER=FIELD", "--duplicates skip|add",
+// "--existing update|add"; false (after a usage message) when one is wrong.
+bool importChoices(const QStringList &args, exchange::ImportOptions &o) {
+    for (int i = 0; i + 1 < args.size(); i += 2) {
+        const QString &a = args[i], &v = args[i + 1];
+        if (a == u"--map") {
+            o.mapChoices.append(v);
+        } else if (a == u"--duplicates" && (v == u"skip" || v == u"add")) {
+            o.addDuplicates = v == u"add";
+        } else if (a == u"--existing" && (v == u"update" || v == u"add")) {
+            o.addExisting = v == u"add";
+        } else {
+            usage(QStringLiteral("%1 takes %2, not '%3'")
+                      .arg(a, a == u"--duplicates" ? QStringLiteral("skip or add")
+                                                   : QStringLiteral("update or add"),
+                           v));
+            return false;
+        }
+    }
+    return true;
+}
+
+exchange::ChoiceLists choiceLists() {
+    return {items::manufacturers(), items::carTypesAddOrder(), items::locomotiveTypes(),
+            items::gauges(),        items::minimumCurves(),    items::conditions()};
+}
+
 int importFile(const QString &db, const QString &file, std::optional<exchange::ItemKind> kind,
-               bool dryRun, bool skipBad) {
+               bool dryRun, bool skipBad, const QStringList &choices) {
+    exchange::ImportOptions options;
+    options.kind = kind;
+    options.today = platform::now().date();
+    options.choices = choiceLists();
+    if (!importChoices(choices, options))
+        return 2;
     // Refuse a foreign or damaged target before reading the file.
     const exchange::CollectionInfo info = exchange::checkCollection(db);
     if (!info.ok) {
         err(info.reason);
         return 1;
     }
-    const exchange::ImportPlan plan = exchange::planImport(file, kind, platform::now().date());
+    const exchange::ImportPlan plan = exchange::planImport(file, options, db);
     for (const exchange::ImportProblem &p : plan.problems)
-        std::fprintf(stderr, "%s:%d: %s\n", qPrintable(file), p.line, qPrintable(p.reason));
+        if (p.status == exchange::RowStatus::Refused)
+            std::fprintf(stderr, "%s:%d: %s\n", qPrintable(file), p.line, qPrintable(p.reason));
+    for (const exchange::ColumnMap &c : std::as_const(*plan.options.mapping))
+        if (c.conflict)
+            std::fprintf(stderr, "railsdb: column '%s' claims a field an earlier column holds; "
+                                 "appended to the notes (choose with --map)\n",
+                         qPrintable(c.header));
     if (!plan.ignoredColumns.isEmpty())
         std::fprintf(stderr, "railsdb: columns not imported: %s\n",
                      qPrintable(plan.ignoredColumns.join(QStringLiteral(", "))));
+    const QChar d = *plan.options.delimiter;
     say(QStringLiteral("%1 row(s) ready, %2 with problems (%3, delimiter %4)")
-            .arg(plan.ready.size())
-            .arg(plan.problems.size())
-            .arg(plan.encoding, plan.delimiter == QLatin1Char('\t')
-                                    ? QStringLiteral("tab")
-                                    : QStringLiteral("'%1'").arg(plan.delimiter)));
-    if (!plan.problems.isEmpty() && !skipBad) {
+            .arg(plan.ready + plan.incomplete + plan.updates)
+            .arg(plan.refused)
+            .arg(plan.encoding, d == QLatin1Char('\t') ? QStringLiteral("tab")
+                                                       : QStringLiteral("'%1'").arg(d)));
+    say(QStringLiteral("%1 incomplete (blank where the forms ask for a value), %2 already in "
+                       "the collection (skipped), %3 updating their item, %4 with new choices")
+            .arg(plan.incomplete)
+            .arg(plan.duplicates)
+            .arg(plan.updates)
+            .arg(plan.newChoices));
+    if (plan.refused && !skipBad) {
         err(QStringLiteral("nothing imported: fix the rows above or give --skip-bad"));
         return 1;
     }
@@ -144,8 +197,10 @@ int importFile(const QString &db, const QString &file, std::optional<exchange::I
         say(QStringLiteral("dry run: nothing written"));
         return 0;
     }
+    // TODO(pre-import copy): the automatic copy before an import is taken here once the
+    // backup rotation offers it.
     const qint64 n = exchange::importItems(db, plan);
-    say(QStringLiteral("%1 item(s) imported").arg(n));
+    say(QStringLiteral("%1 item(s) imported or updated").arg(n));
     return 0;
 }
 
@@ -159,6 +214,7 @@ int run(QStringList args) {
     const QString command = args.takeFirst();
     std::optional<exchange::ItemKind> kind;
     bool dryRun = false, skipBad = false;
+    QStringList importArgs;
     QStringList positional;
     const bool itemCommand = command == u"export" || command == u"import";
     for (int i = 0; i < args.size(); ++i) {
@@ -175,6 +231,11 @@ int run(QStringList args) {
             dryRun = true;
         } else if (command == u"import" && a == u"--skip-bad") {
             skipBad = true;
+        } else if (command == u"import" &&
+                   (a == u"--map" || a == u"--duplicates" || a == u"--existing")) {
+            if (i + 1 >= args.size())
+                return usage(QStringLiteral("%1 needs a value").arg(a));
+            importArgs << a << args[++i];
         } else if (a.startsWith(QLatin1Char('-')) && a.size() > 1) {
             return usage(QStringLiteral("unknown option '%1'").arg(a));
         } else {
@@ -216,7 +277,7 @@ int run(QStringList args) {
         return 0;
     }
     if (command == u"import")
-        return want(2) ? importFile(positional[0], positional[1], kind, dryRun, skipBad)
+        return want(2) ? importFile(positional[0], positional[1], kind, dryRun, skipBad, importArgs)
                        : usage(QStringLiteral("import takes DB FILE"));
     if (command.startsWith(QLatin1Char('-')))
         return usage(QStringLiteral("unknown option '%1'").arg(command));

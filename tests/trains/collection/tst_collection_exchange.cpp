@@ -19,7 +19,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QLabel>
-#include <QListWidget>
+#include <QTableWidget>
 #include <QMdiArea>
 #include <QMenu>
 #include <QPushButton>
@@ -173,25 +173,45 @@ private slots:
     }
 
     void importPreviewsThenWritesTheReadyRows() {
-        answer = write("in.csv", "Manufacturer,Rail Line,Type,Number,Gauge,Curve,Color,From,Price,Date,Condition,Box\n"
-                                 "Lionel,PRR,Steam,1,O,O-31,Red,Me,12.50,2026-01-01,Good,Yes\n"
-                                 "Lionel,PRR,Steam,2,O,O-31,Red,Me,12.50,2027-01-01,Good,Yes\n");
+        answer = write("in.csv", "Make,Type,Road No.,Purchased,Price paid,Shelf,Boxed\n"
+                                 "Lionel,Steam,1,14.03.19,\"1.234,50\",B3,ja\n"
+                                 "Lionel,Steam,2,14.03.2027,\"12,50\",B4,ja\n");
         trigger("mnuCollectionImport");
         auto* dialog = main->findChild<collection::CsvImportDialog*>();
         QVERIFY(dialog);
         QCOMPARE(boxes->boxes().size(), 0);
-        QVERIFY2(dialog->lblSummary->text().startsWith("1 row(s) ready to import, 1 with problems."), qPrintable(dialog->lblSummary->text()));
-        QCOMPARE(dialog->lstProblems->count(), 1);
-        QCOMPARE(dialog->lstProblems->item(0)->text(), QString("Line 3: Date Acquired 2027-01-01 is later than the current date"));
-        QCOMPARE(pf->scalar("SELECT COUNT(*) FROM tblMain").toInt(), 2);
+        QVERIFY2(dialog->lblSummary->text().startsWith("1 item(s) to import (1 incomplete"), qPrintable(dialog->lblSummary->text()));
+        QCOMPARE(dialog->tblProblems->item(1, 0)->text(), QString("3"));
+        QVERIFY(dialog->tblProblems->item(1, 4)->text().contains("2027-03-14 is later than the current date"));
+        QCOMPARE(dialog->cboDecimal->currentIndex(), 1); // comma, as the amounts show
+        // The shelf column is appended to the notes until the user says otherwise.
+        auto* shelf = dialog->tblMapping->findChild<QComboBox*>("cboColumn_5");
+        QCOMPARE(shelf->currentText(), QString("Append to Notes"));
+        shelf->setFocus();
+        QTest::keyClicks(shelf, "Ign");
+        QCOMPARE(dialog->plan().ignoredColumns, QStringList("Shelf"));
         dialog->cboKind->setFocus();
         QTest::keyClick(dialog->cboKind, Qt::Key_Down);
         QCOMPARE(dialog->cboKind->currentText(), QString("Locomotives"));
+        boxes->answer(platform::MsgResult::No);
+        QTest::mouseClick(dialog->cmdImport, Qt::LeftButton);
+        expectBox("Import from CSV", MsgIcon::Question, "Import 1 items and skip 1 rows?");
+        QCOMPARE(pf->scalar("SELECT COUNT(*) FROM tblMain").toInt(), 2);
+        boxes->answer(platform::MsgResult::Yes);
         boxes->answer(platform::MsgResult::OK);
         QTest::mouseClick(dialog->cmdImport, Qt::LeftButton);
         expectBox("Import from CSV", MsgIcon::None, "1 item(s) imported.");
-        QCOMPARE(pf->query("SELECT ItemID, Loco, OriginalCost FROM tblMain WHERE ID = 3"),
-                 QList<QVariantList>({{"LL-3", "YES", 12.5}}));
+        QCOMPARE(pf->query("SELECT ItemID, Loco, OriginalCost, DateAccquired, Box, Notes FROM tblMain WHERE ID = 3"),
+                 QList<QVariantList>({{"LL-3", "YES", 1234.5, "2019-03-14", "YES", ""}}));
+        // The same headers next time: the choice comes back, and the row now counts as there.
+        boxes->clear();
+        trigger("mnuCollectionImport");
+        auto* again = main->findChildren<collection::CsvImportDialog*>().last();
+        QCOMPARE(again->tblMapping->findChild<QComboBox*>("cboColumn_5")->currentText(), QString("Ignore"));
+        QCOMPARE(again->plan().duplicates, 0); // a car is no repeat of a locomotive
+        again->cboKind->setCurrentIndex(1);
+        QCOMPARE(again->plan().duplicates, 1);
+        again->close();
 
         boxes->clear();
         answer = write("photo.csv", QByteArray("\x89PNG\r\n\x1A\n\0\0", 10));
