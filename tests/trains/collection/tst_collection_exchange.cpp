@@ -7,6 +7,7 @@
 #include "trains/collection/AutoBackup.h"
 #include "trains/collection/BackupDialogs.h"
 #include "trains/collection/CsvImportDialog.h"
+#include "trains/collection/ExportDialog.h"
 #include "trains/collection/FileChooser.h"
 #include "trains/modGlobal.h"
 #include "trains/shell/frmMain.h"
