@@ -16,6 +16,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLocale>
 #include <QStringList>
 #include <cstdio>
 #include <optional>
@@ -37,8 +38,11 @@ const char *const kHelp =
     "  railsdb backup DB DEST  write a verified copy of DB to DEST (safe while DB is in use)\n"
     "  railsdb restore DB SRC  replace DB by the backup SRC; the current DB is first kept in\n"
     "                          the folder backups/ beside it\n"
-    "  railsdb export DB FILE [--kind cars|locos|sets]\n"
-    "                          write the items (all, or one kind) to FILE as CSV\n"
+    "  railsdb export DB FILE [--kind cars|locos|sets] [--fields F,F,...] [--locale NAME]\n"
+    "                          write the items (all, or one kind) to FILE as CSV; --fields names\n"
+    "                          the columns as the export's header does, in their order;\n"
+    "                          --locale de_DE writes that locale's dates, decimal mark and\n"
+    "                          separator for its spreadsheets (default plain, for scripts)\n"
     "  railsdb import DB FILE [--kind cars|locos|sets] [--dry-run] [--skip-bad]\n"
     "                 [--map \"HEADER=FIELD\"]... [--duplicates skip|add] [--existing update|add]\n"
     "                          add the rows of the CSV FILE to DB in one transaction. --kind is\n"
@@ -204,6 +208,40 @@ int importFile(const QString &db, const QString &file, std::optional<exchange::I
     return 0;
 }
 
+// "--fields Kind,Manufacturer,..." (named as the export's header) and "--locale de_DE" (or
+// "plain", the default).
+int exportFile(const QString &db, const QString &file, std::optional<exchange::ItemKind> kind,
+               const QStringList &args) {
+    exchange::ExportOptions o;
+    o.kind = kind;
+    for (int i = 0; i + 1 < args.size(); i += 2) {
+        const QString &v = args[i + 1];
+        if (args[i] == u"--locale" && v != u"plain") {
+            const QLocale l(v);
+            if (l.language() == QLocale::C && v != u"C")
+                return usage(QStringLiteral("unknown locale '%1' (use a name such as de_DE, or "
+                                            "plain)")
+                                 .arg(v));
+            o.locale = l;
+        }
+        if (args[i] == u"--fields")
+            for (const QString &name : v.split(QLatin1Char(','))) {
+                const auto f = exchange::fieldFromName(name);
+                if (!f || *f < 0)
+                    return usage(QStringLiteral("unknown field '%1' in --fields").arg(name));
+                o.fields.append(*f);
+            }
+    }
+    const exchange::CollectionInfo info = exchange::checkCollection(db);
+    if (!info.ok) {
+        err(info.reason);
+        return 1;
+    }
+    const qint64 n = exchange::exportItems(db, file, o);
+    say(QStringLiteral("%1 item(s) exported to %2").arg(n).arg(file));
+    return 0;
+}
+
 int run(QStringList args) {
     if (args.isEmpty())
         return usage(QStringLiteral("missing PATH or COMMAND"));
@@ -214,7 +252,7 @@ int run(QStringList args) {
     const QString command = args.takeFirst();
     std::optional<exchange::ItemKind> kind;
     bool dryRun = false, skipBad = false;
-    QStringList importArgs;
+    QStringList importArgs, exportArgs;
     QStringList positional;
     const bool itemCommand = command == u"export" || command == u"import";
     for (int i = 0; i < args.size(); ++i) {
@@ -236,6 +274,10 @@ int run(QStringList args) {
             if (i + 1 >= args.size())
                 return usage(QStringLiteral("%1 needs a value").arg(a));
             importArgs << a << args[++i];
+        } else if (command == u"export" && (a == u"--fields" || a == u"--locale")) {
+            if (i + 1 >= args.size())
+                return usage(QStringLiteral("%1 needs a value").arg(a));
+            exportArgs << a << args[++i];
         } else if (a.startsWith(QLatin1Char('-')) && a.size() > 1) {
             return usage(QStringLiteral("unknown option '%1'").arg(a));
         } else {
@@ -264,18 +306,9 @@ int run(QStringList args) {
                 .arg(positional[1]));
         return 0;
     }
-    if (command == u"export") {
-        if (!want(2))
-            return usage(QStringLiteral("export takes DB FILE"));
-        const exchange::CollectionInfo info = exchange::checkCollection(positional[0]);
-        if (!info.ok) {
-            err(info.reason);
-            return 1;
-        }
-        const qint64 n = exchange::exportItems(positional[0], positional[1], kind);
-        say(QStringLiteral("%1 item(s) exported to %2").arg(n).arg(positional[1]));
-        return 0;
-    }
+    if (command == u"export")
+        return want(2) ? exportFile(positional[0], positional[1], kind, exportArgs)
+                       : usage(QStringLiteral("export takes DB FILE"));
     if (command == u"import")
         return want(2) ? importFile(positional[0], positional[1], kind, dryRun, skipBad, importArgs)
                        : usage(QStringLiteral("import takes DB FILE"));

@@ -43,52 +43,58 @@ struct Utf8Scan {
     bool nul = false;
 };
 
-// Checks the bytes as UTF-8 (no overlong forms, no surrogates), noting the first bad byte.
+// Checks the bytes as UTF-8 (no overlong forms, no surrogates), noting the first bad byte: the
+// first byte of a broken sequence, or a byte that cannot start one.
 Utf8Scan scanUtf8(QFile &f) {
     Utf8Scan s;
     int need = 0;
     unsigned char lo = 0x80, hi = 0xBF; // range of the next continuation byte
-    qint64 offset = 0;
+    unsigned char lead = 0;
+    qint64 offset = 0, leadOffset = 0;
     int line = 1;
+    const auto markBad = [&](unsigned char b, qint64 at) {
+        if (!s.bad) {
+            s.bad = true;
+            s.badOffset = at;
+            s.badLine = line;
+            s.badByte = b;
+        }
+        need = 0;
+    };
     QByteArray chunk;
     while (!(chunk = f.read(kChunkBytes)).isEmpty()) {
         for (const char ch : std::as_const(chunk)) {
             const auto b = static_cast<unsigned char>(ch);
-            const auto markBad = [&] {
-                if (!s.bad) {
-                    s.bad = true;
-                    s.badOffset = offset;
-                    s.badLine = line;
-                    s.badByte = b;
-                }
-                need = 0;
-            };
             if (b == 0) {
                 s.nul = true;
                 return s;
             }
-            if (need) {
-                if (b < lo || b > hi) {
-                    markBad();
-                } else if (--need == 0) {
-                    s.multiByte = true;
-                }
+            if (need && b >= lo && b <= hi) {
+                s.multiByte = s.multiByte || need == 1;
+                --need;
                 lo = 0x80;
                 hi = 0xBF;
+                ++offset;
+                continue;
+            }
+            if (need) // the sequence broke off; this byte starts afresh
+                markBad(lead, leadOffset);
+            lo = 0x80;
+            hi = 0xBF;
+            lead = b;
+            leadOffset = offset;
+            if (b >= 0xC2 && b <= 0xDF) {
+                need = 1;
+            } else if (b >= 0xE0 && b <= 0xEF) {
+                need = 2;
+                lo = b == 0xE0 ? 0xA0 : 0x80;
+                hi = b == 0xED ? 0x9F : 0xBF;
+            } else if (b >= 0xF0 && b <= 0xF4) {
+                need = 3;
+                lo = b == 0xF0 ? 0x90 : 0x80;
+                hi = b == 0xF4 ? 0x8F : 0xBF;
             } else if (b >= 0x80) {
-                if (b >= 0xC2 && b <= 0xDF) {
-                    need = 1;
-                } else if (b >= 0xE0 && b <= 0xEF) {
-                    need = 2;
-                    lo = b == 0xE0 ? 0xA0 : 0x80;
-                    hi = b == 0xED ? 0x9F : 0xBF;
-                } else if (b >= 0xF0 && b <= 0xF4) {
-                    need = 3;
-                    lo = b == 0xF0 ? 0x90 : 0x80;
-                    hi = b == 0xF4 ? 0x8F : 0xBF;
-                } else {
-                    markBad();
-                }
+                markBad(b, offset);
             } else if (b == '\n') {
                 ++line;
             }
@@ -97,11 +103,8 @@ Utf8Scan scanUtf8(QFile &f) {
                 return s;
         }
     }
-    if (need && !s.bad) {
-        s.bad = true;
-        s.badOffset = offset;
-        s.badLine = line;
-    }
+    if (need)
+        markBad(lead, leadOffset);
     return s;
 }
 

@@ -119,138 +119,187 @@ RowRules settleRules(CsvReader &reader, const ImportOptions &options) {
     return rules;
 }
 
-ImportRow checkRecord(const RowRules &rules, const CsvRecord &rec, ImportProblem &problem) {
-    ImportRow row;
-    row.line = rec.line;
-    row.text = QStringList(kTextCount);
-    problem = ImportProblem{};
-    problem.line = rec.line;
-    problem.fields = rec.fields;
-    QStringList why;
-    const auto refuse = [&](Field f, const QString &value, const QString &reason) {
-        if (why.isEmpty()) {
-            problem.column = f < 0 ? QString() : rules.header.value(rules.at[f]);
-            problem.value = value;
-        }
-        why.append(reason);
-    };
-    const auto cell = [&](Field f) {
-        return rules.at[f] < 0 ? QString() : unguardFormula(rec.fields.value(rules.at[f]));
-    };
-    for (qsizetype i = rules.header.size(); i < rec.fields.size(); ++i)
-        if (!rec.fields[i].trimmed().isEmpty()) {
-            refuse(Field(-1), rec.fields[i],
-                   QStringLiteral("it has %1 field(s) where the header has %2 (is another "
-                                  "delimiter used on this line?)")
-                       .arg(rec.fields.size())
-                       .arg(rules.header.size()));
-            break;
-        }
+namespace {
 
-    std::optional<ItemKind> kind = rules.options.kind;
-    if (const QString k = cell(fKind).trimmed(); !k.isEmpty()) {
-        kind = kindFromText(k);
-        if (!kind)
-            refuse(fKind, k,
-                   QStringLiteral("the kind \"%1\" is not Rolling Stock, Locomotive or Full Set")
-                       .arg(k));
+// One row's check: each step reads its cells, stores what it can and notes every refusal.
+class RowCheck {
+  public:
+    RowCheck(const RowRules &rules, const CsvRecord &rec, ImportProblem &problem)
+        : rules_(rules), rec_(rec), problem_(problem) {
+        row.line = rec.line;
+        row.text = QStringList(kTextCount);
+        problem_ = ImportProblem{};
+        problem_.line = rec.line;
+        problem_.fields = rec.fields;
     }
-    if (kind && !kindRow(*kind).prefix)
-        refuse(fKind, cell(fKind),
-               QStringLiteral("%1 items cannot be imported").arg(kindName(*kind)));
-    if (!kind && why.isEmpty())
-        refuse(fKind, {}, QStringLiteral("the row names no kind"));
-    row.kind = kind.value_or(ItemKind::Car);
 
-    for (const TextRule &r : kTextRules) {
-        const QString v = cell(r.field).trimmed();
-        const QString caption = fieldHeader(r.field);
-        if (v.size() > r.limit)
-            refuse(r.field, v,
-                   QStringLiteral("%1 is longer than %2 characters").arg(caption).arg(r.limit));
-        else if (v.contains(QLatin1Char('\n')) || v.contains(QLatin1Char('\r')))
-            refuse(r.field, v, QStringLiteral("%1 holds a line break").arg(caption));
-        QString stored = v;
-        if (const QStringList *list = choicesFor(rules.options.choices, r.field, row.kind);
-            list && !v.isEmpty()) {
-            stored = matchChoice(v, *list);
-            if (stored.isEmpty()) {
-                stored = v;
-                row.newChoices.append(caption);
+    void shape() {
+        for (qsizetype i = rules_.header.size(); i < rec_.fields.size(); ++i)
+            if (!rec_.fields[i].trimmed().isEmpty()) {
+                refuse(Field(-1), rec_.fields[i],
+                       QStringLiteral("it has %1 field(s) where the header has %2 (is another "
+                                      "delimiter used on this line?)")
+                           .arg(rec_.fields.size())
+                           .arg(rules_.header.size()));
+                return;
             }
+    }
+
+    void kind() {
+        std::optional<ItemKind> kind = rules_.options.kind;
+        if (const QString k = cell(fKind).trimmed(); !k.isEmpty()) {
+            kind = kindFromText(k);
+            if (!kind)
+                refuse(
+                    fKind, k,
+                    QStringLiteral("the kind \"%1\" is not Rolling Stock, Locomotive or Full Set")
+                        .arg(k));
         }
-        row.text[r.at] = stored;
+        if (kind && !kindRow(*kind).prefix)
+            refuse(fKind, cell(fKind),
+                   QStringLiteral("%1 items cannot be imported").arg(kindName(*kind)));
+        if (!kind && why_.isEmpty())
+            refuse(fKind, {}, QStringLiteral("the row names no kind"));
+        row.kind = kind.value_or(ItemKind::Car);
+        const QLatin1String prefix(kind ? kindRow(*kind).prefix : nullptr);
+        if (const QString id = cell(fItemId).trimmed().toUpper();
+            !prefix.isEmpty() && id.startsWith(prefix))
+            row.itemId = id;
     }
-    if (row.text[tMaker].isEmpty() && row.text[tType].isEmpty() && row.text[tNumber].isEmpty())
-        refuse(fMaker, {}, QStringLiteral("nothing in Manufacturer, Type or Number"));
 
-    for (const Field f : {fCost, fValue}) {
-        const QString v = cell(f).trimmed();
-        if (v.isEmpty())
-            continue;
-        const auto a = parseAmount(v, *rules.options.decimalMark);
-        if (!a)
-            refuse(f, v, QStringLiteral("%1 \"%2\" is not an amount").arg(fieldHeader(f), v));
-        else if (*a < 0)
-            refuse(f, v, QStringLiteral("%1 %2 is below zero").arg(fieldHeader(f), v));
-        else if (*a > kMaxAmount)
-            refuse(f, v,
-                   QStringLiteral("%1 %2 is larger than the form takes").arg(fieldHeader(f), v));
-        else
-            (f == fCost ? row.cost : row.value) = *a;
+    void texts() {
+        for (const TextRule &r : kTextRules) {
+            const QString v = cell(r.field).trimmed();
+            const QString caption = fieldHeader(r.field);
+            if (v.size() > r.limit)
+                refuse(r.field, v,
+                       QStringLiteral("%1 is longer than %2 characters").arg(caption).arg(r.limit));
+            else if (v.contains(QLatin1Char('\n')) || v.contains(QLatin1Char('\r')))
+                refuse(r.field, v, QStringLiteral("%1 holds a line break").arg(caption));
+            QString stored = v;
+            if (const QStringList *list = choicesFor(rules_.options.choices, r.field, row.kind);
+                list && !v.isEmpty()) {
+                stored = matchChoice(v, *list);
+                if (stored.isEmpty()) {
+                    stored = v;
+                    row.newChoices.append(caption);
+                }
+            }
+            row.text[r.at] = stored;
+        }
+        if (row.text[tMaker].isEmpty() && row.text[tType].isEmpty() && row.text[tNumber].isEmpty())
+            refuse(fMaker, {}, QStringLiteral("nothing in Manufacturer, Type or Number"));
     }
-    if (const QString v = cell(fDate).trimmed(); !v.isEmpty()) {
-        row.acquired = parseDate(v, *rules.options.dateOrder, rules.options.today);
-        if (!row.acquired.isValid())
-            refuse(fDate, v, QStringLiteral("Date Acquired \"%1\" is not a date").arg(v));
-        else if (rules.options.today.isValid() && row.acquired > rules.options.today)
-            refuse(fDate, v,
-                   QStringLiteral("Date Acquired %1 is later than the current date")
-                       .arg(row.acquired.toString(Qt::ISODate)));
-    }
-    if (const QString v = cell(fBox).trimmed(); !v.isEmpty() || rules.boxBlankIsNo) {
-        const auto yes = v.isEmpty() ? std::optional<bool>(false) : parseYesNo(v);
-        if (!yes)
-            refuse(fBox, v, QStringLiteral("Box Included \"%1\" is neither yes nor no").arg(v));
-        else
-            row.text[tBox] = *yes ? QStringLiteral("YES") : QStringLiteral("NO");
-    }
-    QString notes = cell(fNotes);
-    notes.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    notes = trimBlanks(notes);
-    for (const int c : rules.notesColumns) {
-        const QString v = unguardFormula(rec.fields.value(c)).trimmed();
-        if (!v.isEmpty())
-            notes += (notes.isEmpty() ? QString() : QStringLiteral("\n")) +
-                     rules.header.value(c).trimmed() + QStringLiteral(": ") + v;
-    }
-    row.text[tNotes] = notes;
-    if (const QString id = cell(fItemId).trimmed().toUpper();
-        kind && kindRow(*kind).prefix && id.startsWith(QLatin1String(kindRow(*kind).prefix)))
-        row.itemId = id;
 
-    problem.item = itemText(row);
-    if (!why.isEmpty()) {
-        row.status = problem.status = RowStatus::Refused;
-        problem.reason = why.join(QStringLiteral("; "));
-        return row;
+    void amounts() {
+        for (const Field f : {fCost, fValue}) {
+            const QString v = cell(f).trimmed();
+            if (v.isEmpty())
+                continue; // unknown, not zero
+            const auto a = parseAmount(v, *rules_.options.decimalMark);
+            const QString caption = fieldHeader(f);
+            if (!a)
+                refuse(f, v, QStringLiteral("%1 \"%2\" is not an amount").arg(caption, v));
+            else if (*a < 0)
+                refuse(f, v, QStringLiteral("%1 %2 is below zero").arg(caption, v));
+            else if (*a > kMaxAmount)
+                refuse(f, v, QStringLiteral("%1 %2 is larger than the form takes").arg(caption, v));
+            else
+                (f == fCost ? row.cost : row.value) = *a;
+        }
     }
-    // What the add forms ask for and the row leaves blank: it comes in all the same.
-    for (const TextAt t : {tMaker, tLine, tType, tNumber, tGauge, tCurve, tColor, tFrom})
-        if (row.text[t].isEmpty())
-            row.missing.append(fieldHeader(kTextRules[t].field));
-    if (!row.acquired.isValid())
-        row.missing.append(fieldHeader(fDate));
-    if (row.kind != ItemKind::Car)
-        for (const TextAt t : {tCondition, tBox})
+
+    void dateAndBox() {
+        if (const QString v = cell(fDate).trimmed(); !v.isEmpty()) {
+            row.acquired = parseDate(v, *rules_.options.dateOrder, rules_.options.today);
+            if (!row.acquired.isValid())
+                refuse(fDate, v, QStringLiteral("Date Acquired \"%1\" is not a date").arg(v));
+            else if (rules_.options.today.isValid() && row.acquired > rules_.options.today)
+                refuse(fDate, v,
+                       QStringLiteral("Date Acquired %1 is later than the current date")
+                           .arg(row.acquired.toString(Qt::ISODate)));
+        }
+        if (const QString v = cell(fBox).trimmed(); !v.isEmpty() || rules_.boxBlankIsNo) {
+            const auto yes = v.isEmpty() ? std::optional<bool>(false) : parseYesNo(v);
+            if (!yes)
+                refuse(fBox, v, QStringLiteral("Box Included \"%1\" is neither yes nor no").arg(v));
+            else
+                row.text[tBox] = *yes ? QStringLiteral("YES") : QStringLiteral("NO");
+        }
+    }
+
+    // The notes, then each column appended to them as "Header: value", one line each.
+    void notes() {
+        QString notes = cell(fNotes);
+        notes.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+        notes = trimBlanks(notes);
+        for (const int c : rules_.notesColumns) {
+            const QString v = unguardFormula(rec_.fields.value(c)).trimmed();
+            if (!v.isEmpty())
+                notes += (notes.isEmpty() ? QString() : QStringLiteral("\n")) +
+                         rules_.header.value(c).trimmed() + QStringLiteral(": ") + v;
+        }
+        row.text[tNotes] = notes;
+    }
+
+    void finish() {
+        problem_.item = itemText(row);
+        if (!why_.isEmpty()) {
+            row.status = problem_.status = RowStatus::Refused;
+            problem_.reason = why_.join(QStringLiteral("; "));
+            return;
+        }
+        // What the add forms ask for and the row leaves blank: it comes in all the same.
+        for (const TextAt t : {tMaker, tLine, tType, tNumber, tGauge, tCurve, tColor, tFrom})
             if (row.text[t].isEmpty())
-                row.missing.append(fieldHeader(t == tBox ? fBox : fCondition));
-    if (!row.missing.isEmpty()) {
-        row.status = problem.status = RowStatus::Incomplete;
-        problem.column = row.missing.join(QStringLiteral(", "));
-        problem.reason = QStringLiteral("incomplete: %1 blank").arg(problem.column);
+                row.missing.append(fieldHeader(kTextRules[t].field));
+        if (!row.acquired.isValid())
+            row.missing.append(fieldHeader(fDate));
+        if (row.kind != ItemKind::Car) {
+            if (row.text[tCondition].isEmpty())
+                row.missing.append(fieldHeader(fCondition));
+            if (row.text[tBox].isEmpty())
+                row.missing.append(fieldHeader(fBox));
+        }
+        if (!row.missing.isEmpty()) {
+            row.status = problem_.status = RowStatus::Incomplete;
+            problem_.column = row.missing.join(QStringLiteral(", "));
+            problem_.reason = QStringLiteral("%1 blank").arg(problem_.column);
+        }
     }
-    return row;
+
+    ImportRow row;
+
+  private:
+    QString cell(Field f) const {
+        return rules_.at[f] < 0 ? QString() : unguardFormula(rec_.fields.value(rules_.at[f]));
+    }
+    void refuse(Field f, const QString &value, const QString &reason) {
+        if (why_.isEmpty()) {
+            problem_.column = f < 0 ? QString() : rules_.header.value(rules_.at[f]);
+            problem_.value = value;
+        }
+        why_.append(reason);
+    }
+
+    const RowRules &rules_;
+    const CsvRecord &rec_;
+    ImportProblem &problem_;
+    QStringList why_;
+};
+
+} // namespace
+
+ImportRow checkRecord(const RowRules &rules, const CsvRecord &rec, ImportProblem &problem) {
+    RowCheck check(rules, rec, problem);
+    check.shape();
+    check.kind();
+    check.texts();
+    check.amounts();
+    check.dateAndBox();
+    check.notes();
+    check.finish();
+    return std::move(check.row);
 }
 
 } // namespace exchange::detail

@@ -211,6 +211,11 @@ QString matchChoice(const QString &value, const QStringList &choices) {
     for (const QString &c : choices)
         if (bare(foldText(c)) == vb)
             return c;
+    // German sheets write the gauge H0 with a zero.
+    const auto letterO = [](QString f) { return f.replace(QLatin1Char('0'), QLatin1Char('o')); };
+    for (const QString &c : choices)
+        if (letterO(bare(foldText(c))) == letterO(vb))
+            return c;
     return {};
 }
 

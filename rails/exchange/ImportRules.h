@@ -20,6 +20,7 @@ struct KindRow {
     const char *numberColumn;
 };
 const KindRow &kindRow(ItemKind kind);
+const std::array<KindRow, 5> &kinds();
 
 engine::Connection &openConnection(engine::Connection &c, const QString &db);
 

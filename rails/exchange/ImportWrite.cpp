@@ -171,7 +171,7 @@ RowStatus classify(const ExistingItems &existing, ImportRow &row, const ImportOp
     if (const auto changes = existing.changesTo(row); changes && !o.addExisting) {
         row.changed = *changes;
         row.status = row.changed.isEmpty() ? RowStatus::Duplicate : RowStatus::Update;
-    } else if (!changes && !o.addDuplicates && existing.isDuplicate(row)) {
+    } else if (!o.addDuplicates && existing.isDuplicate(row)) {
         row.status = RowStatus::Duplicate;
     }
     return row.status;

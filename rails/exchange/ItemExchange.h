@@ -12,6 +12,7 @@
 #include <QDate>
 #include <QDateTime>
 #include <QList>
+#include <QLocale>
 #include <QString>
 #include <QStringList>
 #include <optional>
@@ -28,6 +29,15 @@ QString kindName(ItemKind kind); // as the Kind column writes it
 // Writes the items (all, or one kind) to `file` (replaced whole, or left as it was on a
 // failure). Returns the number of items written.
 qint64 exportItems(const QString &db, const QString &file, std::optional<ItemKind> kind = {},
+                   const Progress &progress = {});
+
+struct ExportOptions {
+    std::optional<ItemKind> kind;  // one kind, or all
+    QList<int> fields;             // the columns (Field values) in their order; empty: all
+    std::optional<QLocale> locale; // a spreadsheet's form in this locale; none: plain
+    QList<qint64> ids;             // only these items (as Browse shows them); empty: all
+};
+qint64 exportItems(const QString &db, const QString &file, const ExportOptions &options,
                    const Progress &progress = {});
 
 // The fixed lists a value is matched to; empty lists match nothing.

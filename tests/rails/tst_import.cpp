@@ -116,6 +116,8 @@ class TestImport : public QObject {
                                       << "ho gauge" << 0 << "HO Gauge";
         QTest::newRow("misspelt suffix kept") << "choice"
                                               << "Z gauge" << 0 << "Z Guage";
+        QTest::newRow("zero for O") << "choice"
+                                    << "H0" << 0 << "HO Gauge";
         QTest::newRow("accents") << "choice"
                                  << "Märklin" << 0 << "Marklin";
         QTest::newRow("not in the list") << "choice"
@@ -311,6 +313,171 @@ class TestImport : public QObject {
                                "FROM tblMain WHERE ID = 2")
                          .toString(),
                      QString::fromUtf8(row).section(',', 1, 4));
+    }
+
+    // A second import of the same sheet adds nothing; a sheet naming item numbers updates them.
+    void reimportDoesNotDuplicate() {
+        testing::ProgramFolder from, to;
+        const QString db = from.databasePath();
+        const QString sheet =
+            writeFile(from.path() + "/s.csv", "Kind,Manufacturer,Number,Original Cost\n"
+                                              "Car,Lionel,1,5\nEngine,Atlas,2,\n");
+        ImportOptions o = options(std::nullopt);
+        QCOMPARE(importItems(db, planImport(sheet, o, db)), 2);
+        const ImportPlan again = planImport(sheet, o, db);
+        QCOMPARE(again.duplicates, 2);
+        QCOMPARE(importItems(db, again), 0);
+        o.addDuplicates = true;
+        QCOMPARE(importItems(db, planImport(sheet, o, db)), 2);
+        QCOMPARE(from.scalar("SELECT COUNT(*) FROM tblMain").toInt(), 4);
+
+        // Into an empty file the numbers are kept; a changed sheet then updates its items.
+        const QString all = from.path() + "/all.csv";
+        exportItems(db, all);
+        QCOMPARE(importItems(to.databasePath(), planImport(all, options(), to.databasePath())), 4);
+        const QString ids =
+            "SELECT group_concat(ItemID || ':' || IFNULL(OriginalCost, '-')) FROM tblMain";
+        QCOMPARE(to.scalar(ids), from.scalar(ids));
+        QFile f(all);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        writeFile(all, f.readAll().replace(",5.00,", ",7.00,"));
+        const ImportPlan update = planImport(all, options(), to.databasePath());
+        QCOMPARE(update.updates, 2);
+        QCOMPARE(update.duplicates, 2);
+        QCOMPARE(update.sample.value(0).changed, QStringList("Original Cost"));
+        QCOMPARE(importItems(to.databasePath(), update), 2);
+        QCOMPARE(to.scalar(ids).toString(), "CL-1:7.0,LL-2:-,CL-3:7.0,LL-4:-");
+        QFile g(all);
+        QVERIFY(g.open(QIODevice::ReadOnly));
+        writeFile(all, g.readAll().replace(",7.00,", ",9.00,"));
+        ImportOptions asNew = options();
+        asNew.addExisting = true;
+        const ImportPlan added = planImport(all, asNew, to.databasePath());
+        QCOMPARE(added.updates, 0);
+        QCOMPARE(added.toWrite(), 2); // the changed rows, as new items with new numbers
+        QCOMPARE(importItems(to.databasePath(), added), 2);
+        QCOMPARE(to.scalar("SELECT group_concat(ItemID) FROM tblMain WHERE ID > 4"), "CL-5,CL-6");
+    }
+
+    void hostileFilesAreRefusedByLine_data() {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("bad byte among UTF-8")
+            << QByteArray("Manufacturer,Notes\nM\xC3\xA4rklin,ok\nLionel,caf\xE9\n")
+            << "Line 3 holds the byte 0xe9 (byte 42 of the file)";
+        QByteArray utf16("\xFF\xFE");
+        for (const char16_t c : u"Manufacturer\r\nLionel\r\nA\xD800"
+                                "B\r\n")
+            if (c)
+                utf16 += QByteArray(reinterpret_cast<const char *>(&c), 2);
+        QTest::newRow("lone surrogate")
+            << utf16 << "Line 3 holds half a character (a lone surrogate) at byte 49";
+        QTest::newRow("overlong line") << "Manufacturer\nLionel\n" + QByteArray(70000, 'x')
+                                       << "Line 3 is longer than 65536 characters";
+    }
+
+    void hostileFilesAreRefusedByLine() {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, reason);
+        testing::ProgramFolder pf;
+        const QString file = writeFile(pf.path() + "/in.csv", bytes);
+        const QString why = failure([&] { planImport(file, options(), pf.databasePath()); });
+        QVERIFY2(why.contains(reason), qPrintable(why));
+    }
+
+    void aFileOverTheLimitIsRefusedUnread() {
+        testing::ProgramFolder pf;
+        QFile f(pf.path() + "/huge.csv");
+        QVERIFY(f.open(QIODevice::WriteOnly) && f.resize(kMaxCsvBytes + 1)); // sparse
+        f.close();
+        QVERIFY(
+            failure([&] { planImport(f.fileName(), options()); }).contains("larger than 1024 MB"));
+    }
+
+    void formulasAreNeutralisedAndComeBackExact() {
+        const QStringList texts{"=SUM(A1:A9)",      "+1",   "-5 dents", "@home", "\tindented",
+                                "'=quoted already", "''+x", "'plain",   "plain", ""};
+        for (const QString &t : texts) {
+            const bool risky = QString("=+-@\t").contains(QString(t).remove('\'').left(1)) &&
+                               !QString(t).remove('\'').isEmpty();
+            QCOMPARE(guardFormula(t).startsWith('\'') && guardFormula(t) != t, risky);
+            QCOMPARE(unguardFormula(guardFormula(t)), t);
+        }
+        testing::ProgramFolder from, to;
+        from.exec(
+            "INSERT INTO tblMain (ItemID, Manufacturer, CarNumber, Notes, Car, Loco, FullSet) "
+            "VALUES ('CL-1', '-Roco', '=1+1', '@SUM(A1)', 'YES', 'NO', 'NO')");
+        const QString csv = from.path() + "/f.csv";
+        exportItems(from.databasePath(), csv);
+        QFile f(csv);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QVERIFY(f.readAll().contains(",'-Roco,,,'=1+1,"));
+        importItems(to.databasePath(), planImport(csv, options(), to.databasePath()));
+        QCOMPARE(to.query("SELECT Manufacturer, CarNumber, Notes FROM tblMain"),
+                 from.query("SELECT Manufacturer, CarNumber, Notes FROM tblMain"));
+    }
+
+    // Refused rows are saved with their reason, fixed and read again.
+    void refusedRowsSavedReadyToFix() {
+        testing::ProgramFolder pf;
+        const QString file = writeFile(pf.path() + "/in.csv",
+                                       "Manufacturer;Number;Price\nLionel;1;3\nAtlas;2;abc\n");
+        const ImportPlan plan = planImport(file, options(), pf.databasePath());
+        const QString saved = pf.path() + "/problems.csv";
+        saveProblems(plan, saved);
+        const QList<CsvRecord> rows = readAllRecords(saved, ';');
+        QCOMPARE(rows.size(), 2);
+        QCOMPARE(rows[0].fields, QStringList({"Manufacturer", "Number", "Price", "Reason"}));
+        QCOMPARE(rows[1].fields.mid(0, 3), QStringList({"Atlas", "2", "abc"}));
+        QCOMPARE(rows[1].fields[3], "Row 3: Original Cost \"abc\" is not an amount");
+        QFile f(saved);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        writeFile(saved, f.readAll().replace(";abc;", ";12;"));
+        const ImportPlan fixed = planImport(saved, options(), pf.databasePath());
+        QCOMPARE(fixed.refused, 0);
+        QCOMPARE(importItems(pf.databasePath(), fixed), 1);
+        QCOMPARE(pf.query("SELECT Manufacturer, OriginalCost, Notes FROM tblMain"),
+                 QList<QVariantList>({{"Atlas", 12.0, ""}}));
+    }
+
+    // Export for the sheet the user opens: fields chosen, locale forms, only the items shown;
+    // each form reads back exactly.
+    void exportForASpreadsheetReadsBackExact_data() {
+        QTest::addColumn<QString>("locale"); // empty: plain
+        QTest::addColumn<QByteArray>("written");
+        QTest::newRow("plain") << ""
+                               << QByteArray("Locomotive,LL-2,Atlas,1234.50,2019-03-14,NO\r\n");
+        QTest::newRow("german") << "de_DE"
+                                << QByteArray("Locomotive;LL-2;Atlas;1234,50;14.03.2019;NO\r\n");
+        QTest::newRow("us") << "en_US"
+                            << QByteArray("Locomotive,LL-2,Atlas,1234.50,3/14/2019,NO\r\n");
+    }
+
+    void exportForASpreadsheetReadsBackExact() {
+        QFETCH(QString, locale);
+        QFETCH(QByteArray, written);
+        testing::ProgramFolder from, to;
+        from.exec("INSERT INTO tblMain (ItemID, Manufacturer, OriginalCost, DateAccquired, Box, "
+                  "Car, Loco, FullSet) "
+                  "VALUES ('CL-1', 'Lionel', 3, '2020-01-02', 'YES', 'YES', 'NO', 'NO'),"
+                  "('LL-2', 'Atlas', 1234.5, '2019-03-14', 'NO', 'NO', 'YES', 'NO'),"
+                  "('SL-3', 'MTH', NULL, NULL, '', 'NO', 'NO', 'YES')");
+        ExportOptions o;
+        o.fields = {fKind, fItemId, fMaker, fCost, fDate, fBox};
+        o.ids = {2, 3};
+        if (!locale.isEmpty())
+            o.locale = QLocale(locale);
+        const QString csv = from.path() + "/out.csv";
+        QCOMPARE(exportItems(from.databasePath(), csv, o), 2);
+        QFile f(csv);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        const QList<QByteArray> lines = f.readAll().split('\n');
+        QCOMPARE(lines.size(), 4);
+        QCOMPARE(lines[1] + '\n', written);
+        QCOMPARE(importItems(to.databasePath(), planImport(csv, options(), to.databasePath())), 2);
+        const QString cols = "SELECT ItemID, Manufacturer, OriginalCost, DateAccquired, Box FROM "
+                             "tblMain WHERE ID > 1";
+        QCOMPARE(to.query(cols), from.query(cols));
     }
 };
 

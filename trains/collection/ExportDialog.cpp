@@ -14,7 +14,10 @@
 #include <QDir>
 #include <QFormLayout>
 #include <QLabel>
+#include <QListWidget>
+#include <QLocale>
 #include <QPushButton>
+#include <QSettings>
 #include <QStandardPaths>
 #include <QVBoxLayout>
 
@@ -26,6 +29,8 @@ using platform::MsgBox;
 using platform::vbCrLf;
 
 const QString kExportTitle = QStringLiteral("Export to CSV");
+const QString kFieldsKey = QStringLiteral("Export/Fields");
+const QString kFormatKey = QStringLiteral("Export/Format");
 
 QString documentsFolder() {
     const QString d = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
@@ -49,9 +54,11 @@ void report(const QString &text, const QString &title) {
 
 } // namespace
 
-ExportDialog::ExportDialog(QWidget *parent) : QDialog(parent) {
+ExportDialog::ExportDialog(QWidget *parent, const QList<qint64> &shown)
+    : QDialog(parent), shown_(shown) {
     setObjectName(QStringLiteral("ExportDialog"));
     setWindowTitle(kExportTitle);
+    setAttribute(Qt::WA_DeleteOnClose, !shown.isEmpty());
     cboKind = new QComboBox(this);
     cboKind->setObjectName(QStringLiteral("cboKind"));
     cboKind->addItems({QStringLiteral("All items"), QStringLiteral("Rolling Stock"),
@@ -66,8 +73,35 @@ ExportDialog::ExportDialog(QWidget *parent) : QDialog(parent) {
     buttons->addButton(QDialogButtonBox::Close);
     connect(exportButton, &QPushButton::clicked, this, &ExportDialog::cmdExport_Click);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    cboKind->setEnabled(shown.isEmpty());
+    if (!shown.isEmpty())
+        cboKind->setItemText(0,
+                             QStringLiteral("The %1 shown in Browse").arg(itemCount(shown.size())));
+    cboFormat = new QComboBox(this);
+    cboFormat->setObjectName(QStringLiteral("cboFormat"));
+    cboFormat->addItem(QStringLiteral("Plain (for scripts and importing again)"));
+    cboFormat->addItem(QStringLiteral("For a spreadsheet in this locale (%1)")
+                           .arg(QLocale().nativeLanguageName()));
+    auto *formatCaption = new QLabel(QStringLiteral("&Format"), this);
+    formatCaption->setBuddy(cboFormat);
+    lstFields = new QListWidget(this);
+    lstFields->setObjectName(QStringLiteral("lstFields"));
+    const QSettings settings;
+    const QStringList kept = settings.value(kFieldsKey).toStringList();
+    for (int f = 0; f < exchange::kFieldCount; ++f) {
+        auto *item = new QListWidgetItem(exchange::fieldHeader(f), lstFields);
+        item->setData(Qt::UserRole, f);
+        item->setCheckState(kept.isEmpty() || kept.contains(exchange::fieldHeader(f))
+                                ? Qt::Checked
+                                : Qt::Unchecked);
+    }
+    cboFormat->setCurrentIndex(settings.value(kFormatKey).toInt() == 1 ? 1 : 0);
+    auto *fieldsCaption = new QLabel(QStringLiteral("Fi&elds"), this);
+    fieldsCaption->setBuddy(lstFields);
     auto *form = new QFormLayout;
     form->addRow(caption, cboKind);
+    form->addRow(formatCaption, cboFormat);
+    form->addRow(fieldsCaption, lstFields);
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(form);
     layout->addWidget(buttons);
@@ -77,6 +111,22 @@ void ExportDialog::cmdExport_Click() {
     static const std::optional<exchange::ItemKind> kinds[] = {
         std::nullopt, exchange::ItemKind::Car, exchange::ItemKind::Loco, exchange::ItemKind::Set};
     const std::optional<exchange::ItemKind> kind = kinds[std::max(0, cboKind->currentIndex())];
+    exchange::ExportOptions options;
+    options.kind = shown_.isEmpty() ? kind : std::nullopt;
+    options.ids = shown_;
+    if (cboFormat->currentIndex() == 1)
+        options.locale = QLocale();
+    QStringList chosen;
+    for (int i = 0; i < lstFields->count(); ++i)
+        if (lstFields->item(i)->checkState() == Qt::Checked) {
+            options.fields.append(lstFields->item(i)->data(Qt::UserRole).toInt());
+            chosen.append(lstFields->item(i)->text());
+        }
+    if (options.fields.isEmpty()) {
+        MsgBox(QStringLiteral("Choose at least one field to export."), platform::exclamation(),
+               kExportTitle);
+        return;
+    }
     const QString suggested = documentsFolder() + QStringLiteral("/Quillon ") +
                               (kind ? cboKind->currentText() : QStringLiteral("collection")) +
                               QStringLiteral(".csv");
@@ -87,14 +137,26 @@ void ExportDialog::cmdExport_Click() {
     qint64 items = 0;
     const WorkResult r =
         runInBackground(this, QStringLiteral("Exporting items…"), [&](const exchange::Progress &p) {
-            items = exchange::exportItems(collectionPath(), file, kind, p);
+            items = exchange::exportItems(collectionPath(), file, options, p);
         });
     if (!r.ok)
         return failed(r, kExportTitle);
+    QSettings settings;
+    settings.setValue(kFieldsKey, chosen);
+    settings.setValue(kFormatKey, cboFormat->currentIndex());
     report(itemCount(items) + QStringLiteral(" written to") + vbCrLf +
                QDir::toNativeSeparators(file),
            kExportTitle);
     accept();
+}
+
+void exportWhatIsShown(QWidget *parent, const QList<qint64> &itemIds) {
+    if (itemIds.isEmpty()) {
+        MsgBox(QStringLiteral("Browse shows no items to export."), platform::exclamation(),
+               kExportTitle);
+        return;
+    }
+    (new ExportDialog(parent, itemIds))->open();
 }
 
 } // namespace collection

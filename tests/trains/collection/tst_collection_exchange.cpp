@@ -20,10 +20,12 @@
 #include <QComboBox>
 #include <QDir>
 #include <QLabel>
+#include <QListWidget>
 #include <QTableWidget>
 #include <QMdiArea>
 #include <QMenu>
 #include <QPushButton>
+#include <QSettings>
 #include <QTest>
 
 using namespace testing;
@@ -61,6 +63,8 @@ private slots:
     void init() {
         pf = std::make_unique<testing::ProgramFolder>();
         SetProgramFolder(pf->path());
+        // Remembered choices (import mappings, export fields) start afresh in each test.
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, pf->path());
         boxes = std::make_unique<ScriptedMsgBox>();
         clock = std::make_unique<FakeClock>();
         asked.clear();
@@ -171,6 +175,34 @@ private slots:
         const QList<QByteArray> lines = f.readAll().split('\n');
         QCOMPARE(lines.size(), 3); // header, one item, the final line break
         QVERIFY(lines[1].startsWith("Locomotive,LL-2,Atlas,"));
+    }
+
+    // What Browse shows, with the fields chosen; the choice is kept for the next export.
+    void exportWhatIsShownWritesThoseItemsAndFields() {
+        answer = pf->path() + "/shown.csv";
+        collection::exportWhatIsShown(main, {2});
+        auto* dialog = main->findChild<collection::ExportDialog*>();
+        QVERIFY(dialog);
+        dialog->lstFields->setFocus();
+        for (const int row : {1, 15}) { // Item ID and Notes left out
+            dialog->lstFields->setCurrentRow(row);
+            QTest::keyClick(dialog->lstFields, Qt::Key_Space);
+        }
+        boxes->answer(platform::MsgResult::OK);
+        QTest::mouseClick(dialog->findChild<QPushButton*>("cmdExport"), Qt::LeftButton);
+        expectBox("Export to CSV", MsgIcon::None, "1 item written to");
+        QFile f(answer);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        const QList<QByteArray> lines = f.readAll().split('\n');
+        QCOMPARE(lines.size(), 3);
+        QVERIFY(lines[0].endsWith(",Box Included\r"));
+        QVERIFY(!lines[0].contains("Item ID"));
+        QVERIFY(lines[1].startsWith("Locomotive,Atlas,"));
+        trigger("mnuCollectionExport");
+        auto* next = main->findChildren<collection::ExportDialog*>().last();
+        QCOMPARE(next->lstFields->item(1)->checkState(), Qt::Unchecked);
+        QCOMPARE(next->lstFields->item(2)->checkState(), Qt::Checked);
+        next->close();
     }
 
     void importPreviewsThenWritesTheReadyRows() {
