@@ -1,5 +1,6 @@
 #include "rails/exchange/ImportFormats.h"
 
+#include <QHash>
 #include <QLocale>
 #include <QRegularExpression>
 #include <cmath>
@@ -191,7 +192,9 @@ std::optional<bool> parseYesNo(const QString &text) {
     return std::nullopt;
 }
 
-QString matchChoice(const QString &value, const QStringList &choices) {
+namespace {
+
+QString matchUncached(const QString &value, const QStringList &choices) {
     // Suffixes a list adds to its entries ("HO Gauge") and typists leave off or misspell.
     static const QStringList suffixes{QStringLiteral("gauge"), QStringLiteral("guage"),
                                       QStringLiteral("scale"), QStringLiteral("spur")};
@@ -201,22 +204,44 @@ QString matchChoice(const QString &value, const QStringList &choices) {
                 return f.endsWith(s) ? f.chopped(s.size()) : f.mid(s.size());
         return f;
     };
+    // German sheets write the gauge H0 with a zero.
+    const auto letterO = [](QString f) { return f.replace(QLatin1Char('0'), QLatin1Char('o')); };
     const QString v = foldText(value);
     if (v.isEmpty())
         return {};
+    QStringList folded;
     for (const QString &c : choices)
-        if (foldText(c) == v)
-            return c;
+        folded.append(foldText(c));
+    for (qsizetype i = 0; i < choices.size(); ++i)
+        if (folded[i] == v)
+            return choices[i];
     const QString vb = bare(v);
-    for (const QString &c : choices)
-        if (bare(foldText(c)) == vb)
-            return c;
-    // German sheets write the gauge H0 with a zero.
-    const auto letterO = [](QString f) { return f.replace(QLatin1Char('0'), QLatin1Char('o')); };
-    for (const QString &c : choices)
-        if (letterO(bare(foldText(c))) == letterO(vb))
-            return c;
+    for (qsizetype i = 0; i < choices.size(); ++i)
+        if (bare(folded[i]) == vb)
+            return choices[i];
+    for (qsizetype i = 0; i < choices.size(); ++i)
+        if (letterO(bare(folded[i])) == letterO(vb))
+            return choices[i];
     return {};
+}
+
+} // namespace
+
+QString matchChoice(const QString &value, const QStringList &choices) {
+    // A sheet repeats its makers and gauges thousands of times: each value is matched once
+    // per list (lists are told apart by their content).
+    thread_local QHash<size_t, QHash<QString, QString>> known;
+    if (known.size() > 64)
+        known.clear();
+    QHash<QString, QString> &forList = known[qHash(choices)];
+    if (forList.size() > 20000)
+        forList.clear();
+    const auto it = forList.constFind(value);
+    if (it != forList.constEnd())
+        return *it;
+    const QString match = matchUncached(value, choices);
+    forList.insert(value, match);
+    return match;
 }
 
 } // namespace exchange
