@@ -12,6 +12,7 @@
 #include "rails/exchange/Collection.h"
 #include "rails/exchange/ItemExchange.h"
 #include "rails/exchange/SafeTarget.h"
+#include "trains/items/ChoiceLists.h"
 
 #include "platform/Clock.h"
 #include "platform/Error.h"
@@ -23,6 +24,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QMap>
+#include <QLocale>
 #include <QStringList>
 #include <QTemporaryDir>
 #include <cstdio>
@@ -48,15 +50,25 @@ const char *const kHelp =
     "  railsdb backup DB DEST  write a verified copy of DB to DEST (safe while DB is in use)\n"
     "  railsdb restore DB SRC  replace DB by the backup SRC; the current DB is first kept in\n"
     "                          the folder backups/ beside it\n"
-    "  railsdb export DB FILE [--kind cars|locos|sets]\n"
-    "                          write the items (all, or one kind) to FILE as CSV; FILE - is\n"
-    "                          standard output\n"
+    "  railsdb export DB FILE [--kind cars|locos|sets] [--fields F,F,...] [--locale NAME]\n"
+    "                          write the items (all, or one kind) to FILE as CSV; --fields names\n"
+    "                          the columns as the export's header does, in their order;\n"
+    "                          --locale de_DE writes that locale's dates, decimal mark and\n"
+    "                          separator for its spreadsheets (default plain, for scripts);\n"
+    "                          FILE - is standard output\n"
     "  railsdb import DB FILE [--kind cars|locos|sets] [--dry-run] [--skip-bad]\n"
-    "                          add the rows of the CSV FILE to DB in one transaction; FILE -\n"
-    "                          is standard input (a pipe works too). --kind is the kind of\n"
-    "                          rows without a Kind column. Problem rows are listed on stderr\n"
-    "                          with their line; any problem row stops the import unless\n"
+    "                 [--map \"HEADER=FIELD\"]... [--duplicates skip|add] [--existing update|add]\n"
+    "                          add the rows of the CSV FILE (- is standard input; a pipe works\n"
+    "                          too) to DB in one transaction. --kind is\n"
+    "                          the kind of rows without a Kind column. Rows blank where the forms\n"
+    "                          ask for a value come in with those fields blank; refused rows are\n"
+    "                          listed on stderr with their line and stop the import unless\n"
     "                          --skip-bad is given. --dry-run checks and writes nothing.\n"
+    "                          --map sends a column to a field named as in the export's header,\n"
+    "                          to Notes+ (appended to the notes) or to - (ignored); other columns\n"
+    "                          are guessed from their headers. Rows equal to an item are skipped\n"
+    "                          (--duplicates add adds them); rows naming an item's number update\n"
+    "                          it (--existing add adds them as new items).\n"
     "  railsdb inventory DB OUT.pdf [--kind cars|locos|sets] [--one-per-page]\n"
     "                          write the inventory of DB (cover page with totals, then every\n"
     "                          item with its photos, two to a page unless --one-per-page)\n"
@@ -78,6 +90,8 @@ void err(const QString &text) {
 void say(const QString &text) {
     std::printf("%s\n", qPrintable(text));
 }
+
+int usage(const QString &why);
 
 // The command line once parsed: operands in order, and each option given with its values
 // (an option without a value is present with one empty value).
@@ -230,21 +244,94 @@ int restore(const Invocation &inv) {
     return 0;
 }
 
+// The choices of an import beyond the kind: "--map HEADER=FIELD", "--duplicates skip|add",
+// "--existing update|add"; false (after a usage message) when one is wrong.
+bool importChoices(const QStringList &args, exchange::ImportOptions &o) {
+    for (int i = 0; i + 1 < args.size(); i += 2) {
+        const QString &a = args[i], &v = args[i + 1];
+        if (a == u"--map") {
+            o.mapChoices.append(v);
+        } else if (a == u"--duplicates" && (v == u"skip" || v == u"add")) {
+            o.addDuplicates = v == u"add";
+        } else if (a == u"--existing" && (v == u"update" || v == u"add")) {
+            o.addExisting = v == u"add";
+        } else {
+            usage(QStringLiteral("%1 takes %2, not '%3'")
+                      .arg(a, a == u"--duplicates" ? QStringLiteral("skip or add")
+                                                   : QStringLiteral("update or add"),
+                           v));
+            return false;
+        }
+    }
+    return true;
+}
+
+exchange::ChoiceLists choiceLists() {
+    return {items::manufacturers(), items::carTypesAddOrder(), items::locomotiveTypes(),
+            items::gauges(),        items::minimumCurves(),    items::conditions()};
+}
+
+// The export's choices beyond the kind: "--fields F,F,..." and "--locale NAME" (or plain);
+// nullopt (after a usage message) when one is wrong.
+std::optional<exchange::ExportOptions> exportChoices(const Invocation &inv) {
+    exchange::ExportOptions o;
+    o.kind = kindOption(inv);
+    const QString locale = inv.value("--locale");
+    if (inv.has("--locale") && locale != u"plain") {
+        const QLocale l(locale);
+        if (l.language() == QLocale::C && locale != u"C") {
+            usage(QStringLiteral("unknown locale '%1' (use a name such as de_DE, or plain)")
+                      .arg(locale));
+            return std::nullopt;
+        }
+        o.locale = l;
+    }
+    if (inv.has("--fields"))
+        for (const QString &name : inv.value("--fields").split(QLatin1Char(','))) {
+            const auto f = exchange::fieldFromName(name);
+            if (!f || *f < 0) {
+                usage(QStringLiteral("unknown field '%1' in --fields").arg(name));
+                return std::nullopt;
+            }
+            o.fields.append(*f);
+        }
+    return o;
+}
+
+// The import's choices from the command line; nullopt (after a usage message) when one is
+// wrong.
+std::optional<exchange::ImportOptions> importOptions(const Invocation &inv) {
+    exchange::ImportOptions options;
+    options.kind = kindOption(inv);
+    options.today = platform::now().date();
+    options.choices = choiceLists();
+    QStringList choices;
+    for (const char *name : {"--map", "--duplicates", "--existing"})
+        for (const QString &v : inv.options.value(QLatin1String(name)))
+            choices << QLatin1String(name) << v;
+    if (!importChoices(choices, options))
+        return std::nullopt;
+    return options;
+}
+
 int exportFile(const Invocation &inv) {
     const QString &db = inv.operands[0], &file = inv.operands[1];
+    const auto options = exportChoices(inv);
+    if (!options)
+        return 2;
     const exchange::CollectionInfo info = exchange::checkCollection(db);
     if (!info.ok) {
         err(info.reason);
         return 1;
     }
     if (!isStream(file)) {
-        const qint64 n = exchange::exportItems(db, file, kindOption(inv));
+        const qint64 n = exchange::exportItems(db, file, *options);
         say(QStringLiteral("%1 item(s) exported to %2").arg(n).arg(file));
         return 0;
     }
     QTemporaryDir spool;
     const QString written = spool.filePath(QStringLiteral("items.csv"));
-    const qint64 n = exchange::exportItems(db, written, kindOption(inv));
+    const qint64 n = exchange::exportItems(db, written, *options);
     QFile in(written);
     std::unique_ptr<QFile> out(openStream(file, QIODevice::WriteOnly));
     if (!out || !in.open(QIODevice::ReadOnly))
@@ -261,26 +348,38 @@ int exportFile(const Invocation &inv) {
 }
 
 int importRows(const QString &db, const QString &file, const QString &label,
-               std::optional<exchange::ItemKind> kind, bool dryRun, bool skipBad) {
+               exchange::ImportOptions options, bool dryRun, bool skipBad) {
     // Refuse a foreign or damaged target before reading the file.
     const exchange::CollectionInfo info = exchange::checkCollection(db);
     if (!info.ok) {
         err(info.reason);
         return 1;
     }
-    const exchange::ImportPlan plan = exchange::planImport(file, kind, platform::now().date());
+    const exchange::ImportPlan plan = exchange::planImport(file, options, db);
     for (const exchange::ImportProblem &p : plan.problems)
-        std::fprintf(stderr, "%s:%d: %s\n", qPrintable(label), p.line, qPrintable(p.reason));
+        if (p.status == exchange::RowStatus::Refused)
+            std::fprintf(stderr, "%s:%d: %s\n", qPrintable(label), p.line, qPrintable(p.reason));
+    for (const exchange::ColumnMap &c : std::as_const(*plan.options.mapping))
+        if (c.conflict)
+            std::fprintf(stderr, "railsdb: column '%s' claims a field an earlier column holds; "
+                                 "appended to the notes (choose with --map)\n",
+                         qPrintable(c.header));
     if (!plan.ignoredColumns.isEmpty())
         std::fprintf(stderr, "railsdb: columns not imported: %s\n",
                      qPrintable(plan.ignoredColumns.join(QStringLiteral(", "))));
+    const QChar d = *plan.options.delimiter;
     say(QStringLiteral("%1 row(s) ready, %2 with problems (%3, delimiter %4)")
-            .arg(plan.ready.size())
-            .arg(plan.problems.size())
-            .arg(plan.encoding, plan.delimiter == QLatin1Char('\t')
-                                    ? QStringLiteral("tab")
-                                    : QStringLiteral("'%1'").arg(plan.delimiter)));
-    if (!plan.problems.isEmpty() && !skipBad) {
+            .arg(plan.ready + plan.incomplete + plan.updates)
+            .arg(plan.refused)
+            .arg(plan.encoding, d == QLatin1Char('\t') ? QStringLiteral("tab")
+                                                       : QStringLiteral("'%1'").arg(d)));
+    say(QStringLiteral("%1 incomplete (blank where the forms ask for a value), %2 already in "
+                       "the collection (skipped), %3 updating their item, %4 with new choices")
+            .arg(plan.incomplete)
+            .arg(plan.duplicates)
+            .arg(plan.updates)
+            .arg(plan.newChoices));
+    if (plan.refused && !skipBad) {
         err(QStringLiteral("nothing imported: fix the rows above or give --skip-bad"));
         return 1;
     }
@@ -288,16 +387,23 @@ int importRows(const QString &db, const QString &file, const QString &label,
         say(QStringLiteral("dry run: nothing written"));
         return 0;
     }
+    // TODO(pre-import copy): the automatic copy before an import is taken here once the
+    // backup rotation offers it.
     const qint64 n = exchange::importItems(db, plan);
-    say(QStringLiteral("%1 item(s) imported").arg(n));
+    say(QStringLiteral("%1 item(s) imported or updated").arg(n));
     return 0;
 }
 
+// "--fields Kind,Manufacturer,..." (named as the export's header) and "--locale de_DE" (or
+// "plain", the default).
 int importFile(const Invocation &inv) {
     const QString &db = inv.operands[0], &file = inv.operands[1];
+    const auto options = importOptions(inv);
+    if (!options)
+        return 2;
     const bool dryRun = inv.has("--dry-run"), skipBad = inv.has("--skip-bad");
     if (!isStream(file))
-        return importRows(db, file, file, kindOption(inv), dryRun, skipBad);
+        return importRows(db, file, file, *options, dryRun, skipBad);
     // A pipe is read once, to the end, into a file of our own, which the import then reads.
     QTemporaryDir spool;
     QFile copy(spool.filePath(QStringLiteral("input.csv")));
@@ -313,7 +419,7 @@ int importFile(const Invocation &inv) {
     }
     copy.close();
     const QString label = file == u"-" ? QStringLiteral("<stdin>") : file;
-    return importRows(db, copy.fileName(), label, kindOption(inv), dryRun, skipBad);
+    return importRows(db, copy.fileName(), label, *options, dryRun, skipBad);
 }
 
 int createCommand(const Invocation &inv) {
@@ -338,8 +444,9 @@ const Command kCommands[] = {
     {"check", "DB", "", "", checkCommand},
     {"backup", "DB DEST", "", "", backup},
     {"restore", "DB SRC", "", "", restore},
-    {"export", "DB FILE", "", "--kind", exportFile},
-    {"import", "DB FILE", "--dry-run --skip-bad", "--kind", importFile},
+    {"export", "DB FILE", "", "--kind --fields --locale", exportFile},
+    {"import", "DB FILE", "--dry-run --skip-bad", "--kind --map --duplicates --existing",
+     importFile},
     {"inventory", "DB OUT.pdf", "--one-per-page", "--kind", inventory},
 };
 

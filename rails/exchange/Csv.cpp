@@ -2,7 +2,7 @@
 
 #include "platform/Error.h"
 
-#include <QStringDecoder>
+#include <QDir>
 #include <array>
 
 namespace exchange {
@@ -10,6 +10,8 @@ namespace exchange {
 namespace {
 
 using platform::Error;
+
+constexpr qint64 kChunkBytes = 256 * 1024;
 
 // Windows-1252 differs from Latin-1 only in 0x80-0x9F.
 constexpr std::array<char16_t, 32> kCp1252High{
@@ -31,160 +33,289 @@ Error fileError(const QString &text) {
     return Error(platform::ErrPathFileAccess, text);
 }
 
-// Splits the text into records; `limit` stops after that many records (0: all).
-QList<CsvRecord> parse(const QString &text, QChar delim, int limit) {
-    QList<CsvRecord> records;
-    CsvRecord rec;
-    QString field;
-    bool quoted = false; // inside a quoted field
-    bool fieldStarted = false;
+// What a pass over the bytes finds out about UTF-8.
+struct Utf8Scan {
+    bool multiByte = false; // at least one whole multi-byte sequence
+    bool bad = false;
+    qint64 badOffset = 0;
+    int badLine = 0;
+    unsigned char badByte = 0;
+    bool nul = false;
+};
+
+// Checks the bytes as UTF-8 (no overlong forms, no surrogates), noting the first bad byte: the
+// first byte of a broken sequence, or a byte that cannot start one.
+Utf8Scan scanUtf8(QFile &f) {
+    Utf8Scan s;
+    int need = 0;
+    unsigned char lo = 0x80, hi = 0xBF; // range of the next continuation byte
+    unsigned char lead = 0;
+    qint64 offset = 0, leadOffset = 0;
     int line = 1;
-    int quoteLine = 0;
-    qsizetype recordChars = 0;
-    rec.line = 1;
-    const auto endField = [&] {
-        rec.fields.append(field);
-        field.clear();
-        fieldStarted = false;
-    };
-    const auto endRecord = [&](int nextLine) {
-        endField();
-        // A blank line is no record.
-        if (!(rec.fields.size() == 1 && rec.fields.first().isEmpty()))
-            records.append(rec);
-        rec = CsvRecord{};
-        rec.line = nextLine;
-        recordChars = 0;
-    };
-    const auto tooLong = [&] {
-        throw fileError(QStringLiteral("Line %1 is longer than %2 characters; the file does "
-                                       "not look like a table.")
-                            .arg(rec.line)
-                            .arg(kMaxRecordChars));
-    };
-    const qsizetype n = text.size();
-    for (qsizetype i = 0; i < n; ++i) {
-        const QChar c = text[i];
-        if (++recordChars > kMaxRecordChars)
-            tooLong();
-        if (quoted) {
-            if (c == QLatin1Char('"')) {
-                if (i + 1 < n && text[i + 1] == QLatin1Char('"')) {
-                    field += c;
-                    ++i;
-                } else {
-                    quoted = false;
-                }
-            } else {
-                if (c == QLatin1Char('\n'))
-                    ++line;
-                field += c;
-            }
-            continue;
+    const auto markBad = [&](unsigned char b, qint64 at) {
+        if (!s.bad) {
+            s.bad = true;
+            s.badOffset = at;
+            s.badLine = line;
+            s.badByte = b;
         }
-        if (c == QLatin1Char('"') && !fieldStarted) {
-            quoted = true;
-            fieldStarted = true;
-            quoteLine = line;
-        } else if (c == delim) {
-            endField();
-        } else if (c == QLatin1Char('\r') || c == QLatin1Char('\n')) {
-            if (c == QLatin1Char('\r') && i + 1 < n && text[i + 1] == QLatin1Char('\n'))
-                ++i;
-            ++line;
-            endRecord(line);
-            if (limit && records.size() >= limit)
-                return records;
-        } else {
-            // Copy the run of ordinary characters up to the next delimiter, quote or break.
-            qsizetype j = i + 1;
-            while (j < n && text[j] != delim && text[j] != QLatin1Char('\r') &&
-                   text[j] != QLatin1Char('\n') && text[j] != QLatin1Char('"'))
-                ++j;
-            recordChars += j - i - 1;
-            if (recordChars > kMaxRecordChars)
-                tooLong();
-            field += QStringView(text).sliced(i, j - i);
-            i = j - 1;
-            fieldStarted = true;
+        need = 0;
+    };
+    QByteArray chunk;
+    while (!(chunk = f.read(kChunkBytes)).isEmpty()) {
+        for (const char ch : std::as_const(chunk)) {
+            const auto b = static_cast<unsigned char>(ch);
+            if (b == 0) {
+                s.nul = true;
+                return s;
+            }
+            if (need && b >= lo && b <= hi) {
+                s.multiByte = s.multiByte || need == 1;
+                --need;
+                lo = 0x80;
+                hi = 0xBF;
+                ++offset;
+                continue;
+            }
+            if (need) // the sequence broke off; this byte starts afresh
+                markBad(lead, leadOffset);
+            lo = 0x80;
+            hi = 0xBF;
+            lead = b;
+            leadOffset = offset;
+            if (b >= 0xC2 && b <= 0xDF) {
+                need = 1;
+            } else if (b >= 0xE0 && b <= 0xEF) {
+                need = 2;
+                lo = b == 0xE0 ? 0xA0 : 0x80;
+                hi = b == 0xED ? 0x9F : 0xBF;
+            } else if (b >= 0xF0 && b <= 0xF4) {
+                need = 3;
+                lo = b == 0xF0 ? 0x90 : 0x80;
+                hi = b == 0xF4 ? 0x8F : 0xBF;
+            } else if (b >= 0x80) {
+                markBad(b, offset);
+            } else if (b == '\n') {
+                ++line;
+            }
+            ++offset;
+            if (s.bad && s.multiByte)
+                return s;
         }
     }
-    if (quoted)
-        throw fileError(
-            QStringLiteral("The quote opened on line %1 is never closed.").arg(quoteLine));
-    if (!field.isEmpty() || !rec.fields.isEmpty())
-        endRecord(line + 1);
-    return records;
+    if (need)
+        markBad(lead, leadOffset);
+    return s;
 }
 
 } // namespace
 
-QString decodeText(const QByteArray &bytes, QString *encoding) {
-    QString name;
-    QString text;
-    if (auto bom = QStringConverter::encodingForData(bytes);
-        bom && *bom != QStringConverter::Utf8) {
-        name = QStringLiteral("UTF-16");
-        QStringDecoder dec(*bom);
-        text = dec.decode(bytes);
-        if (dec.hasError())
-            throw fileError(QStringLiteral("The file is not readable text."));
+CsvReader::CsvReader(const QString &file) : file_(file) {
+    const QString shown = QDir::toNativeSeparators(file);
+    if (!file_.open(QIODevice::ReadOnly))
+        throw Error(platform::ErrFileNotFound,
+                    QStringLiteral("Cannot read %1: %2").arg(shown, file_.errorString()));
+    size_ = file_.size();
+    if (!file_.isSequential() && size_ > kMaxCsvBytes)
+        throw fileError(QStringLiteral("%1 is larger than %2 MB; a table of items is far smaller.")
+                            .arg(shown)
+                            .arg(kMaxCsvBytes >> 20));
+    const QByteArray head = file_.peek(4);
+    if (head.isEmpty())
+        throw fileError(QStringLiteral("The file is empty."));
+    const auto bom = QStringConverter::encodingForData(head);
+    if (bom && *bom != QStringConverter::Utf8) {
+        encoding_ = QStringLiteral("UTF-16");
+        bomBytes_ =
+            (*bom == QStringConverter::Utf32LE || *bom == QStringConverter::Utf32BE) ? 4 : 2;
+        decoder_ = std::make_unique<QStringDecoder>(*bom);
     } else {
-        if (bytes.contains('\0'))
+        const Utf8Scan s = scanUtf8(file_);
+        if (s.nul)
             throw fileError(QStringLiteral("The file is not a text file."));
-        QStringDecoder utf8(QStringConverter::Utf8);
-        text = utf8.decode(bytes);
-        name = QStringLiteral("UTF-8");
-        if (utf8.hasError()) {
-            text = fromCp1252(bytes);
-            name = QStringLiteral("Windows-1252");
+        if (s.bad && s.multiByte)
+            throw fileError(QStringLiteral("Line %1 holds the byte 0x%2 (byte %3 of the file), "
+                                           "which is not UTF-8 text; the file is damaged or "
+                                           "mixes encodings. Save it again as UTF-8.")
+                                .arg(s.badLine)
+                                .arg(int(s.badByte), 2, 16, QLatin1Char('0'))
+                                .arg(s.badOffset + 1));
+        encoding_ = s.bad ? QStringLiteral("Windows-1252") : QStringLiteral("UTF-8");
+        if (!s.bad) {
+            decoder_ = std::make_unique<QStringDecoder>(QStringConverter::Utf8);
+            bomBytes_ = head.startsWith("\xEF\xBB\xBF") ? 3 : 0;
         }
     }
-    if (text.startsWith(QChar(0xFEFF)))
-        text.remove(0, 1);
-    for (const QChar c : std::as_const(text)) {
-        // Control characters other than tab and line breaks do not occur in a table.
-        if (c.unicode() < 0x20 && c != QLatin1Char('\t') && c != QLatin1Char('\r') &&
-            c != QLatin1Char('\n'))
-            throw fileError(QStringLiteral("The file is not a text file."));
-    }
-    if (encoding)
-        *encoding = name;
-    return text;
+    rewind();
 }
 
-CsvTable readCsv(const QByteArray &bytes,
-                 const std::function<int(const QStringList &)> &scoreHeader) {
-    CsvTable t;
-    const QString text = decodeText(bytes, &t.encoding);
-    if (text.trimmed().isEmpty())
-        throw fileError(QStringLiteral("The file is empty."));
+CsvReader::~CsvReader() = default;
+
+void CsvReader::rewind() {
+    file_.seek(bomBytes_);
+    if (decoder_)
+        decoder_->resetState();
+    buf_.clear();
+    pos_ = 0;
+    charsBefore_ = 0;
+    line_ = 1;
+    highPending_ = false;
+}
+
+qint64 CsvReader::position() const {
+    return file_.pos();
+}
+
+void CsvReader::fail(const QString &why) const {
+    throw fileError(why);
+}
+
+bool CsvReader::fill() {
+    charsBefore_ += buf_.size();
+    buf_.clear();
+    pos_ = 0;
+    while (buf_.isEmpty()) {
+        const QByteArray bytes = file_.read(kChunkBytes);
+        if (bytes.isEmpty())
+            return false;
+        buf_ = decoder_ ? decoder_->decode(bytes) : fromCp1252(bytes);
+        if (decoder_ && decoder_->hasError())
+            fail(QStringLiteral("Line %1 is not readable text.").arg(line_));
+    }
+    return true;
+}
+
+bool CsvReader::get(QChar &c) {
+    if (pos_ >= buf_.size() && !fill()) {
+        if (highPending_)
+            fail(QStringLiteral("Line %1 ends in half a character (a lone surrogate).").arg(line_));
+        return false;
+    }
+    c = buf_[pos_++];
+    const ushort u = c.unicode();
+    const bool low = QChar::isLowSurrogate(u);
+    if (low != highPending_) {
+        // Each character of a UTF-16 file is two bytes, after the two of its mark.
+        fail(QStringLiteral("Line %1 holds half a character (a lone surrogate) at byte %2 of "
+                            "the file; the file is damaged.")
+                 .arg(line_)
+                 .arg(bomBytes_ + 2 * (charsBefore_ + pos_ - (low ? 1 : 2)) + 1));
+    }
+    highPending_ = QChar::isHighSurrogate(u);
+    if (u < 0x20 && u != '\t' && u != '\r' && u != '\n')
+        fail(QStringLiteral("The file is not a text file (line %1 holds a control character).")
+                 .arg(line_));
+    return true;
+}
+
+bool CsvReader::peekIs(QChar c) {
+    if (pos_ >= buf_.size()) {
+        // Keep the characters not yet read: refilling drops the buffer.
+        if (!fill())
+            return false;
+    }
+    return buf_[pos_] == c;
+}
+
+bool CsvReader::next(CsvRecord &record) {
+    const QChar quote = QLatin1Char('"');
+    for (;;) {
+        record.fields.clear();
+        record.line = line_;
+        QString field;
+        bool quoted = false, started = false, any = false;
+        qsizetype chars = 0;
+        int quoteLine = 0;
+        QChar c;
+        bool ended = false;
+        while (get(c)) {
+            any = true;
+            if (++chars > kMaxRecordChars)
+                fail(QStringLiteral("Line %1 is longer than %2 characters; the file does not "
+                                    "look like a table.")
+                         .arg(record.line)
+                         .arg(kMaxRecordChars));
+            if (quoted) {
+                if (c == quote) {
+                    if (peekIs(quote)) {
+                        get(c);
+                        field += quote;
+                    } else {
+                        quoted = false;
+                    }
+                } else {
+                    if (c == QLatin1Char('\n'))
+                        ++line_;
+                    field += c;
+                }
+            } else if (c == quote && !started) {
+                quoted = started = true;
+                quoteLine = line_;
+            } else if (c == delimiter_) {
+                record.fields.append(field);
+                field.clear();
+                started = false;
+            } else if (c == QLatin1Char('\r') || c == QLatin1Char('\n')) {
+                if (c == QLatin1Char('\r') && peekIs(QLatin1Char('\n')))
+                    get(c);
+                ++line_;
+                ended = true;
+                break;
+            } else {
+                field += c;
+                started = true;
+            }
+        }
+        if (quoted)
+            fail(QStringLiteral("The quote opened on line %1 is never closed.").arg(quoteLine));
+        if (!any)
+            return false;
+        record.fields.append(field);
+        const bool blank = record.fields.size() == 1 && record.fields.first().trimmed().isEmpty();
+        if (!blank)
+            return true;
+        if (!ended)
+            return false;
+    }
+}
+
+void CsvReader::chooseDelimiter(const std::function<int(const QStringList &)> &score) {
     int best = -1;
-    for (const QChar d : {QLatin1Char(','), QLatin1Char(';'), QLatin1Char('\t')}) {
-        QList<CsvRecord> head;
+    qsizetype bestFields = 0;
+    QChar chosen = QLatin1Char(',');
+    for (const QChar d :
+         {QLatin1Char(','), QLatin1Char(';'), QLatin1Char('\t'), QLatin1Char('|')}) {
+        rewind();
+        delimiter_ = d;
+        CsvRecord head;
         try {
-            head = parse(text, d, 1);
+            if (!next(head))
+                fail(QStringLiteral("The file is empty."));
         } catch (const Error &) {
-            continue; // the full read below reports it
-        }
-        if (head.isEmpty())
+            if (d == QLatin1Char('|')) // every delimiter failed alike: say why once
+                if (best < 0)
+                    throw;
             continue;
-        const int score = scoreHeader(head.first().fields);
-        if (score > best) {
-            best = score;
-            t.delimiter = d;
+        }
+        const int s = score(head.fields);
+        if (s > best || (s == best && head.fields.size() > bestFields)) {
+            best = s;
+            bestFields = head.fields.size();
+            chosen = d;
         }
     }
-    if (best <= 0) {
-        parse(text, QLatin1Char(','), 0); // an unreadable file says why
-        throw fileError(QStringLiteral("The first line names no column this program knows "
-                                       "(such as Manufacturer, Rail Line or Number), so the file "
-                                       "has no header it can read."));
-    }
-    QList<CsvRecord> all = parse(text, t.delimiter, 0);
-    t.header = all.takeFirst();
-    t.rows = std::move(all);
-    return t;
+    delimiter_ = chosen;
+    rewind();
+}
+
+QList<CsvRecord> readAllRecords(const QString &file, QChar delimiter) {
+    CsvReader r(file);
+    r.setDelimiter(delimiter);
+    QList<CsvRecord> out;
+    CsvRecord rec;
+    while (r.next(rec))
+        out.append(rec);
+    return out;
 }
 
 QString csvLine(const QStringList &fields, QChar delimiter) {
@@ -204,6 +335,28 @@ QString csvLine(const QStringList &fields, QChar delimiter) {
     }
     out += QStringLiteral("\r\n");
     return out;
+}
+
+namespace {
+// True when a spreadsheet would read the text as a formula once one apostrophe is removed
+// from each leading run of apostrophes, counted from the start.
+bool formulaLike(QStringView t) {
+    while (t.startsWith(QLatin1Char('\'')))
+        t = t.sliced(1);
+    if (t.isEmpty())
+        return false;
+    const QChar c = t.front();
+    return c == QLatin1Char('=') || c == QLatin1Char('+') || c == QLatin1Char('-') ||
+           c == QLatin1Char('@') || c == QLatin1Char('\t') || c == QLatin1Char('\r');
+}
+} // namespace
+
+QString guardFormula(const QString &text) {
+    return formulaLike(text) ? QLatin1Char('\'') + text : text;
+}
+
+QString unguardFormula(const QString &text) {
+    return text.startsWith(QLatin1Char('\'')) && formulaLike(text) ? text.mid(1) : text;
 }
 
 } // namespace exchange

@@ -7,6 +7,7 @@
 #include "trains/reports/ReportSettings.h"
 #include "trains/reports/ValueSummary.h"
 #include "trains/collection/BackupDialogs.h"
+#include "trains/collection/ExportDialog.h"
 #include "trains/collection/CsvImportDialog.h"
 #include "trains/shell/frmAbout.h"
 #include "trains/modGlobal.h"

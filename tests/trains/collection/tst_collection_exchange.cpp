@@ -7,6 +7,7 @@
 #include "trains/collection/AutoBackup.h"
 #include "trains/collection/BackupDialogs.h"
 #include "trains/collection/CsvImportDialog.h"
+#include "trains/collection/ExportDialog.h"
 #include "trains/collection/FileChooser.h"
 #include "trains/modGlobal.h"
 #include "trains/shell/frmMain.h"
@@ -20,9 +21,11 @@
 #include <QDir>
 #include <QLabel>
 #include <QListWidget>
+#include <QTableWidget>
 #include <QMdiArea>
 #include <QMenu>
 #include <QPushButton>
+#include <QSettings>
 #include <QTest>
 
 using namespace testing;
@@ -60,6 +63,8 @@ private slots:
     void init() {
         pf = std::make_unique<testing::ProgramFolder>();
         SetProgramFolder(pf->path());
+        // Remembered choices (import mappings, export fields) start afresh in each test.
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, pf->path());
         boxes = std::make_unique<ScriptedMsgBox>();
         clock = std::make_unique<FakeClock>();
         asked.clear();
@@ -172,26 +177,74 @@ private slots:
         QVERIFY(lines[1].startsWith("Locomotive,LL-2,Atlas,"));
     }
 
+    // What Browse shows, with the fields chosen; the choice is kept for the next export.
+    void exportWhatIsShownWritesThoseItemsAndFields() {
+        answer = pf->path() + "/shown.csv";
+        collection::exportWhatIsShown(main, {2});
+        auto* dialog = main->findChild<collection::ExportDialog*>();
+        QVERIFY(dialog);
+        dialog->lstFields->setFocus();
+        for (const int row : {1, 15}) { // Item ID and Notes left out
+            dialog->lstFields->setCurrentRow(row);
+            QTest::keyClick(dialog->lstFields, Qt::Key_Space);
+        }
+        boxes->answer(platform::MsgResult::OK);
+        QTest::mouseClick(dialog->findChild<QPushButton*>("cmdExport"), Qt::LeftButton);
+        expectBox("Export to CSV", MsgIcon::None, "1 item written to");
+        QFile f(answer);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        const QList<QByteArray> lines = f.readAll().split('\n');
+        QCOMPARE(lines.size(), 3);
+        QVERIFY(lines[0].endsWith(",Box Included\r"));
+        QVERIFY(!lines[0].contains("Item ID"));
+        QVERIFY(lines[1].startsWith("Locomotive,Atlas,"));
+        trigger("mnuCollectionExport");
+        auto* next = main->findChildren<collection::ExportDialog*>().last();
+        QCOMPARE(next->lstFields->item(1)->checkState(), Qt::Unchecked);
+        QCOMPARE(next->lstFields->item(2)->checkState(), Qt::Checked);
+        next->close();
+    }
+
     void importPreviewsThenWritesTheReadyRows() {
-        answer = write("in.csv", "Manufacturer,Rail Line,Type,Number,Gauge,Curve,Color,From,Price,Date,Condition,Box\n"
-                                 "Lionel,PRR,Steam,1,O,O-31,Red,Me,12.50,2026-01-01,Good,Yes\n"
-                                 "Lionel,PRR,Steam,2,O,O-31,Red,Me,12.50,2027-01-01,Good,Yes\n");
+        answer = write("in.csv", "Make,Type,Road No.,Purchased,Price paid,Shelf,Boxed\n"
+                                 "Lionel,Steam,1,14.03.19,\"1.234,50\",B3,ja\n"
+                                 "Lionel,Steam,2,14.03.2027,\"12,50\",B4,ja\n");
         trigger("mnuCollectionImport");
         auto* dialog = main->findChild<collection::CsvImportDialog*>();
         QVERIFY(dialog);
         QCOMPARE(boxes->boxes().size(), 0);
-        QVERIFY2(dialog->lblSummary->text().startsWith("1 row(s) ready to import, 1 with problems."), qPrintable(dialog->lblSummary->text()));
-        QCOMPARE(dialog->lstProblems->count(), 1);
-        QCOMPARE(dialog->lstProblems->item(0)->text(), QString("Line 3: Date Acquired 2027-01-01 is later than the current date"));
-        QCOMPARE(pf->scalar("SELECT COUNT(*) FROM tblMain").toInt(), 2);
+        QVERIFY2(dialog->lblSummary->text().startsWith("1 item(s) to import (1 incomplete"), qPrintable(dialog->lblSummary->text()));
+        QCOMPARE(dialog->tblProblems->item(1, 0)->text(), QString("3"));
+        QVERIFY(dialog->tblProblems->item(1, 4)->text().contains("2027-03-14 is later than the current date"));
+        QCOMPARE(dialog->cboDecimal->currentIndex(), 1); // comma, as the amounts show
+        // The shelf column is appended to the notes until the user says otherwise.
+        auto* shelf = dialog->tblMapping->findChild<QComboBox*>("cboColumn_5");
+        QCOMPARE(shelf->currentText(), QString("Append to Notes"));
+        shelf->setFocus();
+        QTest::keyClicks(shelf, "Ign");
+        QCOMPARE(dialog->plan().ignoredColumns, QStringList("Shelf"));
         dialog->cboKind->setFocus();
         QTest::keyClick(dialog->cboKind, Qt::Key_Down);
         QCOMPARE(dialog->cboKind->currentText(), QString("Locomotives"));
+        boxes->answer(platform::MsgResult::No);
+        QTest::mouseClick(dialog->cmdImport, Qt::LeftButton);
+        expectBox("Import from CSV", MsgIcon::Question, "Import 1 items and skip 1 rows?");
+        QCOMPARE(pf->scalar("SELECT COUNT(*) FROM tblMain").toInt(), 2);
+        boxes->answer(platform::MsgResult::Yes);
         boxes->answer(platform::MsgResult::OK);
         QTest::mouseClick(dialog->cmdImport, Qt::LeftButton);
         expectBox("Import from CSV", MsgIcon::None, "1 item(s) imported.");
-        QCOMPARE(pf->query("SELECT ItemID, Loco, OriginalCost FROM tblMain WHERE ID = 3"),
-                 QList<QVariantList>({{"LL-3", "YES", 12.5}}));
+        QCOMPARE(pf->query("SELECT ItemID, Loco, OriginalCost, DateAccquired, Box, Notes FROM tblMain WHERE ID = 3"),
+                 QList<QVariantList>({{"LL-3", "YES", 1234.5, "2019-03-14", "YES", ""}}));
+        // The same headers next time: the choice comes back, and the row now counts as there.
+        boxes->clear();
+        trigger("mnuCollectionImport");
+        auto* again = main->findChildren<collection::CsvImportDialog*>().last();
+        QCOMPARE(again->tblMapping->findChild<QComboBox*>("cboColumn_5")->currentText(), QString("Ignore"));
+        QCOMPARE(again->plan().duplicates, 0); // a car is no repeat of a locomotive
+        again->cboKind->setCurrentIndex(1);
+        QCOMPARE(again->plan().duplicates, 1);
+        again->close();
 
         boxes->clear();
         answer = write("photo.csv", QByteArray("\x89PNG\r\n\x1A\n\0\0", 10));

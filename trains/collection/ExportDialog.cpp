@@ -1,0 +1,162 @@
+#include "trains/collection/ExportDialog.h"
+
+#include "trains/collection/BackgroundWork.h"
+#include "trains/collection/BackupDialogs.h"
+#include "trains/collection/FileChooser.h"
+
+#include "rails/exchange/ItemExchange.h"
+
+#include "platform/LocaleText.h"
+#include "platform/MsgBox.h"
+
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QDir>
+#include <QFormLayout>
+#include <QLabel>
+#include <QListWidget>
+#include <QLocale>
+#include <QPushButton>
+#include <QSettings>
+#include <QStandardPaths>
+#include <QVBoxLayout>
+
+namespace collection {
+
+namespace {
+
+using platform::MsgBox;
+using platform::vbCrLf;
+
+const QString kExportTitle = QStringLiteral("Export to CSV");
+const QString kFieldsKey = QStringLiteral("Export/Fields");
+const QString kFormatKey = QStringLiteral("Export/Format");
+
+QString documentsFolder() {
+    const QString d = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    return d.isEmpty() ? QDir::homePath() : d;
+}
+
+QString itemCount(qint64 n) {
+    return platform::formatNumber(double(n), QStringLiteral("##,##0")) +
+           (n == 1 ? QStringLiteral(" item") : QStringLiteral(" items"));
+}
+
+void failed(const WorkResult &r, const QString &title) {
+    MsgBox(r.description + vbCrLf + vbCrLf + QStringLiteral("Nothing was changed."),
+           r.cancelled() ? platform::exclamation() : platform::critical(), title);
+}
+
+void report(const QString &text, const QString &title) {
+    MsgBox(text, {platform::MsgIcon::None, platform::MsgButtons::OK, platform::MsgDefault::Button1},
+           title);
+}
+
+} // namespace
+
+ExportDialog::ExportDialog(QWidget *parent, const QList<qint64> &shown)
+    : QDialog(parent), shown_(shown) {
+    setObjectName(QStringLiteral("ExportDialog"));
+    setWindowTitle(kExportTitle);
+    setAttribute(Qt::WA_DeleteOnClose, !shown.isEmpty());
+    cboKind = new QComboBox(this);
+    cboKind->setObjectName(QStringLiteral("cboKind"));
+    cboKind->addItems({QStringLiteral("All items"), QStringLiteral("Rolling Stock"),
+                       QStringLiteral("Locomotives"), QStringLiteral("Full Sets")});
+    auto *caption = new QLabel(QStringLiteral("&Items"), this);
+    caption->setBuddy(cboKind);
+    auto *buttons = new QDialogButtonBox(this);
+    QPushButton *exportButton =
+        buttons->addButton(QStringLiteral("&Export…"), QDialogButtonBox::AcceptRole);
+    exportButton->setObjectName(QStringLiteral("cmdExport"));
+    exportButton->setDefault(true);
+    buttons->addButton(QDialogButtonBox::Close);
+    connect(exportButton, &QPushButton::clicked, this, &ExportDialog::cmdExport_Click);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    cboKind->setEnabled(shown.isEmpty());
+    if (!shown.isEmpty())
+        cboKind->setItemText(0,
+                             QStringLiteral("The %1 shown in Browse").arg(itemCount(shown.size())));
+    cboFormat = new QComboBox(this);
+    cboFormat->setObjectName(QStringLiteral("cboFormat"));
+    cboFormat->addItem(QStringLiteral("Plain (for scripts and importing again)"));
+    cboFormat->addItem(QStringLiteral("For a spreadsheet in this locale (%1)")
+                           .arg(QLocale().nativeLanguageName()));
+    auto *formatCaption = new QLabel(QStringLiteral("&Format"), this);
+    formatCaption->setBuddy(cboFormat);
+    lstFields = new QListWidget(this);
+    lstFields->setObjectName(QStringLiteral("lstFields"));
+    const QSettings settings;
+    const QStringList kept = settings.value(kFieldsKey).toStringList();
+    for (int f = 0; f < exchange::kFieldCount; ++f) {
+        auto *item = new QListWidgetItem(exchange::fieldHeader(f), lstFields);
+        item->setData(Qt::UserRole, f);
+        item->setCheckState(kept.isEmpty() || kept.contains(exchange::fieldHeader(f))
+                                ? Qt::Checked
+                                : Qt::Unchecked);
+    }
+    cboFormat->setCurrentIndex(settings.value(kFormatKey).toInt() == 1 ? 1 : 0);
+    auto *fieldsCaption = new QLabel(QStringLiteral("Fi&elds"), this);
+    fieldsCaption->setBuddy(lstFields);
+    auto *form = new QFormLayout;
+    form->addRow(caption, cboKind);
+    form->addRow(formatCaption, cboFormat);
+    form->addRow(fieldsCaption, lstFields);
+    auto *layout = new QVBoxLayout(this);
+    layout->addLayout(form);
+    layout->addWidget(buttons);
+}
+
+void ExportDialog::cmdExport_Click() {
+    static const std::optional<exchange::ItemKind> kinds[] = {
+        std::nullopt, exchange::ItemKind::Car, exchange::ItemKind::Loco, exchange::ItemKind::Set};
+    const std::optional<exchange::ItemKind> kind = kinds[std::max(0, cboKind->currentIndex())];
+    exchange::ExportOptions options;
+    options.kind = shown_.isEmpty() ? kind : std::nullopt;
+    options.ids = shown_;
+    if (cboFormat->currentIndex() == 1)
+        options.locale = QLocale();
+    QStringList chosen;
+    for (int i = 0; i < lstFields->count(); ++i)
+        if (lstFields->item(i)->checkState() == Qt::Checked) {
+            options.fields.append(lstFields->item(i)->data(Qt::UserRole).toInt());
+            chosen.append(lstFields->item(i)->text());
+        }
+    if (options.fields.isEmpty()) {
+        MsgBox(QStringLiteral("Choose at least one field to export."), platform::exclamation(),
+               kExportTitle);
+        return;
+    }
+    const QString suggested = documentsFolder() + QStringLiteral("/Quillon ") +
+                              (kind ? cboKind->currentText() : QStringLiteral("collection")) +
+                              QStringLiteral(".csv");
+    const QString file = chooseFile(
+        this, {true, kExportTitle, suggested, QStringLiteral("CSV files (*.csv);;All files (*)")});
+    if (file.isEmpty())
+        return;
+    qint64 items = 0;
+    const WorkResult r =
+        runInBackground(this, QStringLiteral("Exporting items…"), [&](const exchange::Progress &p) {
+            items = exchange::exportItems(collectionPath(), file, options, p);
+        });
+    if (!r.ok)
+        return failed(r, kExportTitle);
+    QSettings settings;
+    settings.setValue(kFieldsKey, chosen);
+    settings.setValue(kFormatKey, cboFormat->currentIndex());
+    report(itemCount(items) + QStringLiteral(" written to") + vbCrLf +
+               QDir::toNativeSeparators(file),
+           kExportTitle);
+    accept();
+}
+
+void exportWhatIsShown(QWidget *parent, const QList<qint64> &itemIds) {
+    if (itemIds.isEmpty()) {
+        MsgBox(QStringLiteral("Browse shows no items to export."), platform::exclamation(),
+               kExportTitle);
+        return;
+    }
+    (new ExportDialog(parent, itemIds))->open();
+}
+
+} // namespace collection
