@@ -48,6 +48,41 @@ struct Format {
     QString dateFormat;
 };
 
+// One item's fields, in the order of the Field columns.
+void itemFields(const engine::Recordset &rs, const Format &format, QStringList &fields) {
+    const auto col = [&](const char *name) { return rs.text(rs.fieldIndex(QLatin1String(name))); };
+    QString kindText;
+    bool isSet = false;
+    for (const detail::KindRow &k : detail::kinds())
+        if (kindText.isEmpty() &&
+            col(k.flag).compare(QLatin1String("YES"), Qt::CaseInsensitive) == 0) {
+            kindText = QLatin1String(k.name);
+            isSet = k.kind == ItemKind::Set;
+        }
+    const QString carNumber = col("CarNumber"), setNumber = col("SetNumber");
+    const QString carColor = col("CarColor");
+    fields[fKind] = kindText;
+    fields[fItemId] = col("ItemID");
+    fields[fMaker] = col("Manufacturer");
+    fields[fLine] = col("RailLine");
+    fields[fType] = col("CarType");
+    fields[fNumber] =
+        isSet || carNumber.isEmpty() ? (setNumber.isEmpty() ? carNumber : setNumber) : carNumber;
+    fields[fGauge] = col("Gauge");
+    fields[fCurve] = col("Curve");
+    fields[fColor] = carColor.isEmpty() ? col("Color") : carColor;
+    fields[fFrom] = col("AccquiredFrom");
+    fields[fCost] = format.amount(rs.Fields(QStringLiteral("OriginalCost")));
+    fields[fValue] = format.amount(rs.Fields(QStringLiteral("CurrentValue")));
+    fields[fDate] = format.date(col("DateAccquired"));
+    fields[fCondition] = col("Condition");
+    fields[fBox] = col("Box");
+    fields[fNotes] = col("Notes");
+    for (const int f :
+         {fMaker, fLine, fType, fNumber, fGauge, fCurve, fColor, fFrom, fCondition, fBox, fNotes})
+        fields[f] = guardFormula(fields[f]);
+}
+
 } // namespace
 
 qint64 exportItems(const QString &db, const QString &file, std::optional<ItemKind> kind,
@@ -102,44 +137,11 @@ qint64 exportItems(const QString &db, const QString &file, const ExportOptions &
             throw cannotWrite();
         chunk.clear();
     };
-    const auto col = [&](const char *name) {
-        return rs->text(rs->fieldIndex(QLatin1String(name)));
-    };
     QStringList fields(kFieldCount), line;
     for (rs->MoveFirst(); !rs->isEOF(); rs->MoveNext()) {
         if (!only.isEmpty() && !only.contains(rs->Fields(QStringLiteral("ID")).toLongLong()))
             continue;
-        QString kindText;
-        bool isSet = false;
-        for (const detail::KindRow &k : detail::kinds())
-            if (kindText.isEmpty() &&
-                col(k.flag).compare(QLatin1String("YES"), Qt::CaseInsensitive) == 0) {
-                kindText = QLatin1String(k.name);
-                isSet = k.kind == ItemKind::Set;
-            }
-        const QString carNumber = col("CarNumber"), setNumber = col("SetNumber");
-        const QString carColor = col("CarColor");
-        fields[fKind] = kindText;
-        fields[fItemId] = col("ItemID");
-        fields[fMaker] = col("Manufacturer");
-        fields[fLine] = col("RailLine");
-        fields[fType] = col("CarType");
-        fields[fNumber] = isSet || carNumber.isEmpty()
-                              ? (setNumber.isEmpty() ? carNumber : setNumber)
-                              : carNumber;
-        fields[fGauge] = col("Gauge");
-        fields[fCurve] = col("Curve");
-        fields[fColor] = carColor.isEmpty() ? col("Color") : carColor;
-        fields[fFrom] = col("AccquiredFrom");
-        fields[fCost] = format.amount(rs->Fields(QStringLiteral("OriginalCost")));
-        fields[fValue] = format.amount(rs->Fields(QStringLiteral("CurrentValue")));
-        fields[fDate] = format.date(col("DateAccquired"));
-        fields[fCondition] = col("Condition");
-        fields[fBox] = col("Box");
-        fields[fNotes] = col("Notes");
-        for (const int f : {fMaker, fLine, fType, fNumber, fGauge, fCurve, fColor, fFrom,
-                            fCondition, fBox, fNotes})
-            fields[f] = guardFormula(fields[f]);
+        itemFields(*rs, format, fields);
         line.clear();
         for (const int f : std::as_const(order))
             line.append(fields[f]);

@@ -87,44 +87,7 @@ CsvImportDialog::CsvImportDialog(const QString &file, QWidget *parent)
     setWindowTitle(kImportTitle + QStringLiteral(" - ") + QFileInfo(file).fileName());
     setAttribute(Qt::WA_DeleteOnClose);
 
-    cboKind = combo(this, "cboKind",
-                    {{QStringLiteral("Rolling Stock"), 0},
-                     {QStringLiteral("Locomotives"), 1},
-                     {QStringLiteral("Full Sets"), 2}});
-    cboDelimiter = combo(this, "cboDelimiter",
-                         {{QStringLiteral("Comma"), QStringLiteral(",")},
-                          {QStringLiteral("Semicolon"), QStringLiteral(";")},
-                          {QStringLiteral("Tab"), QStringLiteral("\t")},
-                          {QStringLiteral("Bar |"), QStringLiteral("|")}});
-    cboDateOrder = combo(this, "cboDateOrder",
-                         {{QStringLiteral("Day first (14.03.2019)"), 0},
-                          {QStringLiteral("Month first (03/14/2019)"), 1}});
-    cboDecimal =
-        combo(this, "cboDecimal",
-              {{QStringLiteral("Point (1,234.50)"), 0}, {QStringLiteral("Comma (1.234,50)"), 1}});
-    cboDuplicates =
-        combo(this, "cboDuplicates",
-              {{QStringLiteral("Skip them"), false}, {QStringLiteral("Add them"), true}});
-    cboExisting =
-        combo(this, "cboExisting",
-              {{QStringLiteral("Update the item"), false}, {QStringLiteral("Add as new"), true}});
-
-    auto *form = new QFormLayout;
-    const auto row = [&](const QString &caption, QComboBox *box) {
-        auto *label = new QLabel(caption, this);
-        label->setBuddy(box);
-        form->addRow(label, box);
-        connect(box, &QComboBox::currentIndexChanged, this, [this] {
-            if (settled_)
-                preview();
-        });
-    };
-    row(QStringLiteral("&Kind of rows without a Kind"), cboKind);
-    row(QStringLiteral("&Between fields"), cboDelimiter);
-    row(QStringLiteral("&Dates"), cboDateOrder);
-    row(QStringLiteral("Decimal &mark"), cboDecimal);
-    row(QStringLiteral("Rows &already in the collection"), cboDuplicates);
-    row(QStringLiteral("Rows naming an &existing item number"), cboExisting);
+    QFormLayout *form = buildChoices();
 
     tblMapping =
         table(this, "tblMapping",
@@ -172,6 +135,48 @@ CsvImportDialog::CsvImportDialog(const QString &file, QWidget *parent)
     layout->addWidget(tblProblems, 2);
     layout->addWidget(buttons);
     resize(1000, 720);
+}
+
+QFormLayout *CsvImportDialog::buildChoices() {
+    cboKind = combo(this, "cboKind",
+                    {{QStringLiteral("Rolling Stock"), 0},
+                     {QStringLiteral("Locomotives"), 1},
+                     {QStringLiteral("Full Sets"), 2}});
+    cboDelimiter = combo(this, "cboDelimiter",
+                         {{QStringLiteral("Comma"), QStringLiteral(",")},
+                          {QStringLiteral("Semicolon"), QStringLiteral(";")},
+                          {QStringLiteral("Tab"), QStringLiteral("\t")},
+                          {QStringLiteral("Bar |"), QStringLiteral("|")}});
+    cboDateOrder = combo(this, "cboDateOrder",
+                         {{QStringLiteral("Day first (14.03.2019)"), 0},
+                          {QStringLiteral("Month first (03/14/2019)"), 1}});
+    cboDecimal =
+        combo(this, "cboDecimal",
+              {{QStringLiteral("Point (1,234.50)"), 0}, {QStringLiteral("Comma (1.234,50)"), 1}});
+    cboDuplicates =
+        combo(this, "cboDuplicates",
+              {{QStringLiteral("Skip them"), false}, {QStringLiteral("Add them"), true}});
+    cboExisting =
+        combo(this, "cboExisting",
+              {{QStringLiteral("Update the item"), false}, {QStringLiteral("Add as new"), true}});
+
+    auto *form = new QFormLayout;
+    const auto row = [&](const QString &caption, QComboBox *box) {
+        auto *label = new QLabel(caption, this);
+        label->setBuddy(box);
+        form->addRow(label, box);
+        connect(box, &QComboBox::currentIndexChanged, this, [this] {
+            if (settled_)
+                preview();
+        });
+    };
+    row(QStringLiteral("&Kind of rows without a Kind"), cboKind);
+    row(QStringLiteral("&Between fields"), cboDelimiter);
+    row(QStringLiteral("&Dates"), cboDateOrder);
+    row(QStringLiteral("Decimal &mark"), cboDecimal);
+    row(QStringLiteral("Rows &already in the collection"), cboDuplicates);
+    row(QStringLiteral("Rows naming an &existing item number"), cboExisting);
+    return form;
 }
 
 exchange::ImportOptions CsvImportDialog::options() const {

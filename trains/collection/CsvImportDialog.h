@@ -9,6 +9,7 @@
 #include <QDialog>
 
 class QComboBox;
+class QFormLayout;
 class QLabel;
 class QPushButton;
 class QTableWidget;
@@ -42,6 +43,7 @@ class CsvImportDialog : public QDialog {
     const exchange::ImportPlan &plan() const { return plan_; }
 
   private:
+    QFormLayout *buildChoices();
     exchange::ImportOptions options() const;
     void showPlan();
     void showMapping();
