@@ -387,15 +387,14 @@ int importRows(const QString &db, const QString &file, const QString &label,
         say(QStringLiteral("dry run: nothing written"));
         return 0;
     }
-    // TODO(pre-import copy): the automatic copy before an import is taken here once the
-    // backup rotation offers it.
+    // A copy of the collection as it was, kept apart from the daily copies; no copy, no import.
+    if (plan.toWrite() > 0)
+        exchange::writePreImportBackup(db, platform::now());
     const qint64 n = exchange::importItems(db, plan);
     say(QStringLiteral("%1 item(s) imported or updated").arg(n));
     return 0;
 }
 
-// "--fields Kind,Manufacturer,..." (named as the export's header) and "--locale de_DE" (or
-// "plain", the default).
 int importFile(const Invocation &inv) {
     const QString &db = inv.operands[0], &file = inv.operands[1];
     const auto options = importOptions(inv);

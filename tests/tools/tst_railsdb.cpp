@@ -226,7 +226,8 @@ private slots:
         const Run r = railsdb({"import", to, fifo, "--dry-run"});
         QVERIFY(writer.waitForFinished());
         QCOMPARE(r.code, 0);
-        QVERIFY2(r.out.contains("3 row(s) ready"), qPrintable(r.out + r.err));
+        // Every row of the pipe was read: the three items are already in the collection.
+        QVERIFY2(r.out.contains("3 already in the collection"), qPrintable(r.out + r.err));
 
         QProcess full; // a failing standard output is a failure, not success
         full.setStandardOutputFile("/dev/full");
@@ -258,9 +259,13 @@ private slots:
         r = railsdb({"import", db, csv, "--skip-bad"});
         QCOMPARE(r.code, 1);
         QVERIFY(r.err.contains("no Kind column"));
+        // Refused and dry runs took no copy; the import that writes takes one first.
+        const auto preImport = [&] { return QDir(dir.path() + "/backups").entryList({"pre-import-*.trk"}, QDir::Files); };
+        QVERIFY(preImport().isEmpty());
         r = railsdb({"import", db, csv, "--kind", "cars", "--skip-bad"});
         QCOMPARE(r.code, 0);
         QCOMPARE(shell(db, "SELECT ItemID||' '||CarNumber||' '||OriginalCost FROM tblMain;"), QString("CL-1 1 12.5"));
+        QCOMPARE(preImport().size(), 1);
     }
 };
 

@@ -323,10 +323,12 @@ void CsvImportDialog::cmdImport_Click() {
                                      kImportTitle) != platform::MsgResult::Yes)
         return;
     rememberMapping();
-    // The automatic copy before an import belongs here, once the backup rotation offers it.
     qint64 written = 0;
     const WorkResult r =
         runInBackground(this, QStringLiteral("Importing items…"), [&](const exchange::Progress &p) {
+            // A copy of the collection as it was, kept apart from the daily copies; no copy, no
+            // import.
+            exchange::writePreImportBackup(collectionPath(), platform::now());
             written = exchange::importItems(collectionPath(), plan_, p);
         });
     if (!r.ok) {
