@@ -1,9 +1,13 @@
 #include "trains/collection/BackgroundWork.h"
 
 #include "platform/Error.h"
+#include "platform/LocaleText.h"
+#include "platform/MsgBox.h"
 
+#include <QDir>
 #include <QEventLoop>
 #include <QProgressDialog>
+#include <QStandardPaths>
 #include <QThread>
 #include <QTimer>
 #include <atomic>
@@ -54,6 +58,28 @@ WorkResult runInBackground(QWidget *parent, const QString &label,
     loop.exec();
     thread->wait();
     return result;
+}
+
+QString documentsFolder() {
+    const QString d = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    return d.isEmpty() ? QDir::homePath() : d;
+}
+
+QString itemCount(qint64 n) {
+    return platform::formatNumber(double(n), QStringLiteral("##,##0")) +
+           (n == 1 ? QStringLiteral(" item") : QStringLiteral(" items"));
+}
+
+void reportFailure(const WorkResult &r, const QString &title) {
+    platform::MsgBox(r.description + platform::vbCrLf + platform::vbCrLf +
+                         QStringLiteral("Nothing was changed."),
+                     r.cancelled() ? platform::exclamation() : platform::critical(), title);
+}
+
+void reportDone(const QString &text, const QString &title) {
+    platform::MsgBox(
+        text, {platform::MsgIcon::None, platform::MsgButtons::OK, platform::MsgDefault::Button1},
+        title);
 }
 
 } // namespace collection

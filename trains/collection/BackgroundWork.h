@@ -21,4 +21,11 @@ struct WorkResult {
 WorkResult runInBackground(QWidget *parent, const QString &label,
                            const std::function<void(const exchange::Progress &)> &work);
 
+// What the collection's file dialogs share: where they first look, how they count items, and
+// the boxes that end a piece of work (a failure or a cancel says nothing was changed).
+QString documentsFolder();
+QString itemCount(qint64 n);
+void reportFailure(const WorkResult &r, const QString &title);
+void reportDone(const QString &text, const QString &title);
+
 } // namespace collection

@@ -33,30 +33,6 @@ const QString kBackupTitle = QStringLiteral("Back Up Collection");
 const QString kRestoreTitle = QStringLiteral("Restore From Backup");
 const QString kCollectionFilter = QStringLiteral("Quillon collections (*.trk);;All files (*)");
 
-QString documentsFolder() {
-    const QString d = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-    return d.isEmpty() ? QDir::homePath() : d;
-}
-
-QString itemCount(qint64 n) {
-    return platform::formatNumber(double(n), QStringLiteral("##,##0")) +
-           (n == 1 ? QStringLiteral(" item") : QStringLiteral(" items"));
-}
-
-void failed(const WorkResult &r, const QString &title) {
-    if (r.cancelled())
-        MsgBox(r.description + vbCrLf + vbCrLf + QStringLiteral("Nothing was changed."),
-               platform::exclamation(), title);
-    else
-        MsgBox(r.description + vbCrLf + vbCrLf + QStringLiteral("Nothing was changed."),
-               platform::critical(), title);
-}
-
-void report(const QString &text, const QString &title) {
-    MsgBox(text, {platform::MsgIcon::None, platform::MsgButtons::OK, platform::MsgDefault::Button1},
-           title);
-}
-
 } // namespace
 
 QString collectionPath() {
@@ -76,8 +52,8 @@ void backUpCollection(QWidget *parent) {
             items = exchange::backupCollection(collectionPath(), dest, p);
         });
     if (!r.ok)
-        return failed(r, kBackupTitle);
-    report(QStringLiteral("The collection was backed up to") + vbCrLf +
+        return reportFailure(r, kBackupTitle);
+    reportDone(QStringLiteral("The collection was backed up to") + vbCrLf +
                QDir::toNativeSeparators(dest) + vbCrLf + vbCrLf +
                QStringLiteral("The backup holds ") + itemCount(items) +
                QStringLiteral(" and passed its integrity check."),
@@ -100,7 +76,7 @@ void restoreFromBackup(QWidget *parent, QMdiArea *tasks) {
                                                    current = exchange::checkCollection(db);
                                                });
     if (!checked.ok)
-        return failed(checked, kRestoreTitle);
+        return reportFailure(checked, kRestoreTitle);
     if (QFileInfo(source).canonicalFilePath() == QFileInfo(db).canonicalFilePath()) {
         MsgBox(QStringLiteral("This file is the collection in use; choose a backup file.") +
                    vbCrLf + vbCrLf + QStringLiteral("Nothing was changed."),
@@ -149,8 +125,8 @@ void restoreFromBackup(QWidget *parent, QMdiArea *tasks) {
         parent, QStringLiteral("Restoring the collection…"),
         [&](const exchange::Progress &) { items = exchange::restoreCollection(db, source); });
     if (!r.ok)
-        return failed(r, kRestoreTitle);
-    report(QStringLiteral("The collection was restored; it holds ") + itemCount(items) +
+        return reportFailure(r, kRestoreTitle);
+    reportDone(QStringLiteral("The collection was restored; it holds ") + itemCount(items) +
                QStringLiteral(".") + vbCrLf + vbCrLf +
                QStringLiteral("The former collection was kept in") + vbCrLf +
                QDir::toNativeSeparators(autoFolder),

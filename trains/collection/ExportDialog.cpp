@@ -32,26 +32,6 @@ const QString kExportTitle = QStringLiteral("Export to CSV");
 const QString kFieldsKey = QStringLiteral("Export/Fields");
 const QString kFormatKey = QStringLiteral("Export/Format");
 
-QString documentsFolder() {
-    const QString d = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-    return d.isEmpty() ? QDir::homePath() : d;
-}
-
-QString itemCount(qint64 n) {
-    return platform::formatNumber(double(n), QStringLiteral("##,##0")) +
-           (n == 1 ? QStringLiteral(" item") : QStringLiteral(" items"));
-}
-
-void failed(const WorkResult &r, const QString &title) {
-    MsgBox(r.description + vbCrLf + vbCrLf + QStringLiteral("Nothing was changed."),
-           r.cancelled() ? platform::exclamation() : platform::critical(), title);
-}
-
-void report(const QString &text, const QString &title) {
-    MsgBox(text, {platform::MsgIcon::None, platform::MsgButtons::OK, platform::MsgDefault::Button1},
-           title);
-}
-
 } // namespace
 
 ExportDialog::ExportDialog(QWidget *parent, const QList<qint64> &shown)
@@ -140,11 +120,11 @@ void ExportDialog::cmdExport_Click() {
             items = exchange::exportItems(collectionPath(), file, options, p);
         });
     if (!r.ok)
-        return failed(r, kExportTitle);
+        return reportFailure(r, kExportTitle);
     QSettings settings;
     settings.setValue(kFieldsKey, chosen);
     settings.setValue(kFormatKey, cboFormat->currentIndex());
-    report(itemCount(items) + QStringLiteral(" written to") + vbCrLf +
+    reportDone(itemCount(items) + QStringLiteral(" written to") + vbCrLf +
                QDir::toNativeSeparators(file),
            kExportTitle);
     accept();
