@@ -144,6 +144,13 @@ void DatePicker::showCalendar() {
 
 void DatePicker::keyPressEvent(QKeyEvent *event) {
     const QScopedValueRollback keyChange(ownChange_, true);
+    if (isBlank() && (!event->text().isEmpty() || isEditingKey(event->key()))) {
+        // Typing into a blank box starts from today's date, part by part as in any other box.
+        const Section part = currentSection();
+        setSpecialValueText(QString());
+        setDate(platform::now().date());
+        setSelectedSection(part == NoSection ? sectionAt(0) : part);
+    }
     const Qt::KeyboardModifiers mods = event->modifiers() & ~Qt::KeypadModifier;
     if ((event->key() == Qt::Key_Down && mods == Qt::AltModifier) ||
         (event->key() == Qt::Key_F4 && mods == Qt::NoModifier)) {
@@ -335,7 +342,18 @@ void DatePicker::finishTyped() {
 
 bool DatePicker::acceptTyped() {
     finishTyped();
-    return !unreadable_;
+    return !unreadable_ && !isBlank();
+}
+
+void DatePicker::setBlank() {
+    keys_.clear();
+    reading_ = false;
+    setSpecialValueText(QStringLiteral(" "));
+    setDate(minimumDate());
+}
+
+bool DatePicker::isBlank() const {
+    return !specialValueText().isEmpty() && date() == minimumDate();
 }
 
 void DatePicker::setUnreadable(bool on) {

@@ -32,6 +32,11 @@ class DatePicker : public QDateEdit {
     // Reads the keys typed so far as leaving the box does (a shortcut may save without leaving
     // it); false while they read as no date, and the box then shows red.
     bool acceptTyped();
+    // Shows no date at all, for an item stored without one: the box is blank (its least date
+    // behind a blank text) and acceptTyped() stays false until a date is typed or chosen, so
+    // no date the user never gave is saved.
+    void setBlank();
+    bool isBlank() const;
     // The check's message for an unreadable box, naming its caption and the forms it reads.
     static QString unreadableMessage(const QString &caption);
 

@@ -430,6 +430,8 @@ void ItemFieldSet::showRow(const QStringList &cells) {
         const QDate d = platform::parseShortDate(cell(11));
         if (d.isValid())
             datBox->setDate(d);
+        else if (auto *picker = qobject_cast<DatePicker *>(datBox); picker && cell(11).isEmpty())
+            picker->setBlank(); // stored without a date: never show (and save) another
     });
     resumeNext([&] { chooseByText(cboBox[4], cell(12)); });
     if (cell(13) == QLatin1String("YES"))

@@ -518,6 +518,33 @@ class TestItemEdit : public QObject {
                  (QList<QVariantList>{{"Other", "", "2026-03-14"}}));
     }
 
+    // An item stored without a date (an imported row) shows a blank box, never the date of the
+    // row shown before it; Save asks for the date instead of storing one the user never gave.
+    void blankDateIsAskedFor() {
+        Fixture f;
+        store(f.pf, itemOf(0, "X-1"));
+        Item undated = itemOf(0, "X-2");
+        undated.date = QVariant();
+        store(f.pf, undated);
+        f.open(0);
+        QVERIFY(kit::show(f.form.get()));
+        f.clickRow(0);
+        f.clickRow(1);
+        auto *date = kit::fieldAs<QDateEdit>(f.form.get(), "Date Accquired");
+        QCOMPARE(date->text().trimmed(), QString());
+        kit::click(f.form.get(), "&Save");
+        QCOMPARE(f.box.boxes().size(), 1);
+        QVERIFY2(f.box.boxes()[0].prompt.startsWith("Date Accquired is not a date"),
+                 qPrintable(f.box.boxes()[0].prompt));
+        QVERIFY(f.pf.query("SELECT DateAccquired FROM tblMain WHERE ItemID = 'X-2'")[0][0].isNull());
+        date->setFocus(Qt::TabFocusReason);
+        QTest::keyClicks(date, "3/14/2019"); // typed whole, as a person types it
+        f.box.answer(MsgResult::Yes);
+        kit::click(f.form.get(), "&Save");
+        QCOMPARE(f.pf.query("SELECT DateAccquired FROM tblMain WHERE ItemID = 'X-2'"),
+                 (QList<QVariantList>{{"2019-03-14"}}));
+    }
+
     // Without a chosen row there is nothing to update: Save stays disabled on opening, after
     // Clear and after a save.
     void carTypesStandInTheEditOrder() {
