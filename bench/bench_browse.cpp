@@ -126,8 +126,8 @@ int main(int argc, char **argv) {
     QApplication::processEvents();
     const double sortValue = t.nsecsElapsed() / 1e6;
 
-    std::printf("\nitems %d, open median %.0f ms (floor %.0f ms)\n", 3 * perKind, bench::median(open),
-                bench::median(floor));
+    std::printf("\nitems %d, open median %.0f ms (floor %.0f ms)\n", 3 * perKind,
+                bench::median(open), bench::median(floor));
     std::printf("figure browse_items %d count\n", 3 * perKind);
     bench::figureRuns("browse_open_ms", open, "ms");
     bench::figureRuns("browse_open_floor_ms", floor, "ms");

@@ -4,8 +4,8 @@
 // read, on a connection opened the way the store opens it. Also: a header click's sort, and the
 // program's memory with a list shown (measured in a fresh child process). Run by hand
 // (bench/README.md).
-#include "platform/Memory.h"
 #include "BenchData.h"
+#include "platform/Memory.h"
 
 #include "trains/delete/DeleteForms.h"
 #include "trains/items/EditForms.h"
@@ -16,18 +16,20 @@
 #include <QPixmap>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <algorithm>
 #include <cstdio>
 #include <malloc.h>
 #include <string>
 #include <vector>
-#include <algorithm>
 
 namespace {
 
-const char* kPresence = "SELECT ItemID FROM tblMain WHERE Car = 'YES';";
-const char* kListing = "SELECT * FROM tblMain WHERE Car = 'YES' ORDER BY ItemID;";
+const char *kPresence = "SELECT ItemID FROM tblMain WHERE Car = 'YES';";
+const char *kListing = "SELECT * FROM tblMain WHERE Car = 'YES' ORDER BY ItemID;";
 
-double ms(const QElapsedTimer& t) { return double(t.nsecsElapsed()) / 1e6; }
+double ms(const QElapsedTimer &t) {
+    return double(t.nsecsElapsed()) / 1e6;
+}
 
 // The menu command's record check, as the main window runs it before it opens the form.
 void recordCheck() {
@@ -39,11 +41,11 @@ void recordCheck() {
 }
 
 // Record check, form construction (store listing and list fill) and the first paint.
-template <typename Form> double openForm(int expectRows, Form** keep = nullptr) {
+template <typename Form> double openForm(int expectRows, Form **keep = nullptr) {
     QElapsedTimer t;
     t.start();
     recordCheck();
-    auto* form = new Form;
+    auto *form = new Form;
     form->show();
     const QPixmap painted = form->grab();
     const double took = ms(t);
@@ -59,11 +61,13 @@ template <typename Form> double openForm(int expectRows, Form** keep = nullptr) 
     return took;
 }
 
-std::string label(int n) { return n % 1000 == 0 ? std::to_string(n / 1000) + "k" : std::to_string(n); }
+std::string label(int n) {
+    return n % 1000 == 0 ? std::to_string(n / 1000) + "k" : std::to_string(n);
+}
 
 // Child process: idle memory of a running program with its window painted, then the peak and
 // the resident size with the deletion form's list shown and sorted once.
-int measureMemory(const QString& folder, int rows) {
+int measureMemory(const QString &folder, int rows) {
     SetProgramFolder(folder);
     NewRails();
     QWidget window;
@@ -72,7 +76,7 @@ int measureMemory(const QString& folder, int rows) {
     (void)window.grab();
     QCoreApplication::processEvents();
     const double idle = bench::residentMiB();
-    frmDeletecar* form = nullptr;
+    frmDeletecar *form = nullptr;
     openForm<frmDeletecar>(rows, &form);
     QCoreApplication::processEvents();
     const double openPeak = bench::peakResidentMiB();
@@ -90,7 +94,7 @@ int measureMemory(const QString& folder, int rows) {
 
 } // namespace
 
-int main(int argc, char** argv) {
+int main(int argc, char **argv) {
     platform::shareOneHeap(); // as the program starts
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -100,14 +104,14 @@ int main(int argc, char** argv) {
         return measureMemory(args[2], args[3].toInt());
 
     std::vector<int> sizes;
-    for (const QString& a : args.mid(1))
+    for (const QString &a : args.mid(1))
         if (a.toInt() > 0)
             sizes.push_back(a.toInt());
     if (sizes.empty())
         sizes = {1000, 10000, 100000};
 
-    std::printf("%8s %9s %9s %9s %7s %7s %9s %9s %9s %9s\n", "per kind", "floor", "delete",
-                "edit", "del x", "edit x", "load", "load flr", "sort Cost", "sort Mfr");
+    std::printf("%8s %9s %9s %9s %7s %7s %9s %9s %9s %9s\n", "per kind", "floor", "delete", "edit",
+                "del x", "edit x", "load", "load flr", "sort Cost", "sort Mfr");
     std::printf("%8s %9s %9s %9s %7s %7s %9s %9s %9s %9s\n", "", "ms", "ms", "ms", "", "", "ms",
                 "ms", "ms", "ms");
     struct Memory {
@@ -138,7 +142,7 @@ int main(int argc, char** argv) {
             loadFloor.push_back(ms(t));
             floor.push_back(presence + loadFloor.back());
 
-            frmDeletecar* form = nullptr;
+            frmDeletecar *form = nullptr;
             del.push_back(openForm<frmDeletecar>(n, &form));
             t.restart();
             form->list()->sortByHeader(9);
@@ -160,11 +164,11 @@ int main(int argc, char** argv) {
                     bench::median(sortCost), bench::median(sortMaker));
         std::fflush(stdout);
         const std::string k = label(n);
-        auto fig = [&](const std::string& name, double v, const char* unit) {
-            bench::figure((name + "_" + k + (std::string(unit) == "x" ? "_ratio" : "")).c_str(),
-                          v, unit);
+        auto fig = [&](const std::string &name, double v, const char *unit) {
+            bench::figure((name + "_" + k + (std::string(unit) == "x" ? "_ratio" : "")).c_str(), v,
+                          unit);
         };
-        auto runsFig = [&](const std::string& name, const std::vector<double>& v) {
+        auto runsFig = [&](const std::string &name, const std::vector<double> &v) {
             bench::figureRuns((name + "_" + k).c_str(), v, "ms");
         };
         runsFig("open_floor", floor);
@@ -184,7 +188,8 @@ int main(int argc, char** argv) {
         child.start(QCoreApplication::applicationFilePath(),
                     {QStringLiteral("--memory"), dir.path(), QString::number(n)});
         if (!child.waitForFinished(300000) || child.exitCode() != 0) {
-            std::fprintf(stderr, "memory run failed: %s\n", child.readAllStandardError().constData());
+            std::fprintf(stderr, "memory run failed: %s\n",
+                         child.readAllStandardError().constData());
             return 1;
         }
         const QList<QByteArray> v = child.readAllStandardOutput().trimmed().split(' ');
@@ -195,9 +200,9 @@ int main(int argc, char** argv) {
     }
 
     std::printf("\nmemory (MiB, one fresh process per size, deletion form)\n");
-    std::printf("%8s %9s %9s %9s %9s %9s\n", "per kind", "idle", "open peak", "shown",
-                "sort peak", "closed");
-    for (const Memory& m : memory) {
+    std::printf("%8s %9s %9s %9s %9s %9s\n", "per kind", "idle", "open peak", "shown", "sort peak",
+                "closed");
+    for (const Memory &m : memory) {
         std::printf("%8d %9.1f %9.1f %9.1f %9.1f %9.1f\n", m.n, m.idle, m.openPeak, m.shown,
                     m.sortPeak, m.after);
         const std::string k = label(m.n);

@@ -40,19 +40,19 @@ namespace {
 
 // Texts of the lengths collectors type, rail lines long enough that some are cut in the report,
 // and amounts from a few dollars to a few million.
-bool makeDatabase(const QString& folder, int n) {
+bool makeDatabase(const QString &folder, int n) {
     QDir(folder).mkpath(QStringLiteral("zerizori"));
     QFile schema(QStringLiteral(QUILLON_SCHEMA_FILE));
     if (!schema.open(QIODevice::ReadOnly))
         return false;
-    sqlite3* db = nullptr;
+    sqlite3 *db = nullptr;
     const QByteArray path = QFile::encodeName(folder + QStringLiteral("/zerizori/rails.trk"));
     if (sqlite3_open(path.constData(), &db) != SQLITE_OK)
         return false;
     bool ok =
         sqlite3_exec(db, schema.readAll().constData(), nullptr, nullptr, nullptr) == SQLITE_OK;
     ok = ok && sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr) == SQLITE_OK;
-    sqlite3_stmt* st = nullptr;
+    sqlite3_stmt *st = nullptr;
     ok = ok && sqlite3_prepare_v2(
                    db,
                    "INSERT INTO tblMain (ItemID, Manufacturer, RailLine, CarType, CarNumber, "
@@ -60,26 +60,26 @@ bool makeDatabase(const QString& folder, int n) {
                    "DateAccquired, DateAdd, Car, Loco, FullSet, Track, Accessory, Condition, Box, "
                    "Notes) VALUES (?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,'NO','NO',?,?,?)",
                    -1, &st, nullptr) == SQLITE_OK;
-    static const char* makers[] = {"Lionel",  "Bachmann",
+    static const char *makers[] = {"Lionel",  "Bachmann",
                                    "Athearn", "Walthers",
                                    "Atlas",   "MTH Electric Trains",
                                    "Kato",    "Broadway Limited Imports"};
-    static const char* lines[] = {"Santa Fe",
+    static const char *lines[] = {"Santa Fe",
                                   "Union Pacific",
                                   "Pennsylvania Railroad",
                                   "Atchison, Topeka and Santa Fe Railway",
                                   "Chicago, Burlington and Quincy",
                                   "New York Central",
                                   "Denver and Rio Grande Western Railroad"};
-    static const char* types[] = {"Boxcar", "Caboose", "Flatcar", "Hopper",
+    static const char *types[] = {"Boxcar", "Caboose", "Flatcar", "Hopper",
                                   "Tanker", "Gondola", "Reefer",  "Passenger Coach"};
-    static const char* powers[] = {"Diesel", "Steam", "Electric"};
-    static const char* colors[] = {"Red", "Pullman Green", "Black", "Tuscan Red", "Silver/Blue"};
-    static const char* gauges[] = {"O", "HO", "N", "S", "G"};
-    static const char* conditions[] = {"Excellent", "Very Good", "Good", "Fair", "Mint"};
-    static const char* flags[3][3] = {
+    static const char *powers[] = {"Diesel", "Steam", "Electric"};
+    static const char *colors[] = {"Red", "Pullman Green", "Black", "Tuscan Red", "Silver/Blue"};
+    static const char *gauges[] = {"O", "HO", "N", "S", "G"};
+    static const char *conditions[] = {"Excellent", "Very Good", "Good", "Fair", "Mint"};
+    static const char *flags[3][3] = {
         {"YES", "NO", "NO"}, {"NO", "YES", "NO"}, {"NO", "NO", "YES"}};
-    static const char* prefixes[] = {"CL-", "LL-", "SL-"};
+    static const char *prefixes[] = {"CL-", "LL-", "SL-"};
     int id = 0;
     for (int i = 0; ok && i < n; ++i) {
         for (int kind = 0; ok && kind < 3; ++kind) {
@@ -95,7 +95,7 @@ bool makeDatabase(const QString& folder, int n) {
                                     QByteArray::number(1 + id % 9) + "-1" +
                                     QByteArray::number(id % 9);
             int c = 1;
-            const auto text = [&](const char* t) {
+            const auto text = [&](const char *t) {
                 sqlite3_bind_text(st, c++, t, -1, SQLITE_TRANSIENT);
             };
             text(itemId.constData());
@@ -140,8 +140,8 @@ struct FloorPages {
     int pages = 0;
 };
 
-FloorPages prepareFloor(const reports::CollectionReport& report,
-                        const std::shared_ptr<engine::Recordset>& rows) {
+FloorPages prepareFloor(const reports::CollectionReport &report,
+                        const std::shared_ptr<engine::Recordset> &rows) {
     FloorPages f;
     f.layout = report.renderer().layout();
     reports::BandedRenderer r(f.layout, rows, QStringLiteral("3/14/2026"));
@@ -150,27 +150,27 @@ FloorPages prepareFloor(const reports::CollectionReport& report,
     for (int p = 0; p < f.pages; ++p)
         f.ranges.push_back(r.rowRange(p));
     std::vector<std::pair<int, QString>> fields;
-    for (const auto& c : f.layout.detail.controls)
+    for (const auto &c : f.layout.detail.controls)
         if (c.kind == reports::ReportControl::Kind::Field)
             fields.emplace_back(rows->fieldIndex(c.field), c.format);
     f.fieldsPerRow = int(fields.size());
     f.cells.reserve(std::size_t(rows->RecordCount()) * fields.size());
     for (qsizetype i = 0; i < rows->RecordCount(); ++i) {
         rows->moveTo(i);
-        for (const auto& [column, format] : fields)
+        for (const auto &[column, format] : fields)
             f.cells.push_back(reports::formatField(rows->Fields(column), format));
     }
     return f;
 }
 
-QFont fontOf(const reports::TextStyle& s) {
+QFont fontOf(const reports::TextStyle &s) {
     QFont f(s.family);
     f.setPixelSize(qRound(s.points * reports::kTwipsPerPoint));
     f.setBold(s.bold);
     return f;
 }
 
-bool writeFloor(const FloorPages& f, const QString& path) {
+bool writeFloor(const FloorPages &f, const QString &path) {
     QPdfWriter pdf(path);
     pdf.setPageLayout(reports::BandedRenderer::paperLayout(f.layout.landscape));
     QPainter p;
@@ -180,10 +180,10 @@ bool writeFloor(const FloorPages& f, const QString& path) {
     p.scale(scale, scale);
     p.setPen(QPen(Qt::black, 15));
     const QSize paper = reports::BandedRenderer::defaultPageSize(f.layout.landscape);
-    const auto band = [&](const reports::ReportBand& b, int top, const QString* cells, int page) {
+    const auto band = [&](const reports::ReportBand &b, int top, const QString *cells, int page) {
         bool fontSet = false;
         int field = 0;
-        for (const auto& c : b.controls) {
+        for (const auto &c : b.controls) {
             const QRect r = c.rect.translated(f.layout.leftMargin, top);
             if (c.kind == reports::ReportControl::Kind::Line) {
                 p.drawLine(r.left(), r.top(), r.left() + c.rect.width(), r.top() + c.rect.height());
@@ -336,7 +336,7 @@ int measure(int n) {
                 QFileInfo(ourPdf).size() / 1048576.0, QFileInfo(floorPdf).size() / 1048576.0);
     const QString k =
         n % 1000 == 0 ? QString::number(n / 1000) + QLatin1Char('k') : QString::number(n);
-    const auto figure = [&](const char* before, const char* after, double v, const char* unit) {
+    const auto figure = [&](const char *before, const char *after, double v, const char *unit) {
         std::printf("figure %s%s%s %.3g %s\n", before, qPrintable(k), after, v, unit);
     };
     figure("startup_check_", "_ms", checkMs, "ms");
@@ -354,7 +354,7 @@ int measure(int n) {
 
 } // namespace
 
-int main(int argc, char** argv) {
+int main(int argc, char **argv) {
     platform::shareOneHeap(); // as the program starts
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");

@@ -24,15 +24,20 @@
 
 namespace {
 
-double ms(const QElapsedTimer& t) { return double(t.nsecsElapsed()) / 1e6; }
-std::string label(int n) { return std::to_string(n / 1000) + "k"; }
-
-QStringList carText(const QString& id) {
-    return {id, "Lionel", "Santa Fe", "Box Car", "6464", "O-27", "O-31", "Red",
-            "York Train Meet", "Original box, a little shelf wear.", "Good", "YES"};
+double ms(const QElapsedTimer &t) {
+    return double(t.nsecsElapsed()) / 1e6;
+}
+std::string label(int n) {
+    return std::to_string(n / 1000) + "k";
 }
 
-bool addCar(dllRails& rails, const QString& id) {
+QStringList carText(const QString &id) {
+    return {id,     "Lionel", "Santa Fe", "Box Car",         "6464",
+            "O-27", "O-31",   "Red",      "York Train Meet", "Original box, a little shelf wear.",
+            "Good", "YES"};
+}
+
+bool addCar(dllRails &rails, const QString &id) {
     QStringList text = carText(id);
     QDateTime date(QDate(2007, 8, 16), QTime(0, 0));
     QList<double> money{12.5, 20};
@@ -41,8 +46,8 @@ bool addCar(dllRails& rails, const QString& id) {
 
 // The same save at the floor: open as the store does, one INSERT of the same values in a
 // transaction, commit (fully synced), close.
-void rawAdd(const QString& path, int i, bool persist) {
-    sqlite3* db = bench::openAsStore(path);
+void rawAdd(const QString &path, int i, bool persist) {
+    sqlite3 *db = bench::openAsStore(path);
     if (persist)
         sqlite3_exec(db, "PRAGMA journal_mode=PERSIST", nullptr, nullptr, nullptr);
     const std::string sql =
@@ -64,7 +69,7 @@ void rawAdd(const QString& path, int i, bool persist) {
 
 // Child of the crash test: saves cars until it is killed, reporting each save the store
 // confirmed.
-int saveLoop(const QString& folder, int first) {
+int saveLoop(const QString &folder, int first) {
     setRailsLibraryFolder(folder);
     dllRails rails;
     for (int i = first;; ++i) {
@@ -81,7 +86,7 @@ struct CrashResult {
     double seconds = 0;
 };
 
-CrashResult crashTest(const QString& folder, int rounds) {
+CrashResult crashTest(const QString &folder, int rounds) {
     CrashResult r;
     QElapsedTimer total;
     total.start();
@@ -95,7 +100,7 @@ CrashResult crashTest(const QString& folder, int rounds) {
         QThread::msleep(g.bounded(5, 60));
         child.kill();
         child.waitForFinished(10000);
-        for (const QByteArray& line : child.readAllStandardOutput().split('\n'))
+        for (const QByteArray &line : child.readAllStandardOutput().split('\n'))
             if (!line.isEmpty())
                 reported.insert(QString::fromUtf8(line));
         ++r.rounds;
@@ -103,21 +108,22 @@ CrashResult crashTest(const QString& folder, int rounds) {
     r.seconds = double(total.nsecsElapsed()) / 1e9;
     r.reported = int(reported.size());
 
-    sqlite3* db = bench::openAsStore(bench::databasePath(folder));
-    sqlite3_stmt* st = nullptr;
+    sqlite3 *db = bench::openAsStore(bench::databasePath(folder));
+    sqlite3_stmt *st = nullptr;
     sqlite3_prepare_v2(db, "PRAGMA integrity_check", -1, &st, nullptr);
     if (sqlite3_step(st) != SQLITE_ROW ||
-        std::string(reinterpret_cast<const char*>(sqlite3_column_text(st, 0))) != "ok")
+        std::string(reinterpret_cast<const char *>(sqlite3_column_text(st, 0))) != "ok")
         r.damaged = 1;
     sqlite3_finalize(st);
     QSet<QString> stored;
     sqlite3_prepare_v2(db, "SELECT ItemID FROM tblMain WHERE ItemID LIKE 'CL-K%'", -1, &st,
                        nullptr);
     while (sqlite3_step(st) == SQLITE_ROW)
-        stored.insert(QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, 0))));
+        stored.insert(
+            QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(st, 0))));
     sqlite3_finalize(st);
     sqlite3_close_v2(db);
-    for (const QString& id : reported)
+    for (const QString &id : reported)
         if (!stored.contains(id))
             ++r.lost;
     // A save committed just before the kill, whose report never got out, is not a loss.
@@ -127,9 +133,9 @@ CrashResult crashTest(const QString& folder, int rounds) {
 
 } // namespace
 
-int main(int argc, char** argv) {
+int main(int argc, char **argv) {
     QCoreApplication app(argc, argv);
-    platform::setMsgBoxHandler([](const platform::MsgRequest& r) {
+    platform::setMsgBoxHandler([](const platform::MsgRequest &r) {
         std::fprintf(stderr, "unexpected message: %s\n", qPrintable(r.prompt));
         return platform::MsgResult::OK;
     });
@@ -141,11 +147,11 @@ int main(int argc, char** argv) {
         crashRounds = args[2].toInt();
     constexpr int kRuns = 5;
 
-    const char* listing = "SELECT * FROM tblMain WHERE Car = 'YES' ORDER BY ItemID;";
-    const char* presence = "SELECT ItemID FROM tblMain WHERE Car = 'YES';";
-    const char* report = "SELECT * FROM tblMain WHERE Car = 'YES' ORDER BY CarType";
-    std::printf("%8s %10s %10s %7s %10s %10s %7s\n", "per kind", "listing", "floor", "x",
-                "check", "floor", "x");
+    const char *listing = "SELECT * FROM tblMain WHERE Car = 'YES' ORDER BY ItemID;";
+    const char *presence = "SELECT ItemID FROM tblMain WHERE Car = 'YES';";
+    const char *report = "SELECT * FROM tblMain WHERE Car = 'YES' ORDER BY CarType";
+    std::printf("%8s %10s %10s %7s %10s %10s %7s\n", "per kind", "listing", "floor", "x", "check",
+                "floor", "x");
     for (int n : {1000, 10000, 100000}) {
         QTemporaryDir dir;
         bench::buildCollection(dir.path(), n);
@@ -207,8 +213,8 @@ int main(int argc, char** argv) {
         std::printf("%8s floor of the car report's statement: %.2f ms on the designed file, "
                     "%.2f ms with the additions\n",
                     "", bench::median(bareReport), bench::median(indexedReport));
-        bench::figure(("report_floor_designed_file_" + label(n)).c_str(),
-                      bench::median(bareReport), "ms");
+        bench::figure(("report_floor_designed_file_" + label(n)).c_str(), bench::median(bareReport),
+                      "ms");
         bench::figure(("report_floor_with_additions_" + label(n)).c_str(),
                       bench::median(indexedReport), "ms");
         bench::figure(("additions_file_cost_" + label(n)).c_str(),
@@ -253,8 +259,8 @@ int main(int argc, char** argv) {
         }
         const double a = bench::median(adds), d = bench::median(rawDelete),
                      p = bench::median(rawPersist);
-        std::printf("AddCar median %.3f ms; floor %.3f ms (journal deleted), %.3f ms (kept)\n",
-                    a, d, p);
+        std::printf("AddCar median %.3f ms; floor %.3f ms (journal deleted), %.3f ms (kept)\n", a,
+                    d, p);
         bench::figure("addcar", a, "ms");
         bench::figure("addcar_floor_delete", d, "ms");
         bench::figure("addcar_floor_persist", p, "ms");

@@ -23,9 +23,11 @@ QString shortDateFormat() {
     return f;
 }
 
-QString shortDate(const QDate& d) { return QLocale().toString(d, shortDateFormat()); }
+QString shortDate(const QDate &d) {
+    return QLocale().toString(d, shortDateFormat());
+}
 
-QDate parseShortDate(const QString& text) {
+QDate parseShortDate(const QString &text) {
     const QString t = text.trimmed();
     QDate d = QLocale().toDate(t, shortDateFormat());
     if (!d.isValid())
@@ -33,14 +35,14 @@ QDate parseShortDate(const QString& text) {
     return d;
 }
 
-QString timeText(const QTime& t) {
+QString timeText(const QTime &t) {
     QString f = QLocale().timeFormat(QLocale::LongFormat);
     f.remove(QRegularExpression(QStringLiteral("\\s*t+")));
     return QLocale().toString(t, f.trimmed());
 }
 
 namespace {
-bool readNumber(const QString& text, double* out) {
+bool readNumber(const QString &text, double *out) {
     const QString t = text.trimmed();
     if (t.isEmpty())
         return false;
@@ -56,9 +58,11 @@ bool readNumber(const QString& text, double* out) {
 }
 } // namespace
 
-bool isNumeric(const QString& text) { return readNumber(text, nullptr); }
+bool isNumeric(const QString &text) {
+    return readNumber(text, nullptr);
+}
 
-double toNumber(const QString& text) {
+double toNumber(const QString &text) {
     double v = 0;
     return readNumber(text, &v) ? v : 0.0;
 }
@@ -71,7 +75,7 @@ struct NumberPattern {
     int decimals = 0;
 };
 
-NumberPattern parsePattern(const QString& pattern) {
+NumberPattern parsePattern(const QString &pattern) {
     NumberPattern out;
     QString digits;
     // Split the pattern into quoted literal text and the digit placeholders.
@@ -100,7 +104,7 @@ NumberPattern parsePattern(const QString& pattern) {
 }
 } // namespace
 
-QString formatNumber(double value, const QString& pattern) {
+QString formatNumber(double value, const QString &pattern) {
     // Lists and reports format many amounts with one pattern; it is taken apart once for each
     // pattern and locale.
     thread_local QString lastPattern;
@@ -116,17 +120,19 @@ QString formatNumber(double value, const QString& pattern) {
 }
 
 namespace {
-QString& chosenCurrency() {
+QString &chosenCurrency() {
     static QString symbol;
     return symbol;
 }
-QPageSize::PageSizeId& chosenPaper() {
+QPageSize::PageSizeId &chosenPaper() {
     static QPageSize::PageSizeId paper = QPageSize::Custom;
     return paper;
 }
 } // namespace
 
-void setCurrencySymbol(const QString& symbol) { chosenCurrency() = symbol.trimmed(); }
+void setCurrencySymbol(const QString &symbol) {
+    chosenCurrency() = symbol.trimmed();
+}
 
 QString currencySymbol() {
     if (!chosenCurrency().isEmpty())
@@ -136,7 +142,7 @@ QString currencySymbol() {
 }
 
 namespace {
-QString localeMoneyPattern(const QLocale& locale, const QString& symbol) {
+QString localeMoneyPattern(const QLocale &locale, const QString &symbol) {
     // The C locale knows no currency: the program's own dollar sign before the amount.
     if (locale.language() == QLocale::C)
         return QStringLiteral("\"") + symbol + QStringLiteral("\"#,##0.00");
@@ -149,8 +155,7 @@ QString localeMoneyPattern(const QLocale& locale, const QString& symbol) {
     QString suffix = at < 0 ? QString() : money.mid(at + number.size());
     prefix.remove(QLatin1Char('"'));
     suffix.remove(QLatin1Char('"'));
-    return QLatin1Char('"') + prefix + QStringLiteral("\"#,##0.00\"") + suffix +
-           QLatin1Char('"');
+    return QLatin1Char('"') + prefix + QStringLiteral("\"#,##0.00\"") + suffix + QLatin1Char('"');
 }
 } // namespace
 
@@ -171,13 +176,18 @@ QString moneyPattern() {
 QString moneyText(double value) {
     // The sign goes in front of the currency sign: -$5.00, not $-5.00.
     const QString magnitude = formatNumber(std::abs(value), moneyPattern());
-    return value < 0 && magnitude != formatNumber(0.0, moneyPattern()) ? QLatin1Char('-') + magnitude
-                                                                      : magnitude;
+    return value < 0 && magnitude != formatNumber(0.0, moneyPattern())
+               ? QLatin1Char('-') + magnitude
+               : magnitude;
 }
 
-void setPaperChoice(QPageSize::PageSizeId paper) { chosenPaper() = paper; }
+void setPaperChoice(QPageSize::PageSizeId paper) {
+    chosenPaper() = paper;
+}
 
-QPageSize::PageSizeId paperChoice() { return chosenPaper(); }
+QPageSize::PageSizeId paperChoice() {
+    return chosenPaper();
+}
 
 QPageSize::PageSizeId paperSize() {
     if (chosenPaper() != QPageSize::Custom)
@@ -198,19 +208,21 @@ QPageSize::PageSizeId paperSize() {
     }
 }
 
-QString sqlAmount(double value) { return QString::number(value, 'g', 15); }
+QString sqlAmount(double value) {
+    return QString::number(value, 'g', 15);
+}
 
-QString sqlDate(const QDateTime& value) {
+QString sqlDate(const QDateTime &value) {
     if (value.time() == QTime(0, 0))
         return value.date().toString(Qt::ISODate);
     return sqlTimestamp(value);
 }
 
-QString sqlTimestamp(const QDateTime& value) {
+QString sqlTimestamp(const QDateTime &value) {
     return value.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
 }
 
-QDateTime fromStorage(const QString& text) {
+QDateTime fromStorage(const QString &text) {
     const QString t = text.trimmed();
     // The two stored forms, read without building a format parser for every value.
     if (t.size() == 10) {
@@ -229,7 +241,7 @@ QDateTime fromStorage(const QString& text) {
     return dt;
 }
 
-NumberFormat::NumberFormat(const QString& pattern, const QLocale& locale) : locale_(locale) {
+NumberFormat::NumberFormat(const QString &pattern, const QLocale &locale) : locale_(locale) {
     const NumberPattern parsed = parsePattern(pattern);
     prefix_ = parsed.prefix;
     suffix_ = parsed.suffix;
@@ -259,7 +271,7 @@ NumberFormat::NumberFormat(const QString& pattern, const QLocale& locale) : loca
     }
 }
 
-bool NumberFormat::writeDirect(double value, QString& out) const {
+bool NumberFormat::writeDirect(double value, QString &out) const {
     static constexpr double kScale[] = {1, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9};
     // Negative amounts, huge ones and exact halves (QLocale rounds those up, the standard
     // library to even) take the general route. Below 2^52 the scaled amount holds a half
@@ -274,7 +286,7 @@ bool NumberFormat::writeDirect(double value, QString& out) const {
         std::to_chars(digits, digits + sizeof digits, value, std::chars_format::fixed, decimals_);
     if (ec != std::errc())
         return false;
-    const char* dot = decimals_ > 0 ? end - decimals_ - 1 : end;
+    const char *dot = decimals_ > 0 ? end - decimals_ - 1 : end;
     const qsizetype whole = dot - digits;
     char16_t text[64];
     qsizetype n = 0;
@@ -285,12 +297,12 @@ bool NumberFormat::writeDirect(double value, QString& out) const {
     }
     if (decimals_ > 0) {
         text[n++] = point_.unicode();
-        for (const char* d = dot + 1; d < end; ++d)
+        for (const char *d = dot + 1; d < end; ++d)
             text[n++] = char16_t(*d);
     }
     out.reserve(prefix_.size() + n + suffix_.size());
     out += prefix_;
-    out.append(reinterpret_cast<const QChar*>(text), n);
+    out.append(reinterpret_cast<const QChar *>(text), n);
     out += suffix_;
     return true;
 }
@@ -305,12 +317,12 @@ QString NumberFormat::operator()(double value) const {
     return prefix_ + number + suffix_;
 }
 
-QDate dateFromStorage(const QString& text) {
+QDate dateFromStorage(const QString &text) {
     const QString t = text.trimmed();
     if (t.size() == 10 || (t.size() == 19 && t[10] == QLatin1Char(' '))) {
         const QDate d = QDate::fromString(QStringView(t).left(10), Qt::ISODate);
-        if (d.isValid() && (t.size() == 10 ||
-                            QTime::fromString(QStringView(t).mid(11), Qt::ISODate).isValid()))
+        if (d.isValid() &&
+            (t.size() == 10 || QTime::fromString(QStringView(t).mid(11), Qt::ISODate).isValid()))
             return d;
     }
     return fromStorage(t).date();
