@@ -7,8 +7,6 @@
 // The commands are rows of one table (kCommands below): a command names its operands, the
 // options it takes and the function that does the work, which finds its options by name in
 // the parsed command line.
-#include "rails/SchemaAdditions.h"
-#include "rails/engine/Connection.h"
 #include "rails/exchange/Collection.h"
 #include "rails/exchange/ItemExchange.h"
 #include "rails/exchange/SafeTarget.h"
@@ -29,7 +27,6 @@
 #include <QTemporaryDir>
 #include <cstdio>
 #include <optional>
-#include <sqlite3.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -124,38 +121,8 @@ int create(const QString &path, const QString &schemaPath) {
         err(QStringLiteral("cannot read schema %1").arg(schemaPath));
         return 2;
     }
-    const QByteArray script = "BEGIN;\n" + in.readAll() + "\nCOMMIT;";
-
-    sqlite3 *db = nullptr;
-    if (sqlite3_open_v2(QFile::encodeName(path).constData(), &db,
-                        SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_EXCLUSIVE,
-                        nullptr) != SQLITE_OK) {
-        err(QStringLiteral("cannot create %1: %2")
-                .arg(path,
-                     db ? QString::fromUtf8(sqlite3_errmsg(db)) : QStringLiteral("out of memory")));
-        sqlite3_close(db);
-        return 1;
-    }
-    char *message = nullptr;
-    const bool made = sqlite3_exec(db, script.constData(), nullptr, nullptr, &message) == SQLITE_OK;
-    if (!made)
-        err(QString::fromUtf8(message ? message : "schema failed"));
-    sqlite3_free(message);
-    sqlite3_close(db);
-    if (made) {
-        try {
-            engine::Connection c;
-            c.ConnectionString = QStringLiteral("Provider=SQLite;Data Source=%1;").arg(path);
-            c.Open();
-            rails::applySchemaAdditions(c);
-            c.Close();
-            return 0;
-        } catch (const platform::Error &e) {
-            err(e.Description());
-        }
-    }
-    QFile::remove(path);
-    return 1;
+    exchange::createCollection(path, in.readAll());
+    return 0;
 }
 
 int check(const QString &db) {

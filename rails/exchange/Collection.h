@@ -3,6 +3,7 @@
 // it is in use, putting a copy back in its place, and the automatic copies kept beside it.
 // Failures raise platform::Error with a description a collector can act on; nothing is
 // changed by an operation that fails.
+#include <QByteArray>
 #include <QDateTime>
 #include <QString>
 #include <QStringList>
@@ -68,5 +69,9 @@ void removeStaleTemporaries(const QString &db, const QDateTime &now);
 // The copy the CSV import takes before it writes: call it right before the import's
 // transaction; a failure raises and the import must not go on.
 QString writePreImportBackup(const QString &db, const QDateTime &now);
+
+// Creates an empty collection at `path` from the designed tables' `schema` script, with this
+// build's additions and identity. Refuses an existing file (or link); a failure leaves no file.
+void createCollection(const QString &path, const QByteArray &schema);
 
 } // namespace exchange
