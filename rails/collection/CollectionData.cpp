@@ -1,9 +1,11 @@
-#include "trains/collection/CollectionData.h"
+#include "rails/collection/CollectionData.h"
 
 #include "rails/SchemaAdditions.h"
-#include "trains/modGlobal.h"
 
 #include "platform/Clock.h"
+#include "platform/Error.h"
+
+#include <QObject>
 
 namespace collection {
 
@@ -50,9 +52,6 @@ struct CollectionData::Session {
     }
     engine::Connection c;
 };
-
-CollectionData::CollectionData()
-    : CollectionData(ProgramFolder() + QStringLiteral("/zerizori/rails.trk")) {}
 
 CollectionData::CollectionData(QString databasePath) : path_(std::move(databasePath)) {}
 

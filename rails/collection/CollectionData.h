@@ -48,7 +48,7 @@ struct PhotoInfo {
 
 class CollectionData {
   public:
-    // The collection file of the program folder.
+    // The collection file of the program folder (defined by the program, which knows it).
     CollectionData();
     explicit CollectionData(QString databasePath);
 

@@ -1,0 +1,3 @@
+#pragma once
+// The collection view's reads and writes live in the store; the program names them here.
+#include "rails/collection/CollectionData.h"
