@@ -17,6 +17,7 @@
 
 #include "tools/InventoryCommand.h"
 
+#include <QCoreApplication>
 #include <QGuiApplication>
 #include <QDir>
 #include <QFile>
@@ -26,6 +27,7 @@
 #include <QStringList>
 #include <QTemporaryDir>
 #include <cstdio>
+#include <memory>
 #include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -504,10 +506,13 @@ int run(const QStringList &args) {
 
 int main(int argc, char **argv) {
     // The inventory lays out text: fonts need a GUI application, which needs no screen here.
-    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
+    // The other commands stay plain console work, with nothing of a GUI on stderr.
+    const bool inventory = argc > 1 && qstrcmp(argv[1], "inventory") == 0;
+    if (inventory && !qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
-    QStringList args = app.arguments();
+    std::unique_ptr<QCoreApplication> app(inventory ? new QGuiApplication(argc, argv)
+                                                    : new QCoreApplication(argc, argv));
+    QStringList args = QCoreApplication::arguments();
     args.removeFirst();
     try {
         return run(args);
