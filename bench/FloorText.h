@@ -10,7 +10,7 @@ namespace bench::floors {
 
 using std::string_view;
 
-inline [[noreturn]] void die(sqlite3 *h) {
+[[noreturn]] inline void die(sqlite3 *h) {
     std::fprintf(stderr, "floor: %s\n", h ? sqlite3_errmsg(h) : "cannot open");
     std::exit(1);
 }
