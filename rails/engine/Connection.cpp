@@ -4,8 +4,8 @@
 #include <QFileInfo>
 #include <cstdint>
 #include <cstring>
-#include <vector>
 #include <sqlite3.h>
+#include <vector>
 
 namespace engine {
 
@@ -15,9 +15,9 @@ namespace {
 constexpr int ErrMultipleStatements = SQLITE_MISUSE;
 }
 
-QString connectionStringPiece(const QString& connect, const QString& key) {
+QString connectionStringPiece(const QString &connect, const QString &key) {
     const auto pieces = connect.split(QLatin1Char(';'), Qt::SkipEmptyParts);
-    for (const QString& piece : pieces) {
+    for (const QString &piece : pieces) {
         const int eq = piece.indexOf(QLatin1Char('='));
         if (eq < 0)
             continue;
@@ -27,7 +27,7 @@ QString connectionStringPiece(const QString& connect, const QString& key) {
     return {};
 }
 
-QString resolvePathCase(const QString& path) {
+QString resolvePathCase(const QString &path) {
     QString p = path;
     p.replace(QLatin1Char('\\'), QLatin1Char('/'));
     if (p.isEmpty() || QFileInfo::exists(p))
@@ -35,13 +35,13 @@ QString resolvePathCase(const QString& path) {
     const bool absolute = p.startsWith(QLatin1Char('/'));
     const QStringList parts = p.split(QLatin1Char('/'), Qt::SkipEmptyParts);
     QString built = absolute ? QStringLiteral("/") : QString();
-    for (const QString& part : parts) {
+    for (const QString &part : parts) {
         const QString base = built.isEmpty() ? QStringLiteral(".") : built;
         QString next = built + part;
         if (!QFileInfo::exists(next)) {
             const QStringList entries =
                 QDir(base).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
-            for (const QString& e : entries) {
+            for (const QString &e : entries) {
                 if (e.compare(part, Qt::CaseInsensitive) == 0) {
                     next = built + e;
                     break;
@@ -71,7 +71,7 @@ QString Connection::dataSourcePath() const {
     return resolvePathCase(source);
 }
 
-void Connection::raise(int code, const QString& description) {
+void Connection::raise(int code, const QString &description) {
     Error e(code, description);
     errors_.append(e);
     throw e;
@@ -80,6 +80,30 @@ void Connection::raise(int code, const QString& description) {
 void Connection::raiseFromDb() {
     const int code = sqlite3_extended_errcode(db_);
     raise(code, QString::fromUtf8(sqlite3_errmsg(db_)));
+}
+
+void Connection::requireOpen() {
+    if (!db_)
+        raise(platform::ErrObjectClosed,
+              QStringLiteral("Operation is not allowed when the object is closed."));
+}
+
+void Connection::openHandle(const QByteArray &path, int flags) {
+    if (db_)
+        raise(platform::ErrObjectOpen,
+              QStringLiteral("Operation is not allowed when the object is open."));
+    sqlite3 *db = nullptr;
+    const int rc = sqlite3_open_v2(path.constData(), &db, flags, nullptr);
+    if (rc != SQLITE_OK) {
+        const QString msg =
+            db ? QString::fromUtf8(sqlite3_errmsg(db)) : QString::fromUtf8(sqlite3_errstr(rc));
+        const int code = db ? sqlite3_extended_errcode(db) : rc;
+        sqlite3_close_v2(db);
+        raise(code, msg);
+    }
+    db_ = db;
+    sqlite3_extended_result_codes(db_, 1);
+    sqlite3_busy_timeout(db_, busyTimeoutMs);
 }
 
 void Connection::Open() {
@@ -92,27 +116,32 @@ void Connection::Open() {
     const QString path = dataSourcePath();
     if (!QFileInfo(path).isFile())
         raise(SQLITE_CANTOPEN, QStringLiteral("Could not find file '%1'.").arg(path));
-    sqlite3* db = nullptr;
     // A connection lives within one call on one thread: SQLite need not lock it for every
     // value read (a 100,000-row listing reads millions of values).
-    const int rc = sqlite3_open_v2(path.toUtf8().constData(), &db,
-                                   SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
-    if (rc != SQLITE_OK) {
-        const QString msg = db ? QString::fromUtf8(sqlite3_errmsg(db))
-                               : QString::fromUtf8(sqlite3_errstr(rc));
-        const int code = db ? sqlite3_extended_errcode(db) : rc;
-        sqlite3_close_v2(db);
-        raise(code, msg);
+    openHandle(path.toUtf8(), SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX);
+}
+
+void Connection::openFile(const QString &path, OpenMode mode) {
+    int flags = SQLITE_OPEN_NOMUTEX;
+    switch (mode) {
+    case OpenMode::ReadOnly:
+        flags |= SQLITE_OPEN_READONLY;
+        break;
+    case OpenMode::ReadWrite:
+        flags |= SQLITE_OPEN_READWRITE;
+        break;
+    case OpenMode::Create:
+        flags |= SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE;
+        break;
+    case OpenMode::CreateNew:
+        flags |= SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_EXCLUSIVE;
+        break;
     }
-    db_ = db;
-    sqlite3_extended_result_codes(db_, 1);
-    sqlite3_busy_timeout(db_, busyTimeoutMs);
+    openHandle(QFile::encodeName(path), flags);
 }
 
 void Connection::Close() {
-    if (!db_)
-        raise(platform::ErrObjectClosed,
-              QStringLiteral("Operation is not allowed when the object is closed."));
+    requireOpen();
     if (inTransaction_) {
         sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
         inTransaction_ = false;
@@ -121,12 +150,27 @@ void Connection::Close() {
     db_ = nullptr;
 }
 
-void Connection::exec(const char* sql) {
-    if (!db_)
-        raise(platform::ErrObjectClosed,
-              QStringLiteral("Operation is not allowed when the object is closed."));
+void Connection::exec(const char *sql) {
+    requireOpen();
     if (sqlite3_exec(db_, sql, nullptr, nullptr, nullptr) != SQLITE_OK)
         raiseFromDb();
+}
+
+void Connection::executeScript(const QByteArray &sql) {
+    exec(sql.constData());
+}
+
+std::int64_t Connection::lastInsertRowId() const {
+    return db_ ? sqlite3_last_insert_rowid(db_) : 0;
+}
+
+void Connection::keepLogOnClose() {
+    requireOpen();
+    sqlite3_db_config(db_, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
+}
+
+QString Connection::resultText(int code) {
+    return QString::fromUtf8(sqlite3_errstr(code));
 }
 
 int Connection::BeginTrans() {
@@ -149,81 +193,122 @@ void Connection::RollbackTrans() {
     exec("ROLLBACK");
 }
 
-std::shared_ptr<Recordset> Connection::Execute(const QString& sql) { return run(sql, nullptr); }
+std::shared_ptr<Recordset> Connection::Execute(const QString &sql) {
+    return run(sql, nullptr);
+}
 
-std::shared_ptr<Recordset> Connection::Execute(const QString& sql, const QVariantList& values) {
+std::shared_ptr<Recordset> Connection::Execute(const QString &sql, const QVariantList &values) {
     return run(sql, &values);
 }
 
-std::shared_ptr<Recordset> Connection::run(const QString& sql, const QVariantList* values) {
-    if (!db_)
-        raise(platform::ErrObjectClosed,
-              QStringLiteral("Operation is not allowed when the object is closed."));
-    const QByteArray text = sql.toUtf8();
-    sqlite3_stmt* stmt = nullptr;
-    const char* tail = nullptr;
-    if (sqlite3_prepare_v2(db_, text.constData(), int(text.size()), &stmt, &tail) != SQLITE_OK)
+sqlite3_stmt *Connection::prepareOne(QByteArrayView text) {
+    requireOpen();
+    sqlite3_stmt *stmt = nullptr;
+    const char *tail = nullptr;
+    if (sqlite3_prepare_v2(db_, text.data(), int(text.size()), &stmt, &tail) != SQLITE_OK)
         raiseFromDb();
     struct Finalizer {
-        sqlite3_stmt* s;
+        sqlite3_stmt *s;
         ~Finalizer() { sqlite3_finalize(s); }
     } fin{stmt};
     // Whatever follows the first statement must be blank: one call, one statement.
-    const char* end = text.constData() + text.size();
-    for (const char* p = tail; p && p < end; ++p) {
+    const char *end = text.data() + text.size();
+    for (const char *p = tail; p && p < end; ++p) {
         if (*p != ' ' && *p != '\t' && *p != '\r' && *p != '\n' && *p != ';')
             raise(ErrMultipleStatements,
                   QStringLiteral("Characters found after end of SQL statement."));
     }
     if (!stmt)
         raise(SQLITE_ERROR, QStringLiteral("The command text holds no statement."));
-    if (values) {
-        if (values->size() != sqlite3_bind_parameter_count(stmt))
-            raise(SQLITE_RANGE, QStringLiteral("The statement takes %1 values; %2 were given.")
-                                    .arg(sqlite3_bind_parameter_count(stmt))
-                                    .arg(values->size()));
-        for (int i = 0; i < int(values->size()); ++i) {
-            const QVariant& v = values->at(i);
-            int rc = SQLITE_OK;
-            switch (v.typeId()) {
-            case QMetaType::UnknownType:
-            case QMetaType::Nullptr: rc = sqlite3_bind_null(stmt, i + 1); break;
-            case QMetaType::Bool:
-            case QMetaType::Int:
-            case QMetaType::UInt:
-            case QMetaType::Long:
-            case QMetaType::LongLong:
-            case QMetaType::ULongLong:
-                rc = v.isNull() ? sqlite3_bind_null(stmt, i + 1)
-                                : sqlite3_bind_int64(stmt, i + 1, v.toLongLong());
-                break;
-            case QMetaType::Double:
-            case QMetaType::Float:
-                rc = v.isNull() ? sqlite3_bind_null(stmt, i + 1)
-                                : sqlite3_bind_double(stmt, i + 1, v.toDouble());
-                break;
-            case QMetaType::QByteArray: {
-                const QByteArray b = v.toByteArray();
-                rc = sqlite3_bind_blob64(stmt, i + 1, b.constData(), sqlite3_uint64(b.size()),
-                                         SQLITE_TRANSIENT);
-                break;
-            }
-            default: {
-                if (v.isNull()) {
-                    rc = sqlite3_bind_null(stmt, i + 1);
-                    break;
-                }
-                const QByteArray t = v.toString().toUtf8();
-                rc = sqlite3_bind_text64(stmt, i + 1, t.constData(), sqlite3_uint64(t.size()),
-                                         SQLITE_TRANSIENT, SQLITE_UTF8);
-                break;
-            }
-            }
-            if (rc != SQLITE_OK)
-                raiseFromDb();
-        }
-    }
+    fin.s = nullptr;
+    return stmt;
+}
 
+void Connection::bindAll(sqlite3_stmt *stmt, const QVariantList &values) {
+    if (values.size() != sqlite3_bind_parameter_count(stmt))
+        raise(SQLITE_RANGE, QStringLiteral("The statement takes %1 values; %2 were given.")
+                                .arg(sqlite3_bind_parameter_count(stmt))
+                                .arg(values.size()));
+    for (int i = 0; i < int(values.size()); ++i) {
+        const QVariant &v = values.at(i);
+        int rc = SQLITE_OK;
+        switch (v.typeId()) {
+        case QMetaType::UnknownType:
+        case QMetaType::Nullptr:
+            rc = sqlite3_bind_null(stmt, i + 1);
+            break;
+        case QMetaType::Bool:
+        case QMetaType::Int:
+        case QMetaType::UInt:
+        case QMetaType::Long:
+        case QMetaType::LongLong:
+        case QMetaType::ULongLong:
+            rc = v.isNull() ? sqlite3_bind_null(stmt, i + 1)
+                            : sqlite3_bind_int64(stmt, i + 1, v.toLongLong());
+            break;
+        case QMetaType::Double:
+        case QMetaType::Float:
+            rc = v.isNull() ? sqlite3_bind_null(stmt, i + 1)
+                            : sqlite3_bind_double(stmt, i + 1, v.toDouble());
+            break;
+        case QMetaType::QByteArray: {
+            const QByteArray b = v.toByteArray();
+            rc = sqlite3_bind_blob64(stmt, i + 1, b.constData(), sqlite3_uint64(b.size()),
+                                     SQLITE_TRANSIENT);
+            break;
+        }
+        default: {
+            if (v.isNull()) {
+                rc = sqlite3_bind_null(stmt, i + 1);
+                break;
+            }
+            const QByteArray t = v.toString().toUtf8();
+            rc = sqlite3_bind_text64(stmt, i + 1, t.constData(), sqlite3_uint64(t.size()),
+                                     SQLITE_TRANSIENT, SQLITE_UTF8);
+            break;
+        }
+        }
+        if (rc != SQLITE_OK)
+            raiseFromDb();
+    }
+}
+
+namespace {
+// The current row's cell of `column`, pointing at SQLite's copy of it (valid until the next
+// step); a number is put in `scalar` first. False when SQLite could not make the text.
+bool readCell(sqlite3_stmt *stmt, int column, Recordset::CellIn &cell, std::int64_t &scalar) {
+    switch (sqlite3_column_type(stmt, column)) {
+    case SQLITE_NULL:
+        cell = {Recordset::CellType::Null, nullptr, 0};
+        break;
+    case SQLITE_INTEGER:
+        scalar = sqlite3_column_int64(stmt, column);
+        cell = {Recordset::CellType::Integer, &scalar, 8};
+        break;
+    case SQLITE_FLOAT: {
+        const double v = sqlite3_column_double(stmt, column);
+        std::memcpy(&scalar, &v, 8);
+        cell = {Recordset::CellType::Real, &scalar, 8};
+        break;
+    }
+    case SQLITE_BLOB: {
+        const void *b = sqlite3_column_blob(stmt, column);
+        cell = {Recordset::CellType::Blob, b, std::size_t(sqlite3_column_bytes(stmt, column))};
+        break;
+    }
+    default: {
+        const void *t = sqlite3_column_text(stmt, column);
+        if (!t) // SQLite could not make the text (out of memory)
+            return false;
+        cell = {Recordset::CellType::Text, t, std::size_t(sqlite3_column_bytes(stmt, column))};
+        break;
+    }
+    }
+    return true;
+}
+} // namespace
+
+std::shared_ptr<Recordset> Connection::readRows(sqlite3_stmt *stmt) {
     const int columns = sqlite3_column_count(stmt);
     std::shared_ptr<Recordset> rs;
     if (columns > 0) {
@@ -246,39 +331,27 @@ std::shared_ptr<Recordset> Connection::run(const QString& sql, const QVariantLis
             raiseFromDb();
         if (!rs)
             continue;
-        for (int i = 0; i < columns; ++i) {
-            Recordset::CellIn& cell = row[std::size_t(i)];
-            switch (sqlite3_column_type(stmt, i)) {
-            case SQLITE_NULL: cell = {Recordset::CellType::Null, nullptr, 0}; break;
-            case SQLITE_INTEGER:
-                scalars[std::size_t(i)] = sqlite3_column_int64(stmt, i);
-                cell = {Recordset::CellType::Integer, &scalars[std::size_t(i)], 8};
-                break;
-            case SQLITE_FLOAT: {
-                const double v = sqlite3_column_double(stmt, i);
-                std::memcpy(&scalars[std::size_t(i)], &v, 8);
-                cell = {Recordset::CellType::Real, &scalars[std::size_t(i)], 8};
-                break;
-            }
-            case SQLITE_BLOB: {
-                const void* b = sqlite3_column_blob(stmt, i);
-                cell = {Recordset::CellType::Blob, b, std::size_t(sqlite3_column_bytes(stmt, i))};
-                break;
-            }
-            default: {
-                const void* t = sqlite3_column_text(stmt, i);
-                if (!t) // SQLite could not make the text (out of memory)
-                    raiseFromDb();
-                cell = {Recordset::CellType::Text, t, std::size_t(sqlite3_column_bytes(stmt, i))};
-                break;
-            }
-            }
-        }
+        for (int i = 0; i < columns; ++i)
+            if (!readCell(stmt, i, row[std::size_t(i)], scalars[std::size_t(i)]))
+                raiseFromDb();
         rs->appendRow(row.data(), columns);
     }
     if (rs)
         rs->finish();
     return rs;
+}
+
+std::shared_ptr<Recordset> Connection::run(const QString &sql, const QVariantList *values) {
+    requireOpen();
+    const QByteArray text = sql.toUtf8();
+    sqlite3_stmt *stmt = prepareOne(text);
+    struct Finalizer {
+        sqlite3_stmt *s;
+        ~Finalizer() { sqlite3_finalize(s); }
+    } fin{stmt};
+    if (values)
+        bindAll(stmt, *values);
+    return readRows(stmt);
 }
 
 } // namespace engine

@@ -14,14 +14,12 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <sqlite3.h>
 #include <unistd.h>
 
 namespace exchange {
 
 namespace {
 
-using detail::Db;
 using platform::Error;
 
 const QString kStamp = QStringLiteral("yyyyMMdd-HHmmss");
@@ -55,7 +53,9 @@ QList<Copy> copiesOf(const QString &db, const QString &prefix) {
 
 QByteArray digestOf(const QString &path) {
     try {
-        return detail::contentDigest(Db(path, SQLITE_OPEN_READONLY));
+        engine::Connection c;
+        detail::openCollectionFile(c, path, engine::OpenMode::ReadOnly);
+        return detail::contentDigest(c);
     } catch (const Error &) {
         return {};
     }
@@ -63,7 +63,9 @@ QByteArray digestOf(const QString &path) {
 
 qint64 itemsIn(const QString &path) {
     try {
-        return detail::countItems(Db(path, SQLITE_OPEN_READONLY));
+        engine::Connection c;
+        detail::openCollectionFile(c, path, engine::OpenMode::ReadOnly);
+        return detail::countItems(c);
     } catch (const Error &) {
         return -1;
     }
@@ -169,7 +171,8 @@ QString copyOfCollection(const QString &db, const QString &prefix, const QDateTi
         throw Error(platform::ErrPathFileAccess,
                     QStringLiteral("%1 is another program's file, not a Quillon collection.")
                         .arg(QDir::toNativeSeparators(db)));
-    const Db source(db, SQLITE_OPEN_READONLY);
+    engine::Connection source;
+    detail::openCollectionFile(source, db, engine::OpenMode::ReadOnly);
     return detail::keepAutomaticCopy(
         db, prefix, now, detail::contentDigest(source),
         [&](const QString &temp) { return detail::copyInto(source, temp, {}); });
@@ -192,16 +195,11 @@ QString keepAutomaticCopy(const QString &db, const QString &prefix, const QDateT
     const QString same = unchangedCopy(copies, now, current);
     if (!same.isEmpty())
         return same;
-    const QString temp = temporaryName(folder + QLatin1Char('/') + prefix + kSuffix);
-    QString dest;
-    try {
-        QFile::remove(temp); // SQLite creates the file itself
-        fill(temp);
-        dest = publish(temp, folder, prefix, now, copies);
-    } catch (...) {
-        discardTemporary(temp);
-        throw;
-    }
+    const QString dest =
+        throughTemporary(folder + QLatin1Char('/') + prefix + kSuffix, [&](const QString &temp) {
+            fill(temp);
+            return publish(temp, folder, prefix, now, copies);
+        });
     rotate(db, prefix, QStringList(protect) << dest);
     return dest;
 }

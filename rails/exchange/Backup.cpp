@@ -1,8 +1,8 @@
 // Whether a file is a whole collection of ours, and a verified copy of the collection.
 #include "rails/exchange/Collection.h"
-#include "rails/exchange/SafeTarget.h"
 #include "rails/exchange/CollectionFile.h"
 #include "rails/exchange/FileIdentity.h"
+#include "rails/exchange/SafeTarget.h"
 
 #include "rails/SchemaAdditions.h"
 
@@ -12,13 +12,11 @@
 #include <QFileInfo>
 #include <QHash>
 #include <QSet>
-#include <sqlite3.h>
 
 namespace exchange {
 
 namespace {
 
-using detail::Db;
 using platform::Error;
 
 const QStringList &mainColumns() {
@@ -36,10 +34,9 @@ const QStringList &ownerColumns() {
     return c;
 }
 
-QString missingColumns(const Db &db, const char *table, const QStringList &wanted) {
-    const QStringList have = db.column(QStringLiteral("SELECT name FROM pragma_table_info('%1')")
-                                           .arg(QLatin1String(table))
-                                           .toUtf8());
+QString missingColumns(engine::Connection &db, const char *table, const QStringList &wanted) {
+    const QStringList have = detail::column(
+        db, QStringLiteral("SELECT name FROM pragma_table_info('%1')").arg(QLatin1String(table)));
     QSet<QString> lower;
     for (const QString &h : have)
         lower.insert(h.toLower());
@@ -58,34 +55,30 @@ QString missingColumns(const Db &db, const char *table, const QStringList &wante
 // "type name" -> SQL of every object the program's own schema makes, spaces folded.
 using SchemaObjects = QHash<QString, QString>;
 
-SchemaObjects objectsOf(const Db &db) {
+SchemaObjects objectsOf(engine::Connection &db) {
     SchemaObjects out;
-    sqlite3_stmt *st = db.prepare("SELECT type, lower(name), sql FROM sqlite_master "
-                                  "WHERE name NOT LIKE 'sqlite\\_%' ESCAPE '\\'");
-    while (sqlite3_step(st) == SQLITE_ROW) {
-        const auto text = [&](int c) {
-            return QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(st, c)));
-        };
-        out.insert(text(0) + QLatin1Char(' ') + text(1), text(2).simplified());
-    }
-    sqlite3_finalize(st);
+    engine::Statement st(db, "SELECT type, lower(name), sql FROM sqlite_master "
+                             "WHERE name NOT LIKE 'sqlite\\_%' ESCAPE '\\'");
+    while (st.step())
+        out.insert(st.text(0) + QLatin1Char(' ') + st.text(1), st.text(2).simplified());
     return out;
 }
 
 const SchemaObjects &ownSchema() {
     static const SchemaObjects own = [] {
-        Db mem(QStringLiteral(":memory:"), SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
-        mem.exec(rails::designedSchema());
+        engine::Connection mem;
+        mem.openFile(QStringLiteral(":memory:"), engine::OpenMode::Create);
+        mem.executeScript(rails::designedSchema());
         for (const rails::SchemaAddition &a : rails::schemaAdditions())
             for (const QString &s : a.statements)
-                mem.exec(s.toUtf8().constData());
+                mem.executeScript(s.toUtf8());
         return objectsOf(mem);
     }();
     return own;
 }
 
 // What a restore of `db` leaves behind, counted by kind.
-QStringList notCarried(const Db &db) {
+QStringList notCarried(engine::Connection &db) {
     const SchemaObjects own = ownSchema();
     const SchemaObjects theirs = objectsOf(db);
     QMap<QString, int> count;
@@ -145,7 +138,8 @@ CollectionInfo checkCollection(const QString &path) {
         return info;
     }
     try {
-        Db db(path, SQLITE_OPEN_READONLY);
+        engine::Connection db;
+        detail::openCollectionFile(db, path, engine::OpenMode::ReadOnly);
         QString why = missingColumns(db, "tblMain", mainColumns());
         if (why.isEmpty())
             why = missingColumns(db, "tblOwner", ownerColumns());
@@ -186,17 +180,13 @@ qint64 backupCollection(const QString &db, const QString &dest, const Progress &
         throw Error(platform::ErrPathFileAccess,
                     QStringLiteral("%1 is a folder; choose a file name.")
                         .arg(QDir::toNativeSeparators(dest)));
-    Db source(db, SQLITE_OPEN_READONLY);
-    const QString temp = detail::temporaryName(dest);
-    try {
-        QFile::remove(temp); // SQLite creates the file itself
+    engine::Connection source;
+    detail::openCollectionFile(source, db, engine::OpenMode::ReadOnly);
+    return detail::throughTemporary(dest, [&](const QString &temp) {
         const qint64 items = detail::copyInto(source, temp, progress);
         detail::renameIntoPlace(temp, dest, QStringLiteral("Cannot write %1"));
         return items;
-    } catch (...) {
-        detail::discardTemporary(temp);
-        throw;
-    }
+    });
 }
 
 } // namespace exchange

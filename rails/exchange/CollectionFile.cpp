@@ -9,96 +9,65 @@
 #include <QFileInfo>
 #include <QTemporaryFile>
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 #include <fcntl.h>
 #include <sqlite3.h>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 
 namespace exchange::detail {
 
 using platform::Error;
 
-Db::Db(const QString &path, int flags) {
-    const int rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &db_, flags, nullptr);
-    if (rc != SQLITE_OK) {
-        const QString msg =
-            db_ ? QString::fromUtf8(sqlite3_errmsg(db_)) : QString::fromUtf8(sqlite3_errstr(rc));
-        const int code = db_ ? sqlite3_extended_errcode(db_) : rc;
-        sqlite3_close_v2(db_);
-        db_ = nullptr;
-        throw Error(
-            code,
-            QStringLiteral("%1 cannot be opened: %2").arg(QDir::toNativeSeparators(path), msg));
+void openCollectionFile(engine::Connection &c, const QString &path, engine::OpenMode mode,
+                        int busyMs) {
+    c.busyTimeoutMs = busyMs;
+    try {
+        c.openFile(path, mode);
+    } catch (const Error &e) {
+        throw Error(e.Number(), QStringLiteral("%1 cannot be opened: %2")
+                                    .arg(QDir::toNativeSeparators(path), e.Description()));
     }
-    sqlite3_extended_result_codes(db_, 1);
-    sqlite3_busy_timeout(db_, 5000);
 }
 
-Db::~Db() {
-    sqlite3_close_v2(db_);
-}
-
-QStringList Db::column(const char *sql) const {
-    sqlite3_stmt *st = prepare(sql);
+QStringList column(engine::Connection &db, const QString &sql) {
+    engine::Statement st(db, sql.toUtf8());
     QStringList out;
-    int rc;
-    while ((rc = sqlite3_step(st)) == SQLITE_ROW)
-        out.append(QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(st, 0))));
-    sqlite3_finalize(st);
-    if (rc != SQLITE_DONE)
-        fail();
+    while (st.step())
+        out.append(st.text(0));
     return out;
 }
 
-void Db::exec(const char *sql) const {
-    if (sqlite3_exec(db_, sql, nullptr, nullptr, nullptr) != SQLITE_OK)
-        fail();
+QStringList integrityRows(engine::Connection &db) {
+    return column(db, QStringLiteral("PRAGMA integrity_check"));
 }
 
-sqlite3_stmt *Db::prepare(const QByteArray &sql) const {
-    sqlite3_stmt *st = nullptr;
-    if (sqlite3_prepare_v2(db_, sql.constData(), int(sql.size()), &st, nullptr) != SQLITE_OK)
-        fail();
-    return st;
+qint64 countItems(engine::Connection &db) {
+    return column(db, QStringLiteral("SELECT COUNT(*) FROM tblMain")).value(0).toLongLong();
 }
 
-void Db::fail() const {
-    throw Error(sqlite3_extended_errcode(db_), QString::fromUtf8(sqlite3_errmsg(db_)));
-}
-
-QStringList integrityRows(const Db &db) {
-    return db.column("PRAGMA integrity_check");
-}
-
-qint64 countItems(const Db &db) {
-    return db.column("SELECT COUNT(*) FROM tblMain").value(0).toLongLong();
-}
-
-QByteArray contentDigest(const Db &db) {
+QByteArray contentDigest(engine::Connection &db) {
     QCryptographicHash h(QCryptographicHash::Sha256);
     const QStringList present =
-        db.column("SELECT lower(name) FROM sqlite_master WHERE type = 'table'");
+        column(db, QStringLiteral("SELECT lower(name) FROM sqlite_master WHERE type = 'table'"));
     for (const QString &table : rails::restoredTables()) {
         if (!present.contains(table.toLower()))
             continue;
         h.addData(table.toUtf8());
-        sqlite3_stmt *st = db.prepare("SELECT * FROM \"" + table.toUtf8() + "\" ORDER BY rowid");
-        int rc;
-        while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
-            for (int c = 0; c < sqlite3_column_count(st); ++c) {
-                const char type = char(sqlite3_column_type(st, c));
-                const auto *bytes = static_cast<const char *>(sqlite3_column_blob(st, c));
-                const int n = sqlite3_column_bytes(st, c);
+        engine::Statement st(db, "SELECT * FROM \"" + table.toUtf8() + "\" ORDER BY rowid");
+        while (st.step()) {
+            for (int c = 0; c < st.columnCount(); ++c) {
+                const char type = char(st.type(c));
+                const QByteArrayView bytes = st.blob(c);
+                const int n = int(bytes.size());
                 h.addData(QByteArrayView(&type, 1));
                 h.addData(QByteArrayView(reinterpret_cast<const char *>(&n), sizeof n));
                 if (n > 0)
-                    h.addData(QByteArrayView(bytes, n));
+                    h.addData(bytes);
             }
         }
-        sqlite3_finalize(st);
-        if (rc != SQLITE_DONE)
-            db.fail();
     }
     return h.result();
 }
@@ -157,39 +126,46 @@ namespace {
         throw Error(rc, QStringLiteral("The disk is full: %1 could not be written.")
                             .arg(QDir::toNativeSeparators(to)));
     if ((rc & 0xff) == SQLITE_IOERR)
-        throw Error(rc,
-                    QStringLiteral("%1 could not be written (%2): the disk may be full "
-                                   "or failing.")
-                        .arg(QDir::toNativeSeparators(to), QString::fromUtf8(sqlite3_errstr(rc))));
-    throw Error(rc, QString::fromUtf8(sqlite3_errstr(rc)));
+        throw Error(rc, QStringLiteral("%1 could not be written (%2): the disk may be full "
+                                       "or failing.")
+                            .arg(QDir::toNativeSeparators(to), engine::Connection::resultText(rc)));
+    throw Error(rc, engine::Connection::resultText(rc));
 }
 
 // Holds one read transaction on a database for as long as it lives: what it reads is one
 // moment of the file, whatever others write meanwhile.
 struct ReadTransaction {
-    const Db &db;
-    explicit ReadTransaction(const Db &d) : db(d) {
-        db.exec("BEGIN");
-        db.column("SELECT COUNT(*) FROM sqlite_master"); // takes the read lock now
+    engine::Connection &db;
+    explicit ReadTransaction(engine::Connection &d) : db(d) {
+        db.BeginTrans();
+        column(db, QStringLiteral("SELECT COUNT(*) FROM sqlite_master")); // takes the read lock
     }
-    ~ReadTransaction() { sqlite3_exec(db.get(), "ROLLBACK", nullptr, nullptr, nullptr); }
+    ~ReadTransaction() {
+        try {
+            db.RollbackTrans();
+        } catch (const Error &) {
+            // nothing was written: a failed rollback leaves nothing behind
+        }
+    }
 };
 
 } // namespace
 
-qint64 copyInto(const Db &from, const QString &to, const Progress &progress) {
+qint64 copyInto(engine::Connection &from, const QString &to, const Progress &progress) {
     const ReadTransaction snapshot(from);
-    Db dest(to, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
-    sqlite3_backup *b = sqlite3_backup_init(dest.get(), "main", from.get(), "main");
+    engine::Connection dest;
+    openCollectionFile(dest, to, engine::OpenMode::Create);
+    // The online backup is SQLite's own service; the engine does not wrap it.
+    sqlite3_backup *b = sqlite3_backup_init(dest.handle(), "main", from.handle(), "main");
     if (!b)
-        dest.fail();
+        dest.raiseLastError();
     int rc;
     bool cancelled = false;
     // Steps only let the caller show progress: the read transaction keeps the source still.
     while ((rc = sqlite3_backup_step(b, 1024)) == SQLITE_OK || rc == SQLITE_BUSY ||
            rc == SQLITE_LOCKED) {
         if (rc != SQLITE_OK)
-            sqlite3_sleep(20);
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
         if (progress && !progress(sqlite3_backup_pagecount(b) - sqlite3_backup_remaining(b),
                                   sqlite3_backup_pagecount(b))) {
             cancelled = true;
@@ -205,8 +181,11 @@ qint64 copyInto(const Db &from, const QString &to, const Progress &progress) {
     // journal mode; the copy carries the program's identity.
     const QByteArray stamp = "PRAGMA journal_mode = DELETE; PRAGMA application_id = " +
                              QByteArray::number(rails::kApplicationId);
-    if (sqlite3_exec(dest.get(), stamp.constData(), nullptr, nullptr, nullptr) != SQLITE_OK)
-        copyFailed(sqlite3_extended_errcode(dest.get()), to);
+    try {
+        dest.executeScript(stamp);
+    } catch (const Error &e) {
+        copyFailed(e.Number(), to);
+    }
     const QStringList check = integrityRows(dest);
     if (check != QStringList{QStringLiteral("ok")})
         throw Error(SQLITE_CORRUPT,

@@ -3,39 +3,26 @@
 // every path out, and the file steps that make a copy whole before it takes its name.
 #include "rails/exchange/Collection.h"
 
-#include <QByteArray>
-#include <QStringList>
+#include "rails/engine/Connection.h"
 
-struct sqlite3;
-struct sqlite3_stmt;
+#include <QByteArray>
+#include <QFile>
+#include <QStringList>
 
 namespace exchange::detail {
 
-class Db {
-  public:
-    Db(const QString &path, int flags);
-    ~Db();
-    Db(const Db &) = delete;
-    Db &operator=(const Db &) = delete;
-    sqlite3 *get() const { return db_; }
-
-    // Every row's first column as text; raises on failure.
-    QStringList column(const char *sql) const;
-    void exec(const char *sql) const;
-    // Prepares one statement; the caller finalizes it. Raises on failure.
-    sqlite3_stmt *prepare(const QByteArray &sql) const;
-    [[noreturn]] void fail() const;
-
-  private:
-    sqlite3 *db_ = nullptr;
-};
-
+// Opens a collection file for the program's own file work. Another program's lock is waited
+// for up to `busyMs`; a file that cannot be opened raises "<file> cannot be opened: why".
+void openCollectionFile(engine::Connection &c, const QString &path, engine::OpenMode mode,
+                        int busyMs = 5000);
+// Every row's first column of a statement, as text.
+QStringList column(engine::Connection &db, const QString &sql);
 // The rows of PRAGMA integrity_check; {"ok"} for a sound file.
-QStringList integrityRows(const Db &db);
-qint64 countItems(const Db &db);
+QStringList integrityRows(engine::Connection &db);
+qint64 countItems(engine::Connection &db);
 // A digest of every row of the tables a restore carries: two files with the same digest hold
 // the same collection, whatever their pages look like.
-QByteArray contentDigest(const Db &db);
+QByteArray contentDigest(engine::Connection &db);
 
 bool sameFile(const QString &a, const QString &b);
 // Gives the whole file at `temp` the name `dest` in one step, durably; `failure` says what
@@ -45,10 +32,23 @@ void renameIntoPlace(const QString &temp, const QString &dest, const QString &fa
 QString temporaryName(const QString &final);
 // Removes a copy that did not become whole, with any journal SQLite left beside it.
 void discardTemporary(const QString &temp);
+// Makes a file that becomes `final` once whole: `make(temp)` is given a free hidden name beside
+// `final` with no file there yet (SQLite creates it) and gives the finished file its name;
+// when `make` fails, the temporary file and its journal are removed. Returns what `make` does.
+template <class Make> auto throughTemporary(const QString &final, Make make) {
+    const QString temp = temporaryName(final);
+    try {
+        QFile::remove(temp);
+        return make(temp);
+    } catch (...) {
+        discardTemporary(temp);
+        throw;
+    }
+}
 // Copies the open database `from` into the new file `to` inside one read transaction of
 // `from`, so writers elsewhere cannot make it start over; verifies the copy, gives it the
 // program's identity and returns its items.
-qint64 copyInto(const Db &from, const QString &to, const Progress &progress);
+qint64 copyInto(engine::Connection &from, const QString &to, const Progress &progress);
 
 } // namespace exchange::detail
 

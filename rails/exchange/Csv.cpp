@@ -3,6 +3,7 @@
 #include "platform/Error.h"
 
 #include <QDir>
+#include <algorithm>
 #include <array>
 
 namespace exchange {
@@ -217,6 +218,24 @@ bool CsvReader::peekIs(QChar c) {
     return buf_[pos_] == c;
 }
 
+qsizetype CsvReader::plainRun(qsizetype limit) const {
+    // Characters that end a run or need the checks of get(): the delimiter, a quote, line
+    // ends, other control characters and surrogates.
+    if (highPending_) // the next character must be checked as the other half of a pair
+        return 0;
+    const char16_t d = delimiter_.unicode();
+    const QChar *p = buf_.constData();
+    qsizetype i = pos_;
+    const qsizetype end = std::min(buf_.size(), pos_ + limit);
+    while (i < end) {
+        const char16_t u = p[i].unicode();
+        if (u < 0x20 || u == '"' || u == d || (u >= 0xD800 && u <= 0xDFFF))
+            break;
+        ++i;
+    }
+    return i - pos_;
+}
+
 bool CsvReader::next(CsvRecord &record) {
     const QChar quote = QLatin1Char('"');
     for (;;) {
@@ -228,7 +247,23 @@ bool CsvReader::next(CsvRecord &record) {
         int quoteLine = 0;
         QChar c;
         bool ended = false;
-        while (get(c)) {
+        for (;;) {
+            // Ordinary characters are taken a run at a time; the rest one by one below.
+            if (const qsizetype run = plainRun(kMaxRecordChars + 1 - chars); run > 0) {
+                field.append(buf_.constData() + pos_, run);
+                pos_ += run;
+                chars += run;
+                any = true;
+                started = started || !quoted;
+                if (chars > kMaxRecordChars)
+                    fail(QStringLiteral("Line %1 is longer than %2 characters; the file does "
+                                        "not look like a table.")
+                             .arg(record.line)
+                             .arg(kMaxRecordChars));
+                continue;
+            }
+            if (!get(c))
+                break;
             any = true;
             if (++chars > kMaxRecordChars)
                 fail(QStringLiteral("Line %1 is longer than %2 characters; the file does not "

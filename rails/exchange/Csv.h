@@ -49,6 +49,8 @@ class CsvReader {
 
   private:
     bool fill();
+    // How many characters from the current one (at most `limit`) are plain field text.
+    qsizetype plainRun(qsizetype limit) const;
     bool get(QChar &c);
     bool peekIs(QChar c);
     [[noreturn]] void fail(const QString &why) const;

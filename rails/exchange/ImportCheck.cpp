@@ -170,19 +170,21 @@ class RowCheck {
     void texts() {
         for (const TextRule &r : kTextRules) {
             const QString v = cell(r.field).trimmed();
-            const QString caption = fieldHeader(r.field);
             if (v.size() > r.limit)
                 refuse(r.field, v,
-                       QStringLiteral("%1 is longer than %2 characters").arg(caption).arg(r.limit));
+                       QStringLiteral("%1 is longer than %2 characters")
+                           .arg(fieldHeader(r.field))
+                           .arg(r.limit));
             else if (v.contains(QLatin1Char('\n')) || v.contains(QLatin1Char('\r')))
-                refuse(r.field, v, QStringLiteral("%1 holds a line break").arg(caption));
+                refuse(r.field, v,
+                       QStringLiteral("%1 holds a line break").arg(fieldHeader(r.field)));
             QString stored = v;
             if (const QStringList *list = choicesFor(rules_.options.choices, r.field, row.kind);
                 list && !v.isEmpty()) {
                 stored = matchChoice(v, *list);
                 if (stored.isEmpty()) {
                     stored = v;
-                    row.newChoices.append(caption);
+                    row.newChoices.append(fieldHeader(r.field));
                 }
             }
             row.text[r.at] = stored;

@@ -3,24 +3,88 @@
 #include <QHash>
 #include <QLocale>
 #include <QRegularExpression>
+#include <algorithm>
 #include <cmath>
 
 namespace exchange {
 
 namespace {
 
-// Splits "14.03.19" or "11/07/1993" into its three numbers; false for anything else.
-bool numericParts(const QString &t, int parts[3], int *yearDigits = nullptr) {
-    static const QRegularExpression re(
-        QStringLiteral("^\\s*(\\d{1,4})\\s*[./-]\\s*(\\d{1,2})\\s*[./-]\\s*(\\d{2,4})\\.?\\s*$"));
-    const auto m = re.match(t);
-    if (!m.hasMatch())
+// \s as the formats have always read it: ASCII white space only.
+bool isSpace(QChar c) {
+    const char16_t u = c.unicode();
+    return u == ' ' || (u >= '\t' && u <= '\r');
+}
+
+bool isDigit(QChar c) {
+    return c.unicode() >= '0' && c.unicode() <= '9';
+}
+
+// Reads a run of ASCII digits at `at` (moving past it); its length.
+int digitRun(QStringView t, qsizetype &at, int &value) {
+    value = 0;
+    const qsizetype from = at;
+    while (at < t.size() && isDigit(t[at]) && at - from < 10)
+        value = value * 10 + (t[at++].unicode() - '0');
+    return int(at - from);
+}
+
+void skipSpaces(QStringView t, qsizetype &at) {
+    while (at < t.size() && isSpace(t[at]))
+        ++at;
+}
+
+bool separatorAt(QStringView t, qsizetype at) {
+    return at < t.size() && (t[at] == u'.' || t[at] == u'/' || t[at] == u'-');
+}
+
+// Splits "14.03.19" or "11/07/1993" into its three numbers; false for anything else: one to
+// four digits, a separator (. / -), one or two digits, a separator, two to four digits and
+// an optional point, with blanks around each part.
+bool numericParts(QStringView t, int parts[3], int *yearDigits = nullptr) {
+    static constexpr int lo[3] = {1, 1, 2}, hi[3] = {4, 2, 4};
+    qsizetype at = 0;
+    int len[3] = {0, 0, 0};
+    for (int i = 0; i < 3; ++i) {
+        skipSpaces(t, at);
+        len[i] = digitRun(t, at, parts[i]);
+        if (len[i] < lo[i] || len[i] > hi[i])
+            return false;
+        skipSpaces(t, at);
+        if (i < 2) {
+            if (!separatorAt(t, at))
+                return false;
+            ++at;
+        }
+    }
+    if (at < t.size() && t[at] == u'.')
+        ++at;
+    skipSpaces(t, at);
+    if (at != t.size())
         return false;
-    for (int i = 0; i < 3; ++i)
-        parts[i] = m.captured(i + 1).toInt();
     if (yearDigits)
-        *yearDigits = int(m.capturedLength(3));
-    return m.capturedLength(1) <= 2;
+        *yearDigits = len[2];
+    return len[0] <= 2;
+}
+
+// 2019-03-14 (or with / or . between the parts), optionally followed by a time after a blank
+// or a T.
+bool isoParts(QStringView t, int parts[3]) {
+    qsizetype at = 0;
+    static constexpr int lo[3] = {4, 1, 1}, hi[3] = {4, 2, 2};
+    for (int i = 0; i < 3; ++i) {
+        const int len = digitRun(t, at, parts[i]);
+        if (len < lo[i] || len > hi[i])
+            return false;
+        if (i < 2) {
+            if (!separatorAt(t, at))
+                return false;
+            ++at;
+        }
+    }
+    if (at == t.size())
+        return true;
+    return (t[at] == u' ' || t[at] == u'T') && !t.sliced(at).contains(u'\n');
 }
 
 int fullYear(int year, int digits, const QDate &today) {
@@ -58,6 +122,9 @@ int monthFromWord(const QString &word) {
 }
 
 QDate wordDate(const QString &t, const QDate &today) {
+    // A date in words names its month: text without a letter is no such date.
+    if (std::none_of(t.cbegin(), t.cend(), [](QChar c) { return c.isLetter(); }))
+        return {};
     static const QRegularExpression token(QStringLiteral("(\\d+|[^\\W\\d_]+)"),
                                           QRegularExpression::UseUnicodePropertiesOption);
     QList<int> numbers;
@@ -90,6 +157,19 @@ QDate wordDate(const QString &t, const QDate &today) {
 } // namespace
 
 QString foldText(const QString &text) {
+    // Plain ASCII text needs no decomposition: only its letters and digits, in lower case.
+    if (std::all_of(text.cbegin(), text.cend(), [](QChar c) { return c.unicode() < 0x80; })) {
+        QString out;
+        out.reserve(text.size());
+        for (const QChar c : text) {
+            const char16_t u = c.unicode();
+            if ((u >= 'a' && u <= 'z') || (u >= '0' && u <= '9'))
+                out += c;
+            else if (u >= 'A' && u <= 'Z')
+                out += QChar(u + ('a' - 'A'));
+        }
+        return out;
+    }
     const QString d = text.normalized(QString::NormalizationForm_KD);
     QString out;
     out.reserve(d.size());
@@ -141,11 +221,9 @@ DecimalMark localeDecimalMark() {
 
 QDate parseDate(const QString &raw, DateOrder order, const QDate &today) {
     const QString t = raw.trimmed();
-    static const QRegularExpression iso(
-        QStringLiteral("^(\\d{4})[-/.](\\d{1,2})[-/.](\\d{1,2})(?:[ T].*)?$"));
-    if (const auto m = iso.match(t); m.hasMatch())
-        return QDate(m.captured(1).toInt(), m.captured(2).toInt(), m.captured(3).toInt());
     int p[3];
+    if (isoParts(t, p))
+        return QDate(p[0], p[1], p[2]);
     int yearDigits = 0;
     if (numericParts(t, p, &yearDigits)) {
         const int year = fullYear(p[2], yearDigits, today);
@@ -154,30 +232,91 @@ QDate parseDate(const QString &raw, DateOrder order, const QDate &today) {
     return wordDate(t, today);
 }
 
+namespace {
+
+// The length of the currency sign or code at `at` ($, €, £, EUR, USD, CHF, GBP, and before the
+// amount US$), 0 when there is none.
+qsizetype currencyAt(QStringView t, qsizetype at, bool before) {
+    if (at >= t.size())
+        return 0;
+    const QChar c = t[at];
+    if (c == u'$' || c == u'\u20AC' || c == u'\u00A3')
+        return 1;
+    const QStringView rest = t.sliced(at);
+    for (const char *code : {"EUR", "USD", "CHF", "GBP"})
+        if (rest.startsWith(QLatin1String(code), Qt::CaseInsensitive))
+            return 3;
+    return before && rest.startsWith(u"US$", Qt::CaseInsensitive) ? 3 : 0;
+}
+
+// Characters an amount's digits may hold: group and decimal marks, apostrophes, blanks.
+bool amountChar(QChar c) {
+    return isDigit(c) || c == u'.' || c == u',' || c == u'\'' || isSpace(c) || c == u'\u00A0' ||
+           c == u'\u202F';
+}
+
+// Whatever may follow an amount's digits from `at`: a currency, or ",-" / ".-" when
+// `dashAfterMark` (the digits ended in the mark), then blanks to the end.
+bool amountTail(QStringView t, qsizetype at, bool dashAfterMark) {
+    if (dashAfterMark)
+        ++at;
+    else
+        at += currencyAt(t, at, false);
+    skipSpaces(t, at);
+    return at == t.size();
+}
+
+} // namespace
+
 std::optional<double> parseAmount(const QString &raw, DecimalMark mark) {
-    static const QRegularExpression currency(
-        QStringLiteral("^\\s*(?:[$€£]|EUR|USD|CHF|GBP|US\\$)?\\s*(-?)\\s*(?:[$€£]|EUR|USD|CHF|"
-                       "GBP|US\\$)?\\s*([0-9][0-9.,'\\s\\x{00A0}\\x{202F}]*)\\s*(?:[$€£]|EUR|USD|"
-                       "CHF|GBP|,-|\\.-)?\\s*$"),
-        QRegularExpression::CaseInsensitiveOption);
-    const auto m = currency.match(raw);
-    if (!m.hasMatch())
+    // [currency] [-] [currency] digits [currency | ,- | .-], blanks anywhere between.
+    const QStringView t(raw);
+    qsizetype at = 0;
+    skipSpaces(t, at);
+    at += currencyAt(t, at, true);
+    skipSpaces(t, at);
+    const bool negative = at < t.size() && t[at] == u'-';
+    at += negative;
+    skipSpaces(t, at);
+    at += currencyAt(t, at, true);
+    skipSpaces(t, at);
+    if (at >= t.size() || !isDigit(t[at]))
         return std::nullopt;
-    QString n = m.captured(2);
+    const qsizetype start = at;
+    while (at < t.size() && amountChar(t[at]))
+        ++at;
+    qsizetype end = at;
+    if (!amountTail(t, end, false)) {
+        // "12,-": the mark before the dash belongs to the tail.
+        const bool dash =
+            at < t.size() && t[at] == u'-' && (t[at - 1] == u',' || t[at - 1] == u'.');
+        if (!dash || !amountTail(t, end, true))
+            return std::nullopt;
+        --end;
+    }
     const QChar decimal = mark == DecimalMark::Comma ? QLatin1Char(',') : QLatin1Char('.');
     const QChar group = mark == DecimalMark::Comma ? QLatin1Char('.') : QLatin1Char(',');
-    n.remove(group);
-    n.remove(QLatin1Char('\''));
-    n.remove(QRegularExpression(QStringLiteral("[\\s\\x{00A0}\\x{202F}]")));
-    if (n.count(decimal) > 1)
+    QString n;
+    n.reserve(end - start);
+    int decimals = 0;
+    for (qsizetype i = start; i < end; ++i) {
+        const QChar c = t[i];
+        if (c == decimal) {
+            ++decimals;
+            n += QLatin1Char('.');
+        } else if (c != group && amountChar(c) && c != u'\'' && !isSpace(c) && c != u'\u00A0' &&
+                   c != u'\u202F') {
+            n += c; // a digit
+        }
+    }
+    if (decimals > 1)
         return std::nullopt;
-    n.replace(decimal, QLatin1Char('.'));
     bool ok = false;
     double v = n.toDouble(&ok);
     if (!ok || !std::isfinite(v))
         return std::nullopt;
     v = std::round(v * 100.0) / 100.0;
-    return m.captured(1).isEmpty() ? v : -v;
+    return negative ? -v : v;
 }
 
 std::optional<bool> parseYesNo(const QString &text) {

@@ -8,7 +8,6 @@
 
 #include <QCryptographicHash>
 #include <QFileInfo>
-#include <sqlite3.h>
 
 namespace exchange {
 
@@ -143,7 +142,7 @@ void ExistingItems::add(const ImportRow &row, const QString &itemId) {
 }
 
 bool ExistingItems::isDuplicate(const ImportRow &row) const {
-    return keys_.contains(key(row));
+    return !keys_.isEmpty() && keys_.contains(key(row));
 }
 
 std::optional<QStringList> ExistingItems::changesTo(const ImportRow &row) const {
@@ -203,16 +202,14 @@ void updateItem(engine::Connection &c, const ImportRow &row, const ExistingItems
 }
 
 // Adds rows with one statement prepared once: preparing it per row costs most of a large
-// import. The engine runs single statements only, so this one goes through its handle.
+// import.
 class Inserter {
   public:
-    explicit Inserter(engine::Connection &c) : h_(c.handle()) {
-        const char *sql =
-            "INSERT INTO tblMain (ID,ItemID,Manufacturer,RailLine,CarType,CarNumber,SetNumber,"
-            "Gauge,Curve,CarColor,AccquiredFrom,OriginalCost,CurrentValue,DateAccquired,DateAdd,"
-            "FullSet,Car,Loco,Track,Accessory,Condition,Box,Notes) VALUES "
-            "(?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)";
-        check(sqlite3_prepare_v2(h_, sql, -1, &stmt_, nullptr));
+    explicit Inserter(engine::Connection &c)
+        : c_(c), stmt_(c, "INSERT INTO tblMain (ID,ItemID,Manufacturer,RailLine,CarType,CarNumber,"
+                          "SetNumber,Gauge,Curve,CarColor,AccquiredFrom,OriginalCost,CurrentValue,"
+                          "DateAccquired,DateAdd,FullSet,Car,Loco,Track,Accessory,Condition,Box,"
+                          "Notes) VALUES (?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)") {
         const auto rs = c.Execute(QStringLiteral(
             "SELECT MAX(IFNULL((SELECT MAX(ID) FROM tblMain), 0), IFNULL((SELECT seq FROM "
             "sqlite_sequence WHERE name = 'tblMain'), 0)) AS Used, (SELECT MAX(ID) FROM tblMain) "
@@ -221,7 +218,6 @@ class Inserter {
         used_ = rs->Fields(QStringLiteral("Used")).toLongLong();
         next_ = rs->Fields(QStringLiteral("Newest")).toLongLong() + 1;
     }
-    ~Inserter() { sqlite3_finalize(stmt_); }
 
     void add(const ImportRow &r, ExistingItems &existing, const QString &added) {
         const QLatin1String prefix(kindRow(r.kind).prefix);
@@ -230,15 +226,15 @@ class Inserter {
         const qint64 named = r.itemId.mid(prefix.size()).toLongLong();
         const bool keep = !r.itemId.isEmpty() && named > used_ && !existing.exists(r.itemId);
         if (keep)
-            check(sqlite3_bind_int64(stmt_, 1, named));
+            stmt_.bindInt(1, named);
         else
-            check(sqlite3_bind_null(stmt_, 1));
+            stmt_.bindNull(1);
         const QString itemId = keep ? r.itemId : prefix + QString::number(next_);
         const bool isSet = r.kind == ItemKind::Set;
         text(2, itemId);
         for (int i = 0; i < 3; ++i)
             text(3 + i, r.text[i]);
-        check(sqlite3_bind_null(stmt_, isSet ? 6 : 7));
+        stmt_.bindNull(isSet ? 6 : 7);
         text(isSet ? 7 : 6, r.text[tNumber]);
         for (int i = 0; i < 4; ++i)
             text(8 + i, r.text[tGauge + i]);
@@ -247,7 +243,7 @@ class Inserter {
         if (r.acquired.isValid())
             text(14, r.acquired.toString(Qt::ISODate));
         else
-            check(sqlite3_bind_null(stmt_, 14));
+            stmt_.bindNull(14);
         text(15, added);
         const auto flag = [](bool b) { return b ? QStringLiteral("YES") : QStringLiteral("NO"); };
         text(16, flag(isSet));
@@ -258,9 +254,9 @@ class Inserter {
         text(21, r.text[tCondition]);
         text(22, r.text[tBox]);
         text(23, r.text[tNotes]);
-        check(sqlite3_step(stmt_));
-        check(sqlite3_reset(stmt_));
-        const qint64 id = sqlite3_last_insert_rowid(h_);
+        stmt_.run();
+        stmt_.reset();
+        const qint64 id = c_.lastInsertRowId();
         used_ = std::max(used_, id);
         // The next item is numbered after this row's ID, as the next add form would.
         next_ = std::max(next_, id + 1);
@@ -268,20 +264,15 @@ class Inserter {
     }
 
   private:
-    void check(int rc) const {
-        if (rc != SQLITE_OK && rc != SQLITE_DONE)
-            throw Error(sqlite3_extended_errcode(h_), QString::fromUtf8(sqlite3_errmsg(h_)));
-    }
-    void text(int i, const QString &v) {
-        const QByteArray b = v.toUtf8();
-        check(sqlite3_bind_text64(stmt_, i, b.constData(), sqlite3_uint64(b.size()),
-                                  SQLITE_TRANSIENT, SQLITE_UTF8));
-    }
+    void text(int i, const QString &v) { stmt_.bindText(i, QStringView(v)); }
     void amount(int i, const std::optional<double> &a) {
-        check(a ? sqlite3_bind_double(stmt_, i, *a) : sqlite3_bind_null(stmt_, i));
+        if (a)
+            stmt_.bindDouble(i, *a);
+        else
+            stmt_.bindNull(i);
     }
-    sqlite3 *h_;
-    sqlite3_stmt *stmt_ = nullptr;
+    engine::Connection &c_;
+    engine::Statement stmt_;
     qint64 used_ = 0, next_ = 1;
 };
 

@@ -4,6 +4,7 @@
 
 #include "platform/Error.h"
 
+#include <QHash>
 #include <array>
 
 namespace exchange {
@@ -55,11 +56,16 @@ using detail::kindRow;
 using platform::Error;
 
 std::optional<ItemKind> kindFromText(const QString &text) {
-    const QString t = foldText(text);
-    for (std::size_t k = 0; k < detail::kKinds.size(); ++k)
-        if (QString::fromLatin1(detail::kKindWords[k]).split(QLatin1Char('|')).contains(t))
-            return detail::kKinds[k].kind;
-    return std::nullopt;
+    static const QHash<QString, ItemKind> words = [] {
+        QHash<QString, ItemKind> w;
+        for (std::size_t k = 0; k < detail::kKinds.size(); ++k)
+            for (const QString &word :
+                 QString::fromLatin1(detail::kKindWords[k]).split(QLatin1Char('|')))
+                w.insert(word, detail::kKinds[k].kind);
+        return w;
+    }();
+    const auto it = words.constFind(foldText(text));
+    return it == words.cend() ? std::nullopt : std::optional<ItemKind>(*it);
 }
 
 QString kindName(ItemKind kind) {

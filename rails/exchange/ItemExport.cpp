@@ -8,6 +8,8 @@
 #include <QDir>
 #include <QSaveFile>
 #include <QSet>
+#include <algorithm>
+#include <array>
 
 namespace exchange {
 
@@ -24,64 +26,183 @@ struct Format {
         : plain(!o.locale), locale(o.locale.value_or(QLocale::c())) {
         locale.setNumberOptions(QLocale::OmitGroupSeparator);
         if (!plain && locale.decimalPoint() == QLatin1String(","))
-            delimiter = QLatin1Char(';');
+            delimiter = ';';
         QString f = locale.dateFormat(QLocale::ShortFormat);
         if (!f.contains(QLatin1String("yyyy")))
             f.replace(QLatin1String("yy"), QLatin1String("yyyy"));
         dateFormat = f;
     }
-    QString amount(const QVariant &v) const {
-        if (v.isNull() || v.toString().isEmpty())
-            return {};
-        return plain ? QString::number(v.toDouble(), 'f', 2)
-                     : locale.toString(v.toDouble(), 'f', 2);
+    // An amount column's value; nothing for Null or empty text.
+    void amount(const engine::Statement &st, int column, QByteArray &out) const {
+        out.clear();
+        const engine::Statement::ColumnType type = st.type(column);
+        if (type == engine::Statement::Null)
+            return;
+        // Text that is no number reads as 0, as the value converted from text would.
+        double v = 0;
+        if (type == engine::Statement::Text) {
+            const QByteArrayView text = st.bytes(column);
+            if (text.isEmpty())
+                return;
+            v = text.toByteArray().toDouble();
+        } else {
+            v = st.real(column);
+        }
+        out = plain ? QByteArray::number(v, 'f', 2) : locale.toString(v, 'f', 2).toUtf8();
     }
-    QString date(const QString &stored) const {
-        const QDate d = QDate::fromString(stored.left(10), Qt::ISODate);
+    // A stored date: its day when it begins with one (yyyy-mm-dd), else the text as stored.
+    QByteArrayView date(QByteArrayView stored, QByteArray &buffer) const {
+        const QDate d = isoDay(stored.first(std::min<qsizetype>(10, stored.size())));
         if (!d.isValid())
             return stored;
-        return plain ? d.toString(Qt::ISODate) : locale.toString(d, dateFormat);
+        if (plain)
+            return stored.first(10);
+        buffer = locale.toString(d, dateFormat).toUtf8();
+        return buffer;
+    }
+    static QDate isoDay(QByteArrayView t) {
+        const auto digits = [&](int from, int count) {
+            int n = 0;
+            for (int i = from; i < from + count; ++i) {
+                if (t[i] < '0' || t[i] > '9')
+                    return -1;
+                n = n * 10 + t[i] - '0';
+            }
+            return n;
+        };
+        if (t.size() != 10 || t[4] != '-' || t[7] != '-')
+            return {};
+        const int y = digits(0, 4), m = digits(5, 2), d = digits(8, 2);
+        return y > 0 && m > 0 && d > 0 ? QDate(y, m, d) : QDate();
     }
     bool plain;
     QLocale locale;
-    QChar delimiter = QLatin1Char(',');
+    char delimiter = ',';
     QString dateFormat;
 };
 
-// One item's fields, in the order of the Field columns.
-void itemFields(const engine::Recordset &rs, const Format &format, QStringList &fields) {
-    const auto col = [&](const char *name) { return rs.text(rs.fieldIndex(QLatin1String(name))); };
-    QString kindText;
-    bool isSet = false;
-    for (const detail::KindRow &k : detail::kinds())
-        if (kindText.isEmpty() &&
-            col(k.flag).compare(QLatin1String("YES"), Qt::CaseInsensitive) == 0) {
-            kindText = QLatin1String(k.name);
-            isSet = k.kind == ItemKind::Set;
+// The columns the export reads, in the order of its SELECT.
+enum Column {
+    cID,
+    cItemID,
+    cMaker,
+    cLine,
+    cType,
+    cCarNumber,
+    cSetNumber,
+    cGauge,
+    cCurve,
+    cCarColor,
+    cColor,
+    cFrom,
+    cCost,
+    cValue,
+    cDate,
+    cFullSet,
+    cCar,
+    cLoco,
+    cTrack,
+    cAccessory,
+    cCondition,
+    cBox,
+    cNotes
+};
+
+// One field with its delimiter before it (none before the first), quoted when it holds the
+// delimiter, a quote or a line break, as csvLine() writes it.
+void putField(QByteArray &out, QByteArrayView f, char delimiter, bool first) {
+    if (!first)
+        out += delimiter;
+    bool quote = false;
+    for (const char c : f)
+        if (c == delimiter || c == '"' || c == '\n' || c == '\r') {
+            quote = true;
+            break;
         }
-    const QString carNumber = col("CarNumber"), setNumber = col("SetNumber");
-    const QString carColor = col("CarColor");
-    fields[fKind] = kindText;
-    fields[fItemId] = col("ItemID");
-    fields[fMaker] = col("Manufacturer");
-    fields[fLine] = col("RailLine");
-    fields[fType] = col("CarType");
-    fields[fNumber] =
-        isSet || carNumber.isEmpty() ? (setNumber.isEmpty() ? carNumber : setNumber) : carNumber;
-    fields[fGauge] = col("Gauge");
-    fields[fCurve] = col("Curve");
-    fields[fColor] = carColor.isEmpty() ? col("Color") : carColor;
-    fields[fFrom] = col("AccquiredFrom");
-    fields[fCost] = format.amount(rs.Fields(QStringLiteral("OriginalCost")));
-    fields[fValue] = format.amount(rs.Fields(QStringLiteral("CurrentValue")));
-    fields[fDate] = format.date(col("DateAccquired"));
-    fields[fCondition] = col("Condition");
-    fields[fBox] = col("Box");
-    fields[fNotes] = col("Notes");
-    for (const int f :
-         {fMaker, fLine, fType, fNumber, fGauge, fCurve, fColor, fFrom, fCondition, fBox, fNotes})
-        fields[f] = guardFormula(fields[f]);
+    if (!quote) {
+        out.append(f);
+        return;
+    }
+    out += '"';
+    for (const char c : f) {
+        if (c == '"')
+            out += '"';
+        out += c;
+    }
+    out += '"';
 }
+
+// True when a spreadsheet would take the text for a formula (see guardFormula()).
+bool formulaLike(QByteArrayView t) {
+    while (t.startsWith('\''))
+        t = t.sliced(1);
+    if (t.isEmpty())
+        return false;
+    const char c = t.front();
+    return c == '=' || c == '+' || c == '-' || c == '@' || c == '\t' || c == '\r';
+}
+
+// One item's fields, in the order of the Field columns; texts a spreadsheet would take for a
+// formula keep their apostrophe in `guarded`.
+struct ItemLine {
+    std::array<QByteArrayView, kFieldCount> fields;
+    std::array<QByteArray, kFieldCount> guarded;
+    QByteArray cost, value, date;
+
+    void read(const engine::Statement &st, const Format &format) {
+        QByteArrayView kindText;
+        bool isSet = false;
+        for (const detail::KindRow &k : detail::kinds())
+            if (kindText.isEmpty() &&
+                st.bytes(flagColumn(k.kind)).compare("YES", Qt::CaseInsensitive) == 0) {
+                kindText = k.name;
+                isSet = k.kind == ItemKind::Set;
+            }
+        const QByteArrayView carNumber = st.bytes(cCarNumber), setNumber = st.bytes(cSetNumber);
+        const QByteArrayView carColor = st.bytes(cCarColor);
+        fields[fKind] = kindText;
+        fields[fItemId] = st.bytes(cItemID);
+        fields[fMaker] = st.bytes(cMaker);
+        fields[fLine] = st.bytes(cLine);
+        fields[fType] = st.bytes(cType);
+        fields[fNumber] = isSet || carNumber.isEmpty()
+                              ? (setNumber.isEmpty() ? carNumber : setNumber)
+                              : carNumber;
+        fields[fGauge] = st.bytes(cGauge);
+        fields[fCurve] = st.bytes(cCurve);
+        fields[fColor] = carColor.isEmpty() ? st.bytes(cColor) : carColor;
+        fields[fFrom] = st.bytes(cFrom);
+        format.amount(st, cCost, cost);
+        format.amount(st, cValue, value);
+        fields[fCost] = cost;
+        fields[fValue] = value;
+        fields[fDate] = format.date(st.bytes(cDate), date);
+        fields[fCondition] = st.bytes(cCondition);
+        fields[fBox] = st.bytes(cBox);
+        fields[fNotes] = st.bytes(cNotes);
+        for (const int f : {fMaker, fLine, fType, fNumber, fGauge, fCurve, fColor, fFrom,
+                            fCondition, fBox, fNotes})
+            if (formulaLike(fields[f])) {
+                guarded[f] = '\'' + fields[f].toByteArray();
+                fields[f] = guarded[f];
+            }
+    }
+    static int flagColumn(ItemKind kind) {
+        switch (kind) {
+        case ItemKind::Car:
+            return cCar;
+        case ItemKind::Loco:
+            return cLoco;
+        case ItemKind::Set:
+            return cFullSet;
+        case ItemKind::Track:
+            return cTrack;
+        case ItemKind::Accessory:
+            return cAccessory;
+        }
+        return cCar;
+    }
+};
 
 } // namespace
 
@@ -92,10 +213,53 @@ qint64 exportItems(const QString &db, const QString &file, std::optional<ItemKin
     return exportItems(db, file, o, progress);
 }
 
+namespace {
+
+// Writes the file in pieces and raises with the reason when a piece cannot be written.
+class ExportFile {
+  public:
+    explicit ExportFile(const QString &file) : name_(file), out_(file) {
+        if (!out_.open(QIODevice::WriteOnly))
+            throw cannotWrite();
+    }
+    void write(QByteArray &bytes) {
+        if (out_.write(bytes) != bytes.size())
+            throw cannotWrite();
+        bytes.clear();
+    }
+    void cancel() { out_.cancelWriting(); }
+    void commit() {
+        if (!out_.commit())
+            throw cannotWrite();
+    }
+
+  private:
+    Error cannotWrite() const {
+        return Error(platform::ErrPathFileAccess,
+                     QStringLiteral("Cannot write %1: %2")
+                         .arg(QDir::toNativeSeparators(name_), platform::writeFailureReason(out_)));
+    }
+    QString name_;
+    QSaveFile out_;
+};
+
+QByteArray exportQuery(const std::optional<ItemKind> &kind, bool count) {
+    QByteArray sql =
+        count ? QByteArray("SELECT COUNT(*) FROM tblMain")
+              : QByteArray("SELECT ID, ItemID, Manufacturer, RailLine, CarType, CarNumber, "
+                           "SetNumber, Gauge, Curve, CarColor, Color, AccquiredFrom, "
+                           "OriginalCost, CurrentValue, DateAccquired, FullSet, Car, Loco, Track, "
+                           "Accessory, Condition, Box, Notes FROM tblMain");
+    if (kind)
+        sql += QByteArray(" WHERE ") + kindRow(*kind).flag + " = ?";
+    return count ? sql : sql + " ORDER BY ID";
+}
+
+} // namespace
+
 qint64 exportItems(const QString &db, const QString &file, const ExportOptions &options,
                    const Progress &progress) {
     refuseCollectionTarget(db, file);
-    const std::optional<ItemKind> kind = options.kind;
     QList<int> order = options.fields;
     if (order.isEmpty())
         for (int f = 0; f < kFieldCount; ++f)
@@ -103,60 +267,47 @@ qint64 exportItems(const QString &db, const QString &file, const ExportOptions &
     const Format format(options);
     engine::Connection c;
     detail::openConnection(c, db);
-    QString sql = QStringLiteral(
-        "SELECT ID, ItemID, Manufacturer, RailLine, CarType, CarNumber, SetNumber, Gauge, Curve, "
-        "CarColor, Color, AccquiredFrom, OriginalCost, CurrentValue, DateAccquired, FullSet, Car, "
-        "Loco, Track, Accessory, Condition, Box, Notes FROM tblMain");
-    QVariantList values;
-    if (kind) {
-        sql += QStringLiteral(" WHERE %1 = ?").arg(QLatin1String(kindRow(*kind).flag));
-        values.append(QStringLiteral("YES"));
+    qint64 total = 0;
+    if (progress) {
+        engine::Statement count(c, exportQuery(options.kind, true));
+        if (options.kind)
+            count.bindText(1, QByteArrayView("YES"));
+        count.step();
+        total = count.integer(0);
     }
-    sql += QStringLiteral(" ORDER BY ID");
-    const auto rs = c.Execute(sql, values);
-    c.Close();
+    // One statement walks the rows as the file is written: one moment of the collection.
+    engine::Statement st(c, exportQuery(options.kind, false));
+    if (options.kind)
+        st.bindText(1, QByteArrayView("YES"));
 
-    QSaveFile out(file);
-    const auto cannotWrite = [&] {
-        return Error(platform::ErrPathFileAccess,
-                     QStringLiteral("Cannot write %1: %2")
-                         .arg(QDir::toNativeSeparators(file), platform::writeFailureReason(out)));
-    };
-    if (!out.open(QIODevice::WriteOnly))
-        throw cannotWrite();
+    ExportFile out(file);
     QStringList header;
     for (const int f : std::as_const(order))
         header.append(fieldHeader(f));
-    QString chunk = QChar(0xFEFF) + csvLine(header, format.delimiter);
+    QByteArray chunk = (QChar(0xFEFF) + csvLine(header, QLatin1Char(format.delimiter))).toUtf8();
     const QSet<qint64> only(options.ids.begin(), options.ids.end());
-    const qint64 total = rs->RecordCount();
     qint64 done = 0;
-    const auto flush = [&] {
-        const QByteArray bytes = chunk.toUtf8();
-        if (out.write(bytes) != bytes.size())
-            throw cannotWrite();
-        chunk.clear();
-    };
-    QStringList fields(kFieldCount), line;
-    for (rs->MoveFirst(); !rs->isEOF(); rs->MoveNext()) {
-        if (!only.isEmpty() && !only.contains(rs->Fields(QStringLiteral("ID")).toLongLong()))
+    ItemLine item;
+    while (st.step()) {
+        if (!only.isEmpty() && !only.contains(st.integer(cID)))
             continue;
-        itemFields(*rs, format, fields);
-        line.clear();
-        for (const int f : std::as_const(order))
-            line.append(fields[f]);
-        chunk += csvLine(line, format.delimiter);
+        item.read(st, format);
+        bool first = true;
+        for (const int f : std::as_const(order)) {
+            putField(chunk, item.fields[f], format.delimiter, first);
+            first = false;
+        }
+        chunk += "\r\n";
         if (++done % 1000 == 0) {
-            flush();
+            out.write(chunk);
             if (progress && !progress(done, total)) {
-                out.cancelWriting();
+                out.cancel();
                 throw Error(ErrUserInterrupt, QStringLiteral("The export was cancelled."));
             }
         }
     }
-    flush();
-    if (!out.commit())
-        throw cannotWrite();
+    out.write(chunk);
+    out.commit();
     if (progress)
         progress(total, total);
     return done;

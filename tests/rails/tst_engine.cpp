@@ -3,10 +3,11 @@
 #include "tests/support/TestSupport.h"
 
 #include <QDir>
+#include <QTemporaryDir>
 #include <QTest>
 #include <atomic>
-#include <thread>
 #include <sqlite3.h>
+#include <thread>
 
 using engine::Connection;
 using platform::Error;
@@ -14,20 +15,22 @@ using platform::Error;
 class TestEngine : public QObject {
     Q_OBJECT
 
-    static void connect(Connection& c, const QString& source) {
-        c.ConnectionString = QStringLiteral("Provider=SQLite;User ID=;Data Source=%1;Persist Security Info=False;").arg(source);
+    static void connect(Connection &c, const QString &source) {
+        c.ConnectionString =
+            QStringLiteral("Provider=SQLite;User ID=;Data Source=%1;Persist Security Info=False;")
+                .arg(source);
     }
 
-    static int errorOf(const std::function<void()>& f) {
+    static int errorOf(const std::function<void()> &f) {
         try {
             f();
-        } catch (const Error& e) {
+        } catch (const Error &e) {
             return e.Number();
         }
         return 0;
     }
 
-private slots:
+  private slots:
     void recordSetWalksDetachedFromTheFile() {
         testing::ProgramFolder pf;
         pf.exec("INSERT INTO tblMain (ItemID, Manufacturer, OriginalCost, Notes) VALUES "
@@ -38,7 +41,8 @@ private slots:
             connect(c, pf.databasePath());
             c.Open();
             c.BeginTrans();
-            rs = c.Execute("SELECT ItemID, Manufacturer, OriginalCost, Notes FROM tblMain ORDER BY ItemID;");
+            rs = c.Execute(
+                "SELECT ItemID, Manufacturer, OriginalCost, Notes FROM tblMain ORDER BY ItemID;");
             c.CommitTrans();
             c.Close();
         }
@@ -71,10 +75,11 @@ private slots:
         const QByteArray nearBlock((1 << 20) - 3, 'b');
         engine::Recordset rs;
         rs.setColumns({"ID", "Notes", "OriginalCost", "Tail"});
-        const QList<QByteArray> notes{"", nearBlock, "CR\r\nLF", QByteArray(300, 'x'), big, "Müller"};
+        const QList<QByteArray> notes{"",  nearBlock, "CR\r\nLF", QByteArray(300, 'x'),
+                                      big, "Müller"};
         for (int row = 0; row < 3000; ++row) {
             rs.appendInteger(qint64(row) << 40);
-            const QByteArray& n = notes[row % notes.size()];
+            const QByteArray &n = notes[row % notes.size()];
             if (&n == &notes[4] && row != 4)
                 rs.appendNull(); // one copy of the large cell is enough
             else
@@ -88,9 +93,10 @@ private slots:
         QCOMPARE(rs.RecordCount(), 3000);
         QCOMPARE(rs.valueAt(4, 1).toByteArray().size(), huge);
         QVERIFY(rs.valueAt(4, 1).toByteArray() == big);
-        for (qsizetype row : {qsizetype(0), qsizetype(1), qsizetype(2), qsizetype(5), qsizetype(1999), qsizetype(2999), qsizetype(3)}) {
+        for (qsizetype row : {qsizetype(0), qsizetype(1), qsizetype(2), qsizetype(5),
+                              qsizetype(1999), qsizetype(2999), qsizetype(3)}) {
             QCOMPARE(rs.valueAt(row, 0).toLongLong(), qint64(row) << 40);
-            const QByteArray& n = notes[row % notes.size()];
+            const QByteArray &n = notes[row % notes.size()];
             if (&n == &notes[4])
                 QVERIFY(rs.isNullAt(row, 1));
             else
@@ -216,7 +222,10 @@ private slots:
         connect(c, pf.databasePath());
         c.Open();
         QVERIFY(errorOf([&] { c.Execute("SELECT 1; DELETE FROM tblMain;"); }) != 0);
-        QVERIFY(errorOf([&] { c.Execute(QString("DELETE FROM tblMain WHERE ItemID = 'x'") + QChar(0) + "; DELETE FROM tblMain;"); }) != 0);
+        QVERIFY(errorOf([&] {
+                    c.Execute(QString("DELETE FROM tblMain WHERE ItemID = 'x'") + QChar(0) +
+                              "; DELETE FROM tblMain;");
+                }) != 0);
         c.Close();
         QCOMPARE(pf.scalar("SELECT COUNT(*) FROM tblMain").toInt(), 1);
     }
@@ -229,7 +238,8 @@ private slots:
         QVERIFY(!QFile::exists(pf.path() + "/zerizori/none.trk")); // never created
 
         Connection other;
-        other.ConnectionString = "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + pf.databasePath() + ";";
+        other.ConnectionString =
+            "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + pf.databasePath() + ";";
         QVERIFY(errorOf([&] { other.Open(); }) != 0);
 
         Connection twice;
@@ -239,6 +249,103 @@ private slots:
         twice.Close();
         QCOMPARE(errorOf([&] { twice.Close(); }), int(platform::ErrObjectClosed));
         QVERIFY(errorOf([&] { twice.RollbackTrans(); }) != 0);
+    }
+
+    // A file opened by path: what each mode allows on a file that exists or not.
+    void openFileModes_data() {
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<bool>("exists");
+        QTest::addColumn<int>("openError");
+        QTest::addColumn<int>("writeError");
+        const int ro = int(engine::OpenMode::ReadOnly), rw = int(engine::OpenMode::ReadWrite),
+                  cr = int(engine::OpenMode::Create), nw = int(engine::OpenMode::CreateNew);
+        QTest::newRow("read-only, missing") << ro << false << SQLITE_CANTOPEN << 0;
+        QTest::newRow("read-only, present") << ro << true << 0 << SQLITE_READONLY;
+        QTest::newRow("read-write, missing") << rw << false << SQLITE_CANTOPEN << 0;
+        QTest::newRow("read-write, present") << rw << true << 0 << 0;
+        QTest::newRow("create, missing") << cr << false << 0 << 0;
+        QTest::newRow("create new, missing") << nw << false << 0 << 0;
+    }
+
+    void openFileModes() {
+        QFETCH(int, mode);
+        QFETCH(bool, exists);
+        QFETCH(int, openError);
+        QFETCH(int, writeError);
+        QTemporaryDir dir;
+        const QString path = dir.filePath("f.db");
+        if (exists) {
+            Connection make;
+            make.openFile(path, engine::OpenMode::Create);
+            make.executeScript("CREATE TABLE t (a); INSERT INTO t VALUES (1);");
+        }
+        Connection c;
+        QCOMPARE(errorOf([&] { c.openFile(path, engine::OpenMode(mode)); }) & 0xff, openError);
+        QCOMPARE(QFile::exists(path), exists || openError == 0);
+        if (openError)
+            return;
+        QCOMPARE(errorOf([&] {
+                     c.executeScript("CREATE TABLE IF NOT EXISTS t (a); INSERT INTO t VALUES (2)");
+                 }) & 0xff,
+                 writeError);
+        QCOMPARE(errorOf([&] { c.openFile(path, engine::OpenMode::ReadOnly); }),
+                 int(platform::ErrObjectOpen));
+    }
+
+    // One prepared statement for many rows: values bound by position, reset between rows, a
+    // failed row raising without spoiling the next, values copied between statements as stored.
+    void preparedStatementServesManyRows() {
+        Connection c;
+        c.openFile(":memory:", engine::OpenMode::Create);
+        c.executeScript("CREATE TABLE t (id INTEGER PRIMARY KEY, name TEXT UNIQUE, cost REAL, raw);"
+                        "CREATE TABLE u (id INTEGER, name TEXT, cost REAL, raw);");
+        QVERIFY(errorOf([&] { engine::Statement(c, "SELECT 1; SELECT 2"); }) != 0);
+        engine::Statement insert(c, "INSERT INTO t (name, cost, raw) VALUES (?, ?, ?)");
+        QCOMPARE(insert.parameterCount(), 3);
+        const QString names[] = {QString::fromUtf8("M\u00e4rklin \"H0\""), QString(), "Lionel"};
+        for (int i = 0; i < 3; ++i) {
+            insert.bindText(1, QStringView(names[i]));
+            if (i == 1)
+                insert.bindNull(2);
+            else
+                insert.bindDouble(2, 12.5 * i);
+            insert.bindText(3, QByteArrayView("b\0c", 3));
+            insert.run();
+            insert.reset();
+            QCOMPARE(c.lastInsertRowId(), qint64(i + 1));
+        }
+        insert.bindText(1, QByteArrayView("Lionel"));
+        QCOMPARE(errorOf([&] { insert.run(); }) & 0xff, SQLITE_CONSTRAINT);
+        insert.reset();
+        insert.bindText(1, QByteArrayView("Atlas"));
+        insert.run();
+        QCOMPARE(c.lastInsertRowId(), qint64(4));
+
+        engine::Statement read(c, "SELECT id, name, cost, raw FROM t ORDER BY id");
+        engine::Statement copy(c, "INSERT INTO u VALUES (?, ?, ?, ?)");
+        QStringList seen;
+        while (read.step()) {
+            for (int col = 0; col < read.columnCount(); ++col)
+                copy.bindColumn(col + 1, read, col);
+            copy.run();
+            copy.reset();
+            seen << read.text(1);
+        }
+        QCOMPARE(seen, QStringList({names[0], "", "Lionel", "Atlas"}));
+        engine::Statement back(
+            c, "SELECT name, cost, raw, typeof(name), typeof(cost) FROM u WHERE id = ?");
+        back.bindInt(1, 2);
+        QVERIFY(back.step());
+        QCOMPARE(back.type(0), engine::Statement::Text); // empty text, not Null
+        QVERIFY(back.isNull(1));
+        QCOMPARE(back.bytes(2).toByteArray(), QByteArray("b\0c", 3));
+        QVERIFY(!back.step());
+        back.reset();
+        back.bindInt(1, 1);
+        QVERIFY(back.step());
+        QCOMPARE(back.text(0), names[0]);
+        QCOMPARE(back.real(1), 0.0);
+        QCOMPARE(back.type(1), engine::Statement::Real);
     }
 
     void folderNamesDifferingInCaseReachTheSameFolder() {
@@ -256,15 +363,19 @@ private slots:
 
     void lockedDatabaseFailsAfterWaiting() {
         testing::ProgramFolder pf;
-        sqlite3* holder = nullptr;
+        sqlite3 *holder = nullptr;
         QCOMPARE(sqlite3_open(pf.databasePath().toUtf8().constData(), &holder), SQLITE_OK);
-        QCOMPARE(sqlite3_exec(holder, "BEGIN IMMEDIATE; INSERT INTO tblMain (ItemID) VALUES ('X-1');", nullptr, nullptr, nullptr), SQLITE_OK);
+        QCOMPARE(sqlite3_exec(holder,
+                              "BEGIN IMMEDIATE; INSERT INTO tblMain (ItemID) VALUES ('X-1');",
+                              nullptr, nullptr, nullptr),
+                 SQLITE_OK);
         Connection c;
         connect(c, pf.databasePath());
         c.busyTimeoutMs = 200;
         c.Open();
         c.BeginTrans();
-        const int code = errorOf([&] { c.Execute("INSERT INTO tblMain (ItemID) VALUES ('CL-1');"); });
+        const int code =
+            errorOf([&] { c.Execute("INSERT INTO tblMain (ItemID) VALUES ('CL-1');"); });
         QCOMPARE(code & 0xff, SQLITE_BUSY);
         c.RollbackTrans();
         c.Close();

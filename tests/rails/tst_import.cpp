@@ -96,6 +96,28 @@ class TestImport : public QObject {
                                      << "CHF 12.5" << 0 << "12.50";
         QTest::newRow("negative") << "amount"
                                   << "-9,999,999.99" << 0 << "-9999999.99";
+        QTest::newRow("dash after the mark") << "amount"
+                                             << "12,-" << 1 << "12.00";
+        QTest::newRow("dash and a currency") << "amount"
+                                             << "12,- EUR" << 1 << "";
+        QTest::newRow("sign after the currency") << "amount"
+                                                 << "$ -5" << 0 << "-5.00";
+        QTest::newRow("US$ only before") << "amount"
+                                         << "5 US$" << 0 << "";
+        QTest::newRow("apostrophe groups") << "amount"
+                                           << "1'234.50 chf" << 0 << "1234.50";
+        QTest::newRow("no digits") << "amount"
+                                   << "EUR ,50" << 0 << "";
+        QTest::newRow("iso with a time") << "date"
+                                         << "2019-03-14T10:00" << 0 << "2019-03-14";
+        QTest::newRow("iso with short parts") << "date"
+                                              << "2019/3/4" << 1 << "2019-03-04";
+        QTest::newRow("five digits first") << "date"
+                                           << "12345.1.19" << 0 << "";
+        QTest::newRow("blanks and a closing point") << "date"
+                                                    << "14 . 03 . 2019." << 0 << "2019-03-14";
+        QTest::newRow("digits only") << "date"
+                                     << "20190314" << 0 << "";
         QTest::newRow("words") << "amount"
                                << "a lot" << 0 << "";
         QTest::newRow("two decimal marks") << "amount"
