@@ -4,11 +4,11 @@
 #include "tests/trains/support/ShellDoubles.h"
 #include "tests/trains/support/ShellFixture.h"
 
-#include "trains/shell/frmAbout.h"
-#include "trains/shell/frmMain.h"
 #include "trains/modGlobal.h"
 #include "trains/owner/frmEditOwner.h"
 #include "trains/reports/dataReport.h"
+#include "trains/shell/frmAbout.h"
+#include "trains/shell/frmMain.h"
 
 #include "platform/Exit.h"
 
@@ -17,11 +17,11 @@
 #include <QDir>
 #include <QLineEdit>
 #include <QMdiArea>
-#include <QPushButton>
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPointer>
+#include <QPushButton>
 #include <QScrollBar>
 #include <QTest>
 #include <QToolBar>
@@ -34,9 +34,9 @@ Q_DECLARE_METATYPE(QList<QStringList>)
 
 namespace {
 // One menu as it stands: every entry as {name or "-", caption, "shown"/"hidden"}.
-QList<QStringList> entriesOf(QMenu* menu) {
+QList<QStringList> entriesOf(QMenu *menu) {
     QList<QStringList> out;
-    for (QAction* a : menu->actions()) {
+    for (QAction *a : menu->actions()) {
         const bool shown = a->isVisible();
         if (!shown && a->isEnabled())
             return {{"hidden but enabled", a->objectName()}};
@@ -47,10 +47,12 @@ QList<QStringList> entriesOf(QMenu* menu) {
     return out;
 }
 
-QStringList item(const char* name, const char* caption, bool hidden = false) {
+QStringList item(const char *name, const char *caption, bool hidden = false) {
     return {name, caption, hidden ? "hidden" : "shown"};
 }
-QStringList sep(bool hidden = false) { return {"-", "", hidden ? "hidden" : "shown"}; }
+QStringList sep(bool hidden = false) {
+    return {"-", "", hidden ? "hidden" : "shown"};
+}
 } // namespace
 
 class TestMainWindow : public QObject {
@@ -59,21 +61,17 @@ class TestMainWindow : public QObject {
     std::unique_ptr<ScriptedMsgBox> boxes;
     std::unique_ptr<FakeShell> shell;
     std::unique_ptr<ExitRecorder> exits;
-    frmMain* main = nullptr;
+    frmMain *main = nullptr;
 
-    QAction* action(const char* name) {
-        auto* a = main->findChild<QAction*>(QLatin1String(name));
+    QAction *action(const char *name) {
+        auto *a = main->findChild<QAction *>(QLatin1String(name));
         if (!a)
             qFatal("no menu entry %s", name);
         return a;
     }
-    void storeProfile() {
-        pf->exec("INSERT INTO tblOwner (OwnerID,LName,FName,Address,City,State,Zip,Email,FullName,"
-                 "DateAdd) VALUES ('O-1','Lee','Ann','1 Depot Road','Springfield','IL','62701',"
-                 "'ann@example.org','Ann Lee','2026-03-01 10:00:00')");
-    }
+    void storeProfile() { testing::storeOwnerProfile(*pf); }
 
-private slots:
+  private slots:
     void init() {
         pf = std::make_unique<testing::ProgramFolder>();
         SetProgramFolder(pf->path());
@@ -109,7 +107,7 @@ private slots:
     void editFormOpensWholeAtFirstStart() {
         pf->exec("INSERT INTO tblMain (ItemID, Car, CarType) VALUES ('CL-1', 'YES', 'Box Car')");
         action("mnuEditCar")->trigger();
-        QMdiSubWindow* sub = main->childWindow("frmEditCar");
+        QMdiSubWindow *sub = main->childWindow("frmEditCar");
         QVERIFY(sub);
         if (main->screen()->availableGeometry().height() < sub->height() + 120)
             QSKIP("The test screen is too small for an edit form and the menu bar.");
@@ -132,53 +130,83 @@ private slots:
         QTest::addColumn<QString>("menu");
         QTest::addColumn<QString>("caption");
         QTest::addColumn<QList<QStringList>>("entries");
-        QTest::newRow("Add") << "mnuAdd" << "&Add"
-                             << QList<QStringList>{item("mnuAddNewLoco", "Add New Locomotive"), sep(),
-                                                   item("mnuAddNewCar", "Add New Rolling Stock"), sep(),
-                                                   item("mnuAddNewSet", "Add New Train Set"), sep(),
-                                                   item("mnuAddNewTrack", "Add New Track", true), sep(true),
-                                                   item("mnuAddNewAccessory", "Add New Accessory", true),
-                                                   sep(true), item("mnuAddExit", "eXit")};
-        QTest::newRow("Edit") << "mnuEdit" << "&Edit"
-                              << QList<QStringList>{item("mnuEditLoco", "Edit Locomotive Record"), sep(),
-                                                    item("mnuEditCar", "Edit Rolling Stock Record"), sep(),
-                                                    item("mnuEditTrainSet", "Edit Train Set Record"), sep(),
-                                                    item("mnuEditTrack", "Edit Track Record", true), sep(true),
-                                                    item("mnuEditAccessory", "Edit Accessory Record", true),
-                                                    sep(true), item("mnuEditProfile", "Edit Owner Profile")};
-        QTest::newRow("Utils") << "mnuUtils" << "&Utils"
-                               << QList<QStringList>{item("mnuUtilDeleteLoco", "Delete Locomotive Record"), sep(),
-                                                     item("mnuUtilDeleteCar", "Delete Rolling Stock Record"), sep(),
-                                                     item("mnuUtilDeleteSet", "Delete Train Set Record"), sep(true),
-                                                     item("mnuUtilDeleteTrack", "Delete Track Record", true), sep(true),
-                                                     item("mnuUtilDeleteAccessory", "Delete Accessory Record", true)};
-        QTest::newRow("Reports") << "mnuReportS" << "&Reports"
-                                 << QList<QStringList>{item("mnuReportLoco", "Locomotive Report"), sep(),
-                                                       item("mnuReportCar", "Rolling Stock Report"), sep(),
-                                                       item("mnuReportSet", "Train Set Report"), sep(true),
-                                                       item("mnuReportTrack", "Track Report", true), sep(true),
-                                                       item("mnuReportAccessory", "Accessory Report", true)};
-        QTest::newRow("Windows") << "mnuWindows" << "&Windows"
-                                 << QList<QStringList>{item("mnuWindowCascade", "Cascade"), sep(),
-                                                       item("mnuWindowV", "Tile Vertically"), sep(),
-                                                       item("mnuWindowH", "Tile Horizontally"), sep(),
-                                                       item("mnuWindowArrangeIcons", "Arrange Icons")};
-        QTest::newRow("Help") << "mnuHelp" << "&Help"
-                              << QList<QStringList>{item("mnuHelpShowHelp", "Quillon Help"), sep(),
-                                                    item("mnuHelpCheckUpdates", "Check For Updates"), sep(),
-                                                    item("mnuHelpAbout", "About Quillon")};
+        QTest::newRow("Add") << "mnuAdd"
+                             << "&Add"
+                             << QList<QStringList>{
+                                    item("mnuAddNewLoco", "Add New Locomotive"),
+                                    sep(),
+                                    item("mnuAddNewCar", "Add New Rolling Stock"),
+                                    sep(),
+                                    item("mnuAddNewSet", "Add New Train Set"),
+                                    sep(),
+                                    item("mnuAddNewTrack", "Add New Track", true),
+                                    sep(true),
+                                    item("mnuAddNewAccessory", "Add New Accessory", true),
+                                    sep(true),
+                                    item("mnuAddExit", "eXit")};
+        QTest::newRow("Edit") << "mnuEdit"
+                              << "&Edit"
+                              << QList<QStringList>{
+                                     item("mnuEditLoco", "Edit Locomotive Record"),
+                                     sep(),
+                                     item("mnuEditCar", "Edit Rolling Stock Record"),
+                                     sep(),
+                                     item("mnuEditTrainSet", "Edit Train Set Record"),
+                                     sep(),
+                                     item("mnuEditTrack", "Edit Track Record", true),
+                                     sep(true),
+                                     item("mnuEditAccessory", "Edit Accessory Record", true),
+                                     sep(true),
+                                     item("mnuEditProfile", "Edit Owner Profile")};
+        QTest::newRow("Utils")
+            << "mnuUtils"
+            << "&Utils"
+            << QList<QStringList>{item("mnuUtilDeleteLoco", "Delete Locomotive Record"),
+                                  sep(),
+                                  item("mnuUtilDeleteCar", "Delete Rolling Stock Record"),
+                                  sep(),
+                                  item("mnuUtilDeleteSet", "Delete Train Set Record"),
+                                  sep(true),
+                                  item("mnuUtilDeleteTrack", "Delete Track Record", true),
+                                  sep(true),
+                                  item("mnuUtilDeleteAccessory", "Delete Accessory Record", true)};
+        QTest::newRow("Reports") << "mnuReportS"
+                                 << "&Reports"
+                                 << QList<QStringList>{
+                                        item("mnuReportLoco", "Locomotive Report"),
+                                        sep(),
+                                        item("mnuReportCar", "Rolling Stock Report"),
+                                        sep(),
+                                        item("mnuReportSet", "Train Set Report"),
+                                        sep(true),
+                                        item("mnuReportTrack", "Track Report", true),
+                                        sep(true),
+                                        item("mnuReportAccessory", "Accessory Report", true)};
+        QTest::newRow("Windows") << "mnuWindows"
+                                 << "&Windows"
+                                 << QList<QStringList>{
+                                        item("mnuWindowCascade", "Cascade"),           sep(),
+                                        item("mnuWindowV", "Tile Vertically"),         sep(),
+                                        item("mnuWindowH", "Tile Horizontally"),       sep(),
+                                        item("mnuWindowArrangeIcons", "Arrange Icons")};
+        QTest::newRow("Help") << "mnuHelp"
+                              << "&Help"
+                              << QList<QStringList>{
+                                     item("mnuHelpShowHelp", "Quillon Help"), sep(),
+                                     item("mnuHelpCheckUpdates", "Check For Updates"), sep(),
+                                     item("mnuHelpAbout", "About Quillon")};
     }
     void menuBar() {
         QFETCH(QString, menu);
         QFETCH(QString, caption);
         QFETCH(QList<QStringList>, entries);
-        auto* m = main->findChild<QMenu*>(menu);
+        auto *m = main->findChild<QMenu *>(menu);
         QVERIFY(m);
         QCOMPARE(m->title(), caption);
         QCOMPARE(entriesOf(m), entries);
         // No entry has a shortcut key, and no menu shows two lines in a row or one at an end.
         QString shownKinds;
-        for (QAction* a : m->actions()) {
+        for (QAction *a : m->actions()) {
             QVERIFY(a->shortcut().isEmpty());
             if (a->isVisible())
                 shownKinds += a->isSeparator() ? '-' : 'x';
@@ -189,16 +217,17 @@ private slots:
 
     void menusStandInOrder() {
         QStringList titles;
-        for (QAction* a : main->menuBar()->actions())
+        for (QAction *a : main->menuBar()->actions())
             titles << a->text();
-        QCOMPARE(titles, QStringList({"&Add", "&Edit", "&Utils", "&Reports", "&Collection", "&Windows", "&Help"}));
+        QCOMPARE(titles, QStringList({"&Add", "&Edit", "&Utils", "&Reports", "&Collection",
+                                      "&Windows", "&Help"}));
     }
 
     void hiddenEntriesCannotBeChosen() {
-        for (const char* name : {"mnuAddNewTrack", "mnuAddNewAccessory", "mnuEditTrack",
-                                 "mnuEditAccessory", "mnuUtilDeleteTrack",
-                                 "mnuUtilDeleteAccessory", "mnuReportTrack", "mnuReportAccessory"}) {
-            QAction* a = action(name);
+        for (const char *name : {"mnuAddNewTrack", "mnuAddNewAccessory", "mnuEditTrack",
+                                 "mnuEditAccessory", "mnuUtilDeleteTrack", "mnuUtilDeleteAccessory",
+                                 "mnuReportTrack", "mnuReportAccessory"}) {
+            QAction *a = action(name);
             QVERIFY(!a->isVisible());
             QVERIFY(!a->isEnabled());
             a->trigger(); // a disabled entry does nothing
@@ -210,16 +239,26 @@ private slots:
     void recordChecksOnAnEmptyCollection_data() {
         QTest::addColumn<QString>("entry");
         QTest::addColumn<QString>("message");
-        QTest::newRow("edit loco") << "mnuEditLoco" << "No Locomotive records were found to edit! ";
-        QTest::newRow("edit car") << "mnuEditCar" << "No Rolling Stock records were found to edit! ";
-        QTest::newRow("edit set") << "mnuEditTrainSet" << "No Train Set records were found to edit! ";
-        QTest::newRow("edit profile") << "mnuEditProfile" << "No Owner Profile was found to edit! ";
-        QTest::newRow("delete loco") << "mnuUtilDeleteLoco" << "No Locomotive records were found to delete! ";
-        QTest::newRow("delete car") << "mnuUtilDeleteCar" << "No Rolling Stock records were found to delete! ";
-        QTest::newRow("delete set") << "mnuUtilDeleteSet" << "No Train Set records were found to delete! ";
-        QTest::newRow("report loco") << "mnuReportLoco" << "No Locomotive records were found! ";
-        QTest::newRow("report car") << "mnuReportCar" << "No Rolling Stock records were found! ";
-        QTest::newRow("report set") << "mnuReportSet" << "No Train Set records were found! ";
+        QTest::newRow("edit loco") << "mnuEditLoco"
+                                   << "No Locomotive records were found to edit! ";
+        QTest::newRow("edit car") << "mnuEditCar"
+                                  << "No Rolling Stock records were found to edit! ";
+        QTest::newRow("edit set") << "mnuEditTrainSet"
+                                  << "No Train Set records were found to edit! ";
+        QTest::newRow("edit profile") << "mnuEditProfile"
+                                      << "No Owner Profile was found to edit! ";
+        QTest::newRow("delete loco") << "mnuUtilDeleteLoco"
+                                     << "No Locomotive records were found to delete! ";
+        QTest::newRow("delete car") << "mnuUtilDeleteCar"
+                                    << "No Rolling Stock records were found to delete! ";
+        QTest::newRow("delete set") << "mnuUtilDeleteSet"
+                                    << "No Train Set records were found to delete! ";
+        QTest::newRow("report loco") << "mnuReportLoco"
+                                     << "No Locomotive records were found! ";
+        QTest::newRow("report car") << "mnuReportCar"
+                                    << "No Rolling Stock records were found! ";
+        QTest::newRow("report set") << "mnuReportSet"
+                                    << "No Train Set records were found! ";
     }
     void recordChecksOnAnEmptyCollection() {
         QFETCH(QString, entry);
@@ -227,7 +266,7 @@ private slots:
         boxes->answer(platform::MsgResult::OK);
         action(qPrintable(entry))->trigger();
         QCOMPARE(boxes->boxes().size(), 1);
-        const auto& b = boxes->boxes()[0];
+        const auto &b = boxes->boxes()[0];
         QCOMPARE(b.prompt, message);
         QCOMPARE(b.title, QString("Quillon"));
         QCOMPARE(b.icon, platform::MsgIcon::Exclamation);
@@ -248,7 +287,7 @@ private slots:
         QFETCH(QString, entry);
         QDir::setCurrent(pf->path());
         pf->exec("INSERT INTO tblMain (ItemID, Car) VALUES ('CL-1', 'YES')");
-        sqlite3* other = nullptr;
+        sqlite3 *other = nullptr;
         QCOMPARE(sqlite3_open(QFile::encodeName(pf->databasePath()).constData(), &other),
                  SQLITE_OK);
         QCOMPARE(sqlite3_exec(other, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
@@ -256,7 +295,7 @@ private slots:
         action(qPrintable(entry))->trigger();
         sqlite3_close(other);
         QCOMPARE(boxes->boxes().size(), 1);
-        const auto& b = boxes->boxes()[0];
+        const auto &b = boxes->boxes()[0];
         QCOMPARE(b.prompt, QString("The collection could not be read right now: it is in use by "
                                    "another program.\r\n\r\nNothing was opened. Try again in "
                                    "a moment."));
@@ -269,20 +308,38 @@ private slots:
         QTest::addColumn<QString>("entry");
         QTest::addColumn<QString>("kind");
         QTest::addColumn<QString>("form");
-        QTest::newRow("edit loco") << "mnuEditLoco" << "Loco" << "frmEditLoco";
-        QTest::newRow("edit car") << "mnuEditCar" << "Car" << "frmEditCar";
-        QTest::newRow("edit set") << "mnuEditTrainSet" << "FullSet" << "frmEditSet";
-        QTest::newRow("delete loco") << "mnuUtilDeleteLoco" << "Loco" << "frmDeleteLoco";
-        QTest::newRow("delete car") << "mnuUtilDeleteCar" << "Car" << "frmDeletecar";
-        QTest::newRow("delete set") << "mnuUtilDeleteSet" << "FullSet" << "frmDeleteSet";
-        QTest::newRow("loco report") << "mnuReportLoco" << "Loco" << "rptLoco";
-        QTest::newRow("car report") << "mnuReportCar" << "Car" << "rptCar";
-        QTest::newRow("set report") << "mnuReportSet" << "FullSet" << "rptSets";
+        QTest::newRow("edit loco") << "mnuEditLoco"
+                                   << "Loco"
+                                   << "frmEditLoco";
+        QTest::newRow("edit car") << "mnuEditCar"
+                                  << "Car"
+                                  << "frmEditCar";
+        QTest::newRow("edit set") << "mnuEditTrainSet"
+                                  << "FullSet"
+                                  << "frmEditSet";
+        QTest::newRow("delete loco") << "mnuUtilDeleteLoco"
+                                     << "Loco"
+                                     << "frmDeleteLoco";
+        QTest::newRow("delete car") << "mnuUtilDeleteCar"
+                                    << "Car"
+                                    << "frmDeletecar";
+        QTest::newRow("delete set") << "mnuUtilDeleteSet"
+                                    << "FullSet"
+                                    << "frmDeleteSet";
+        QTest::newRow("loco report") << "mnuReportLoco"
+                                     << "Loco"
+                                     << "rptLoco";
+        QTest::newRow("car report") << "mnuReportCar"
+                                    << "Car"
+                                    << "rptCar";
+        QTest::newRow("set report") << "mnuReportSet"
+                                    << "FullSet"
+                                    << "rptSets";
     }
     // The names of the child windows' forms, in the main window's order.
     QStringList openForms() const {
         QStringList names;
-        for (QMdiSubWindow* w : main->mdiArea()->subWindowList())
+        for (QMdiSubWindow *w : main->mdiArea()->subWindowList())
             if (w->widget())
                 names << w->widget()->objectName();
         return names;
@@ -308,7 +365,7 @@ private slots:
         QDir::setCurrent(pf->path());
         pf->exec("INSERT INTO tblMain (ItemID, Car, CarType) VALUES ('CL-1', 'YES', 'Box Car')");
         action("mnuReportCar")->trigger();
-        auto* first = main->mdiArea()->activeSubWindow();
+        auto *first = main->mdiArea()->activeSubWindow();
         QCOMPARE(first->widget()->windowTitle(), QString("Quillon  -  Rolling Stock Report"));
         pf->exec("INSERT INTO tblMain (ItemID, Car, CarType) VALUES ('CL-2', 'YES', 'Caboose')");
         QPointer<QMdiSubWindow> old = first;
@@ -320,7 +377,7 @@ private slots:
     }
 
     void addCommandsAskNothing() {
-        for (const char* name : {"mnuAddNewLoco", "mnuAddNewCar", "mnuAddNewSet"})
+        for (const char *name : {"mnuAddNewLoco", "mnuAddNewCar", "mnuAddNewSet"})
             action(name)->trigger();
         QCOMPARE(boxes->boxes().size(), 0);
         QCOMPARE(openForms(), QStringList({"frmAddLoco", "frmAddCar", "frmAddSet"}));
@@ -333,14 +390,14 @@ private slots:
         storeProfile();
         action("mnuEditProfile")->trigger();
         QCOMPARE(main->mdiArea()->subWindowList().size(), 1);
-        QMdiSubWindow* sub = main->childWindow("frmEditOwner");
+        QMdiSubWindow *sub = main->childWindow("frmEditOwner");
         QVERIFY(sub);
-        auto* form = qobject_cast<frmEditOwner*>(sub->widget());
+        auto *form = qobject_cast<frmEditOwner *>(sub->widget());
         QVERIFY(form);
         QCOMPARE(form->fields.txtBox[1]->text(), QString("Ann"));
         QCOMPARE(sub->windowTitle(), QString("Form1"));
 
-        auto* other = main->mdiArea()->addSubWindow(new QWidget);
+        auto *other = main->mdiArea()->addSubWindow(new QWidget);
         other->show();
         main->mdiArea()->setActiveSubWindow(other);
         sub->showMinimized();
@@ -351,8 +408,8 @@ private slots:
     }
 
     void windowArrangement() {
-        QMdiArea* mdi = main->mdiArea();
-        QList<QMdiSubWindow*> subs;
+        QMdiArea *mdi = main->mdiArea();
+        QList<QMdiSubWindow *> subs;
         for (int i = 0; i < 3; ++i) {
             subs << mdi->addSubWindow(new QWidget);
             subs.last()->resize(200, 150);
@@ -362,11 +419,13 @@ private slots:
 
         action("mnuWindowV")->trigger(); // side by side
         for (int i = 0; i < 3; ++i) {
-            QCOMPARE(subs[i]->geometry(), QRect(i * (area.width() / 3), 0, area.width() / 3, area.height()));
+            QCOMPARE(subs[i]->geometry(),
+                     QRect(i * (area.width() / 3), 0, area.width() / 3, area.height()));
         }
         action("mnuWindowH")->trigger(); // one above the other
         for (int i = 0; i < 3; ++i) {
-            QCOMPARE(subs[i]->geometry(), QRect(0, i * (area.height() / 3), area.width(), area.height() / 3));
+            QCOMPARE(subs[i]->geometry(),
+                     QRect(0, i * (area.height() / 3), area.width(), area.height() / 3));
         }
         action("mnuWindowCascade")->trigger();
         QVERIFY(subs[0]->pos() != subs[1]->pos());
@@ -387,10 +446,10 @@ private slots:
     // edit form stay whole and apart, and the area scrolls to what no longer fits.
     void tilingNeverSqueezesAForm() {
         pf->exec("INSERT INTO tblMain (ItemID, Car, CarType) VALUES ('CL-1', 'YES', 'Box Car')");
-        for (const char* name : {"mnuEditCar", "mnuAddNewCar", "mnuUtilDeleteCar"})
+        for (const char *name : {"mnuEditCar", "mnuAddNewCar", "mnuUtilDeleteCar"})
             action(name)->trigger();
-        QMdiArea* mdi = main->mdiArea();
-        for (const char* tile : {"mnuWindowV", "mnuWindowH"}) {
+        QMdiArea *mdi = main->mdiArea();
+        for (const char *tile : {"mnuWindowV", "mnuWindowH"}) {
             action(tile)->trigger();
             const auto subs = mdi->subWindowList(QMdiArea::CreationOrder);
             QCOMPARE(subs.size(), 3);
@@ -400,16 +459,16 @@ private slots:
                 for (int j = i + 1; j < subs.size(); ++j)
                     QVERIFY2(!subs[i]->geometry().intersects(subs[j]->geometry()), tile);
             }
-            QWidget* edit = subs[0]->widget();
+            QWidget *edit = subs[0]->widget();
             QRect previous;
-            for (const char* button : {"cmdSave", "cmdClear", "cmdExit"}) {
-                auto* b = edit->findChild<QPushButton*>(button);
+            for (const char *button : {"cmdSave", "cmdClear", "cmdExit"}) {
+                auto *b = edit->findChild<QPushButton *>(button);
                 QVERIFY(b->width() >= b->sizeHint().width());
                 QVERIFY(!b->geometry().intersects(previous));
                 previous = b->geometry();
             }
-            QScrollBar* bar = QString(tile) == "mnuWindowV" ? mdi->horizontalScrollBar()
-                                                              : mdi->verticalScrollBar();
+            QScrollBar *bar = QString(tile) == "mnuWindowV" ? mdi->horizontalScrollBar()
+                                                            : mdi->verticalScrollBar();
             QVERIFY2(bar->maximum() > 0, tile);
         }
     }
@@ -422,18 +481,18 @@ private slots:
         action("mnuEditCar")->trigger();
         action("mnuAddNewCar")->trigger();
         action("mnuReportCar")->trigger();
-        QMdiSubWindow* sub = main->childWindow("rptCar");
+        QMdiSubWindow *sub = main->childWindow("rptCar");
         QVERIFY(sub);
-        auto* bar = sub->findChild<QToolBar*>();
+        auto *bar = sub->findChild<QToolBar *>();
         QVERIFY(bar);
         QCoreApplication::processEvents(); // scroll bars and the toolbar settle
-        QMdiArea* mdi = main->mdiArea();
+        QMdiArea *mdi = main->mdiArea();
         QCOMPARE(sub->geometry(), QRect(QPoint(0, 0), mdi->viewport()->size()));
         QCOMPARE(mdi->horizontalScrollBar()->maximum(), 0); // the edit form only reaches below
-        for (QAction* a : bar->actions()) {
+        for (QAction *a : bar->actions()) {
             if (a->isSeparator())
                 continue;
-            QWidget* shown = bar->widgetForAction(a);
+            QWidget *shown = bar->widgetForAction(a);
             QVERIFY2(shown && shown->isVisible(), qPrintable(a->text()));
             QVERIFY2(bar->rect().contains(shown->geometry()), qPrintable(a->text()));
         }
@@ -445,16 +504,16 @@ private slots:
     void windowsMenuListsTaskWindowsAndKeysReachThem() {
         QDir::setCurrent(pf->path());
         pf->exec("INSERT INTO tblMain (ItemID, Car, CarType) VALUES ('CL-1', 'YES', 'Box Car')");
-        for (const char* name : {"mnuEditCar", "mnuAddNewLoco", "mnuReportCar"})
+        for (const char *name : {"mnuEditCar", "mnuAddNewLoco", "mnuReportCar"})
             action(name)->trigger();
         main->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(main));
-        auto* menu = main->findChild<QMenu*>("mnuWindows");
+        auto *menu = main->findChild<QMenu *>("mnuWindows");
         const auto listed = [&] {
             menu->popup(main->mapToGlobal(QPoint(20, 20)));
             QStringList out;
-            const QList<QAction*> entries = menu->actions().mid(7);
-            for (QAction* a : entries)
+            const QList<QAction *> entries = menu->actions().mid(7);
+            for (QAction *a : entries)
                 out << (a->isSeparator() ? QString("-")
                                          : (a->isChecked() ? "[x] " : "[ ] ") + a->text());
             menu->hide();
@@ -481,11 +540,11 @@ private slots:
         pf->exec("INSERT INTO tblMain (ItemID, Car, CarType, RailLine) "
                  "VALUES ('CL-12', 'YES', 'Box Car', 'Santa Fe')");
         action("mnuEditCar")->trigger();
-        QWidget* edit = main->childWindow("frmEditCar")->widget();
-        auto* list = edit->findChild<QTreeView*>();
+        QWidget *edit = main->childWindow("frmEditCar")->widget();
+        auto *list = edit->findChild<QTreeView *>();
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
                           list->visualRect(list->model()->index(0, 1)).center());
-        auto* railLine = edit->findChild<QLineEdit*>("txtBox_0");
+        auto *railLine = edit->findChild<QLineEdit *>("txtBox_0");
         QCOMPARE(railLine->text(), QString("Santa Fe"));
         QTest::keyClicks(railLine, " Railway");
 
@@ -534,7 +593,7 @@ private slots:
     void aboutIsShownModally() {
         QString caption;
         bool modal = false;
-        whenModal<frmAbout>([&](frmAbout* about) {
+        whenModal<frmAbout>([&](frmAbout *about) {
             caption = about->windowTitle();
             modal = about->isModal();
             about->cmdOK->click();

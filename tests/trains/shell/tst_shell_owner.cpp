@@ -5,10 +5,10 @@
 #include "tests/trains/support/ShellFixture.h"
 
 #include "trains/FieldHighlight.h"
-#include "trains/shell/frmMain.h"
 #include "trains/modGlobal.h"
 #include "trains/owner/frmAddOwner.h"
 #include "trains/owner/frmEditOwner.h"
+#include "trains/shell/frmMain.h"
 
 #include <QAction>
 #include <QLabel>
@@ -23,17 +23,17 @@ using namespace testing;
 using platform::MsgIcon;
 
 namespace {
-const QStringList kProfile{"Lee", "Ann", "1 Depot Road", "Springfield", "IL", "62701",
-                           "ann@example.org"};
+const QStringList kProfile{"Lee", "Ann",   "1 Depot Road",   "Springfield",
+                           "IL",  "62701", "ann@example.org"};
 
-void fill(owner::OwnerFields& f, const QStringList& texts) {
+void fill(owner::OwnerFields &f, const QStringList &texts) {
     for (int i = 0; i < owner::kFieldCount; ++i)
         f.txtBox[i]->setText(texts.value(i));
 }
 
-int highlightedCaptions(const owner::OwnerFields& f) {
+int highlightedCaptions(const owner::OwnerFields &f) {
     int n = 0;
-    for (QLabel* l : f.lblData)
+    for (QLabel *l : f.lblData)
         n += FieldBehaviour::isHighlighted(l) ? 1 : 0;
     return n;
 }
@@ -44,7 +44,7 @@ class TestOwner : public QObject {
     std::unique_ptr<testing::ProgramFolder> pf;
     std::unique_ptr<ScriptedMsgBox> boxes;
     std::unique_ptr<ExitRecorder> exits;
-    frmAddOwner* entry = nullptr;
+    frmAddOwner *entry = nullptr;
 
     void showEntry() {
         entry = new frmAddOwner;
@@ -52,13 +52,9 @@ class TestOwner : public QObject {
         entry->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(entry));
     }
-    void storeProfile() {
-        pf->exec("INSERT INTO tblOwner (OwnerID,LName,FName,Address,City,State,Zip,Email,FullName,"
-                 "DateAdd) VALUES ('O-1','Lee','Ann','1 Depot Road','Springfield','IL','62701',"
-                 "'ann@example.org','Ann Lee','2026-03-01 10:00:00')");
-    }
+    void storeProfile() { testing::storeOwnerProfile(*pf); }
 
-private slots:
+  private slots:
     void init() {
         pf = std::make_unique<testing::ProgramFolder>();
         SetProgramFolder(pf->path());
@@ -85,7 +81,7 @@ private slots:
         QCOMPARE(entry->fields.Label1->text(), QString("This only needs to be done on first use"));
         QCOMPARE(entry->fields.cmdSave->text(), QString("&Save"));
         QCOMPARE(entry->fields.cmdExit->text(), QString("e&Xit"));
-        const QStringList captions{"Last Name", "First Name", "Address", "City",
+        const QStringList captions{"Last Name",  "First Name",  "Address",      "City",
                                    "State/Prov", "Postal Code", "Email Address"};
         const int lengths[] = {35, 35, 35, 35, 3, 10, 45};
         for (int i = 0; i < owner::kFieldCount; ++i) {
@@ -98,7 +94,7 @@ private slots:
         QCOMPARE(entry->fields.cmdSave->geometry(), QRect(8, 212, 81, 29));
         QCOMPARE(entry->fields.cmdExit->geometry(), QRect(280, 212, 81, 29));
         // Tab order: the boxes, then Save, then Exit.
-        QWidget* w = entry->fields.txtBox[0];
+        QWidget *w = entry->fields.txtBox[0];
         for (int i = 1; i < owner::kFieldCount; ++i) {
             w = w->nextInFocusChain();
             while (w->focusPolicy() == Qt::NoFocus)
@@ -142,7 +138,8 @@ private slots:
 
     void saveTrimsAndKeepsQuotesOnce() {
         showEntry();
-        fill(entry->fields, {"  O'Neil  ", " Ann", "1 Depot Road", "Springfield", "IL", "62701", ""});
+        fill(entry->fields,
+             {"  O'Neil  ", " Ann", "1 Depot Road", "Springfield", "IL", "62701", ""});
         boxes->answer(platform::MsgResult::OK);
         entry->fields.cmdSave->click();
         QCOMPARE(boxes->boxes().size(), 1);
@@ -179,7 +176,7 @@ private slots:
 
     void enterChainAndHighlight() {
         showEntry();
-        auto& f = entry->fields;
+        auto &f = entry->fields;
         f.txtBox[0]->setFocus();
         QVERIFY(FieldBehaviour::isHighlighted(f.lblData[0]));
         for (int i = 0; i < owner::kFieldCount - 1; ++i) {
@@ -240,7 +237,8 @@ private slots:
         QCOMPARE(boxes->boxes()[0].prompt, QString("Profile Information Saved! "));
         QCOMPARE(boxes->boxes()[0].title, QString("Record Saved Successfully"));
         QCOMPARE(boxes->boxes()[0].icon, MsgIcon::Exclamation);
-        const auto row = pf->query("SELECT OwnerID, Email, FullName, LName, DateAdd, DateMod FROM tblOwner");
+        const auto row =
+            pf->query("SELECT OwnerID, Email, FullName, LName, DateAdd, DateMod FROM tblOwner");
         QCOMPARE(row.size(), 1);
         QCOMPARE(row[0][0].toString(), QString("O-1"));
         QCOMPARE(row[0][1].toString(), QString("ann.lee@example.org"));
@@ -254,13 +252,13 @@ private slots:
 
     void editFormChecksAndExit() {
         storeProfile();
-        auto* main = new frmMain;
+        auto *main = new frmMain;
         main->Form_Load();
         main->show();
-        auto* sub = main->mdiArea()->addSubWindow(new frmEditOwner);
+        auto *sub = main->mdiArea()->addSubWindow(new frmEditOwner);
         sub->setAttribute(Qt::WA_DeleteOnClose);
         sub->show();
-        auto* form = qobject_cast<frmEditOwner*>(sub->widget());
+        auto *form = qobject_cast<frmEditOwner *>(sub->widget());
         main->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(main));
         form->fields.txtBox[3]->setText("  ");
@@ -299,7 +297,7 @@ private slots:
         QFETCH(bool, entryForm);
         QFETCH(bool, drop);
         QPointer<QWidget> form;
-        owner::OwnerFields* fields = nullptr;
+        owner::OwnerFields *fields = nullptr;
         std::function<void()> leave;
         if (entryForm) {
             showEntry();
@@ -308,15 +306,15 @@ private slots:
             leave = [fields] { fields->cmdExit->click(); };
         } else {
             storeProfile();
-            auto* main = new frmMain;
+            auto *main = new frmMain;
             main->Form_Load();
             main->show();
             main->activateWindow();
             QVERIFY(QTest::qWaitForWindowActive(main));
-            main->findChild<QAction*>("mnuEditProfile")->trigger();
-            QMdiSubWindow* sub = main->childWindow("frmEditOwner");
+            main->findChild<QAction *>("mnuEditProfile")->trigger();
+            QMdiSubWindow *sub = main->childWindow("frmEditOwner");
             QVERIFY(sub);
-            auto* edit = qobject_cast<frmEditOwner*>(sub->widget());
+            auto *edit = qobject_cast<frmEditOwner *>(sub->widget());
             form = edit;
             fields = &edit->fields;
             leave = [main] { QTest::keyClick(main, Qt::Key_F4, Qt::ControlModifier); };
@@ -350,7 +348,7 @@ private slots:
 
     void editFormWithoutAProfileOpensEmpty() {
         frmEditOwner form;
-        for (QLineEdit* box : form.fields.txtBox)
+        for (QLineEdit *box : form.fields.txtBox)
             QVERIFY(box->text().isEmpty());
         QCOMPARE(boxes->boxes().size(), 0);
     }
