@@ -184,7 +184,7 @@ int main(int argc, char **argv) {
 
     // Import of 100,000 rows (the locomotives of the export) into an empty collection.
     const QString locos = dir.path() + "/locos.csv";
-    exchange::exportItems(db, locos, exchange::ItemKind::Loco);
+    exchange::exportItems(db, locos, ItemKind::Loco);
     const QString target = dir.path() + "/target.trk";
     double planMs = 0, writeMs = 0;
     const auto emptyTarget = [&] {

@@ -161,7 +161,7 @@ bool isStream(const QString &path) {
                             !S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode));
 }
 
-std::optional<exchange::ItemKind> kindOption(const Invocation &inv) {
+std::optional<ItemKind> kindOption(const Invocation &inv) {
     return inv.has("--kind") ? exchange::kindFromText(inv.value("--kind")) : std::nullopt;
 }
 
@@ -490,8 +490,8 @@ int run(const QStringList &args) {
         return usage(why);
     if (inv.has("--kind")) {
         const auto kind = kindOption(inv);
-        if (!kind || (kind != exchange::ItemKind::Car && kind != exchange::ItemKind::Loco &&
-                      kind != exchange::ItemKind::Set))
+        if (!kind || (kind != ItemKind::Car && kind != ItemKind::Loco &&
+                      kind != ItemKind::Set))
             return usage(QStringLiteral("unknown kind '%1': use cars, locos or sets")
                              .arg(inv.value("--kind")));
     }

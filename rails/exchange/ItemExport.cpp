@@ -11,7 +11,6 @@
 
 namespace exchange {
 
-using detail::kindRow;
 using platform::Error;
 
 namespace {
@@ -53,11 +52,11 @@ void itemFields(const engine::Recordset &rs, const Format &format, QStringList &
     const auto col = [&](const char *name) { return rs.text(rs.fieldIndex(QLatin1String(name))); };
     QString kindText;
     bool isSet = false;
-    for (const detail::KindRow &k : detail::kinds())
+    for (const ItemKind k : kAllKinds)
         if (kindText.isEmpty() &&
-            col(k.flag).compare(QLatin1String("YES"), Qt::CaseInsensitive) == 0) {
-            kindText = QLatin1String(k.name);
-            isSet = k.kind == ItemKind::Set;
+            col(kindRow(k).flagColumn).compare(QLatin1String("YES"), Qt::CaseInsensitive) == 0) {
+            kindText = kindName(k);
+            isSet = k == ItemKind::Set;
         }
     const QString carNumber = col("CarNumber"), setNumber = col("SetNumber");
     const QString carColor = col("CarColor");
@@ -109,7 +108,7 @@ qint64 exportItems(const QString &db, const QString &file, const ExportOptions &
         "Loco, Track, Accessory, Condition, Box, Notes FROM tblMain");
     QVariantList values;
     if (kind) {
-        sql += QStringLiteral(" WHERE %1 = ?").arg(QLatin1String(kindRow(*kind).flag));
+        sql += QStringLiteral(" WHERE %1 = ?").arg(QLatin1String(kindRow(*kind).flagColumn));
         values.append(QStringLiteral("YES"));
     }
     sql += QStringLiteral(" ORDER BY ID");

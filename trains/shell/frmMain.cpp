@@ -397,7 +397,7 @@ bool frmMain::recordCheck(Refresh refresh, const QString& message) {
     return !empty;
 }
 
-void frmMain::runReport(ReportId id, Refresh refresh, const QString& message) {
+void frmMain::runReport(ItemKind id, Refresh refresh, const QString& message) {
     if (!recordCheck(refresh, message))
         return;
     resumeNext([&] {
@@ -504,13 +504,13 @@ RECORD_CHECK_COMMAND(mnuUtilDeleteSet_Click, RefreshSets, msg::deleteSet, FormId
 #undef RECORD_CHECK_COMMAND
 
 void frmMain::mnuReportLoco_Click() {
-    runReport(ReportId::Locos, &dllRails::RefreshLocos, msg::reportLoco);
+    runReport(ItemKind::Loco, &dllRails::RefreshLocos, msg::reportLoco);
 }
 void frmMain::mnuReportCar_Click() {
-    runReport(ReportId::Cars, &dllRails::RefreshCars, msg::reportCar);
+    runReport(ItemKind::Car, &dllRails::RefreshCars, msg::reportCar);
 }
 void frmMain::mnuReportSet_Click() {
-    runReport(ReportId::Sets, &dllRails::RefreshSets, msg::reportSet);
+    runReport(ItemKind::Set, &dllRails::RefreshSets, msg::reportSet);
 }
 
 void frmMain::mnuCollectionBrowse_Click() {
@@ -522,9 +522,9 @@ void frmMain::mnuCollectionBrowse_Click() {
     auto* view = new collection::frmCollection;
     // Edit opens the item's own edit form with its row chosen.
     connect(view, &collection::frmCollection::editRequested, this,
-            [this](collection::Kind kind, const QString& itemId) {
-                const FormId id = kind == collection::Kind::Loco  ? FormId::EditLoco
-                                  : kind == collection::Kind::Set ? FormId::EditSet
+            [this](ItemKind kind, const QString& itemId) {
+                const FormId id = kind == ItemKind::Loco  ? FormId::EditLoco
+                                  : kind == ItemKind::Set ? FormId::EditSet
                                                                   : FormId::EditCar;
                 resumeNext([&] { openForm(id); });
                 if (QMdiSubWindow* sub = childWindow(QLatin1String(formName(id))))
