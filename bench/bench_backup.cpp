@@ -215,7 +215,7 @@ void exportFigures(const QString &dir, const QString &db) {
 // preview's plan, then the import itself, against the same import written plainly.
 void importFigures(const QString &dir, const QString &db) {
     const QString locos = dir + "/locos.csv";
-    exchange::exportItems(db, locos, exchange::ItemKind::Loco);
+    exchange::exportItems(db, locos, ItemKind::Loco);
     const QString target = dir + "/target.trk";
     const auto emptyTarget = [&] {
         QFile::remove(target);

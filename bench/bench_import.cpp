@@ -61,7 +61,7 @@ void timed(const char *name, int runs, const std::function<void()> &work) {
 
 exchange::ImportOptions sheetOptions() {
     exchange::ImportOptions o;
-    o.kind = exchange::ItemKind::Car;
+    o.kind = ItemKind::Car;
     o.today = QDate(2026, 12, 9);
     o.choices.makers = {"Marklin", "Lionel", "Other"};
     o.choices.gauges = {"HO Gauge", "N Gauge", "Z Guage", "Other"};

@@ -1,5 +1,6 @@
 #include "platform/MsgBox.h"
 
+#include "platform/Error.h"
 #include "platform/Pointer.h"
 
 #include <QApplication>
@@ -53,6 +54,11 @@ MsgResult MsgBox(const QString& prompt, MsgStyle style, const QString& title) {
     if (handler())
         return handler()(r);
     return showDialog(r);
+}
+
+QString errorBoxText(const Error& e, const QString& where, const QString& which) {
+    return QStringLiteral("ERROR # ") + QString::number(e.Number()) + vbCrLf + vbCrLf +
+           e.Description() + vbCrLf + where + vbCrLf + which;
 }
 
 } // namespace platform

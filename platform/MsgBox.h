@@ -39,4 +39,10 @@ inline MsgStyle exclamation() { return {MsgIcon::Exclamation, MsgButtons::OK, Ms
 // CR LF, the line break of every message text.
 inline const QString vbCrLf = QStringLiteral("\r\n");
 
+class Error;
+// The text of the box that reports a failed step: "ERROR # " and the number, a blank line, the
+// description, then the two lines that say where it failed ("In the Dynamic Link Library",
+// "Function: AddCar").
+QString errorBoxText(const Error& e, const QString& where, const QString& which);
+
 } // namespace platform

@@ -151,10 +151,8 @@ QString dllRails::Clean(QString& strText) {
 
 void dllRails::failureBox(const Error& e, const QString& name) {
     strFunction = name;
-    MsgBox(QStringLiteral("ERROR # ") + QString::number(e.Number()) + platform::vbCrLf +
-               platform::vbCrLf + e.Description() + platform::vbCrLf +
-               QStringLiteral("In the Dynamic Link Library") + platform::vbCrLf +
-               QStringLiteral("Function: ") + name,
+    MsgBox(platform::errorBoxText(e, QStringLiteral("In the Dynamic Link Library"),
+                                  QStringLiteral("Function: ") + name),
            platform::critical(), kLibraryTitle);
 }
 

@@ -74,7 +74,7 @@ bool isStream(const QString &path) {
                             !S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode));
 }
 
-std::optional<exchange::ItemKind> kindOption(const Invocation &inv) {
+std::optional<ItemKind> kindOption(const Invocation &inv) {
     return inv.has("--kind") ? exchange::kindFromText(inv.value("--kind")) : std::nullopt;
 }
 

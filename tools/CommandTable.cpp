@@ -158,8 +158,8 @@ int run(const QStringList &args) {
         return usage(why);
     if (inv.has("--kind")) {
         const auto kind = kindOption(inv);
-        if (!kind || (kind != exchange::ItemKind::Car && kind != exchange::ItemKind::Loco &&
-                      kind != exchange::ItemKind::Set))
+        if (!kind || (kind != ItemKind::Car && kind != ItemKind::Loco &&
+                      kind != ItemKind::Set))
             return usage(QStringLiteral("unknown kind '%1': use cars, locos or sets")
                              .arg(inv.value("--kind")));
     }

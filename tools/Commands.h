@@ -28,7 +28,7 @@ void say(const QString &text);
 int usage(const QString &why);
 
 // The kind named by --kind, when it is given and names one.
-std::optional<exchange::ItemKind> kindOption(const Invocation &inv);
+std::optional<ItemKind> kindOption(const Invocation &inv);
 // A collection (or a backup to restore) is a file: the reason a folder, a named pipe or a device
 // given in its place is refused, before anything opens it.
 std::optional<QString> notAFile(const QString &path);

@@ -30,7 +30,7 @@ int inventoryCommand(const QStringList &args) {
             const auto kind = exchange::kindFromText(k);
             if (!kind)
                 return wrong(QStringLiteral("unknown kind '%1': use cars, locos or sets").arg(k));
-            options.kind = collection::Kind(int(*kind));
+            options.kind = *kind;
         } else if (a == u"--one-per-page") {
             options.onePerPage = true;
         } else if (a.startsWith(QLatin1Char('-')) && a.size() > 1) {

@@ -8,6 +8,9 @@
 #include <memory>
 
 class QWidget;
+namespace platform {
+class Error;
+}
 
 // The store object every form reaches the database through; each task form's load replaces
 // it with a fresh one.
@@ -25,19 +28,23 @@ QString AppCaption();
 // The folder that holds the program; paths are built from it with '/' separators.
 QString ProgramFolder();
 // Tests run the program against a temporary folder; this also points the store there.
-void SetProgramFolder(const QString& folder);
+void SetProgramFolder(const QString &folder);
 
 void CloseRecordset();
 // Removes leading and trailing blanks (only blanks) from every text box and rich text box of
 // the form, in the form's control order.
-void TrimTextBoxes(QWidget* form);
+void TrimTextBoxes(QWidget *form);
 // Replaces objRails by a fresh store object, as every task form does when it loads.
 void NewRails();
 
+// Tells the user that the collection could not be read just now and why (another program
+// holding it is the usual reason); the command that asked opens nothing.
+void ShowCollectionNotReadable(const platform::Error &e);
+
 // The current store object; raises error 91 (object not set) when there is none.
-dllRails& Rails();
+dllRails &Rails();
 // Closes a task form: the child window that holds it, or the form itself when it stands alone.
-void UnloadForm(QWidget* form);
+void UnloadForm(QWidget *form);
 
 // Waits until the clock has passed `seconds` whole seconds (0: until its next second),
 // letting window events run meanwhile. Returns true.
@@ -51,11 +58,11 @@ void SetReportRelease(std::function<void()> release);
 
 // The root key of the first flag that is set, in this order: classes root, current config,
 // current user, dynamic data, local machine, performance data, users; 0 when none is set.
-std::uint32_t RootKeyFromFlags(bool classesRoot, bool currentConfig, bool currentUser,
-                               bool dynData, bool localMachine, bool performanceData, bool users);
+std::uint32_t RootKeyFromFlags(bool classesRoot, bool currentConfig, bool currentUser, bool dynData,
+                               bool localMachine, bool performanceData, bool users);
 // A text value of the registry (an empty name reads the key's default value), trimmed of
 // blanks; empty when the key or value is missing or does not fit in 255 bytes. With
 // `trailingSeparator`, a value not ending in a backslash gets one.
-QString GetRegistryString(const QString& keyPath, const QString& valueName, bool classesRoot,
+QString GetRegistryString(const QString &keyPath, const QString &valueName, bool classesRoot,
                           bool currentConfig, bool currentUser, bool dynData, bool localMachine,
                           bool performanceData, bool users, bool trailingSeparator);

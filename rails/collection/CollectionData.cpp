@@ -6,36 +6,32 @@
 #include "platform/Error.h"
 
 #include <QObject>
+#include <QStringList>
 
 namespace collection {
 
 namespace {
 // The kind code of a row from its yes/no flags; the designed kinds first.
-const QString kKindCase = QStringLiteral(
-    "CASE WHEN Car = 'YES' THEN 0 WHEN Loco = 'YES' THEN 1 WHEN FullSet = 'YES' THEN 2 "
-    "WHEN Track = 'YES' THEN 3 WHEN Accessory = 'YES' THEN 4 END");
+QString kindCase() {
+    QString sql = QStringLiteral("CASE");
+    for (const ItemKind k : kAllKinds)
+        sql += QStringLiteral(" WHEN %1 = 'YES' THEN %2")
+                   .arg(QLatin1String(kindRow(k).flagColumn))
+                   .arg(int(k));
+    return sql + QStringLiteral(" END");
+}
+const QString kKindCase = kindCase();
 // Where the rows of a kind keep their number and colour.
 const QString kNumber = QStringLiteral("COALESCE(CarNumber, SetNumber)");
 const QString kColour = QStringLiteral("COALESCE(CarColor, Color)");
-const QString kKindWhere = QStringLiteral(
-    "(Car = 'YES' OR Loco = 'YES' OR FullSet = 'YES' OR Track = 'YES' OR Accessory = 'YES')");
-} // namespace
-
-QString kindName(Kind kind) {
-    switch (kind) {
-    case Kind::Car:
-        return QObject::tr("Rolling Stock");
-    case Kind::Loco:
-        return QObject::tr("Locomotive");
-    case Kind::Set:
-        return QObject::tr("Train Set");
-    case Kind::Track:
-        return QObject::tr("Track");
-    case Kind::Accessory:
-        return QObject::tr("Accessory");
-    }
-    return {};
+QString kindWhere() {
+    QStringList flags;
+    for (const ItemKind k : kAllKinds)
+        flags << QLatin1String(kindRow(k).flagColumn) + QStringLiteral(" = 'YES'");
+    return QLatin1Char('(') + flags.join(QStringLiteral(" OR ")) + QLatin1Char(')');
 }
+const QString kKindWhere = kindWhere();
+} // namespace
 
 // One open connection for the length of one call; closed whatever happens.
 struct CollectionData::Session {

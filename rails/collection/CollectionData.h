@@ -3,6 +3,7 @@
 // designed store: one connection per call to the collection file, every value bound to its
 // placeholder. The designed tables are only read; photos live in their own table, which the
 // first use adds to a collection made by an earlier build.
+#include "rails/ItemKind.h"
 #include "rails/engine/Connection.h"
 #include "rails/engine/Recordset.h"
 
@@ -16,7 +17,7 @@ namespace collection {
 // Columns of browseRows(), in this order.
 enum BrowseColumn {
     bcId,
-    bcKind,
+    bcKind, // the ItemKind code
     bcItemId,
     bcManufacturer,
     bcRailLine,
@@ -34,10 +35,6 @@ enum BrowseColumn {
     bcNotes, // found by the find, not shown as a column
     bcColumnCount
 };
-
-// Kind codes of the browse rows' kind column.
-enum class Kind : int { Car = 0, Loco = 1, Set = 2, Track = 3, Accessory = 4 };
-QString kindName(Kind kind);
 
 struct PhotoInfo {
     qint64 photoId = 0;

@@ -12,16 +12,6 @@
 
 namespace exchange::detail {
 
-struct KindRow {
-    ItemKind kind;
-    const char *name;
-    const char *flag;   // the kind's flag column
-    const char *prefix; // item number prefix of its add form (none: no add form)
-    const char *numberColumn;
-};
-const KindRow &kindRow(ItemKind kind);
-const std::array<KindRow, 5> &kinds();
-
 engine::Connection &openConnection(engine::Connection &c, const QString &db);
 
 // Indexes into ImportRow::text.

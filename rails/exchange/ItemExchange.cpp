@@ -13,14 +13,6 @@ namespace detail {
 
 namespace {
 
-const std::array<KindRow, 5> kKinds{{
-    {ItemKind::Car, "Rolling Stock", "Car", "CL-", "CarNumber"},
-    {ItemKind::Loco, "Locomotive", "Loco", "LL-", "CarNumber"},
-    {ItemKind::Set, "Full Set", "FullSet", "SL-", "SetNumber"},
-    {ItemKind::Track, "Track", "Track", nullptr, "CarNumber"},
-    {ItemKind::Accessory, "Accessory", "Accessory", nullptr, "CarNumber"},
-}};
-
 // The words collectors use for each kind, folded.
 const std::array<const char *, 5> kKindWords{
     "rollingstock|car|cars|wagon|wagons|coach|coaches|freightcar|freightcars|passengercar|"
@@ -30,14 +22,6 @@ const std::array<const char *, 5> kKindWords{
     "track|tracks|gleis", "accessory|accessories|zubehor"};
 
 } // namespace
-
-const std::array<KindRow, 5> &kinds() {
-    return kKinds;
-}
-
-const KindRow &kindRow(ItemKind k) {
-    return kKinds[std::size_t(k)];
-}
 
 engine::Connection &openConnection(engine::Connection &c, const QString &db) {
     if (db.contains(QLatin1Char(';')))
@@ -51,25 +35,19 @@ engine::Connection &openConnection(engine::Connection &c, const QString &db) {
 
 } // namespace detail
 
-using detail::KindRow;
-using detail::kindRow;
 using platform::Error;
 
 std::optional<ItemKind> kindFromText(const QString &text) {
     static const QHash<QString, ItemKind> words = [] {
         QHash<QString, ItemKind> w;
-        for (std::size_t k = 0; k < detail::kKinds.size(); ++k)
+        for (const ItemKind k : kAllKinds)
             for (const QString &word :
-                 QString::fromLatin1(detail::kKindWords[k]).split(QLatin1Char('|')))
-                w.insert(word, detail::kKinds[k].kind);
+                 QString::fromLatin1(detail::kKindWords[std::size_t(k)]).split(QLatin1Char('|')))
+                w.insert(word, k);
         return w;
     }();
     const auto it = words.constFind(foldText(text));
     return it == words.cend() ? std::nullopt : std::optional<ItemKind>(*it);
-}
-
-QString kindName(ItemKind kind) {
-    return QLatin1String(kindRow(kind).name);
 }
 
 } // namespace exchange

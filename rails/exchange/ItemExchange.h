@@ -5,6 +5,7 @@
 // be an item are refused. Rows lacking what the add forms require come in with those fields
 // blank; rows already in the collection are skipped or update their item. The file is read as
 // a stream twice (to check, then to write), so memory stays bounded whatever its size.
+#include "rails/ItemKind.h"
 #include "rails/exchange/Collection.h"
 #include "rails/exchange/ImportFormats.h"
 #include "rails/exchange/ImportMapping.h"
@@ -19,12 +20,9 @@
 
 namespace exchange {
 
-enum class ItemKind { Car, Loco, Set, Track, Accessory };
-
 // The display names, plural forms and the usual words ("Wagon", "Engine", "Set"); nullopt
-// when unknown.
+// when unknown. The Kind column writes kindName().
 std::optional<ItemKind> kindFromText(const QString &text);
-QString kindName(ItemKind kind); // as the Kind column writes it
 
 // Writes the items (all, or one kind) to `file` (replaced whole, or left as it was on a
 // failure). Returns the number of items written.

@@ -13,7 +13,6 @@
 
 namespace exchange {
 
-using detail::kindRow;
 using platform::Error;
 
 namespace {
@@ -152,11 +151,11 @@ struct ItemLine {
     void read(const engine::Statement &st, const Format &format) {
         QByteArrayView kindText;
         bool isSet = false;
-        for (const detail::KindRow &k : detail::kinds())
+        for (const ItemKind k : kAllKinds)
             if (kindText.isEmpty() &&
-                st.bytes(flagColumn(k.kind)).compare("YES", Qt::CaseInsensitive) == 0) {
-                kindText = k.name;
-                isSet = k.kind == ItemKind::Set;
+                st.bytes(flagColumn(k)).compare("YES", Qt::CaseInsensitive) == 0) {
+                kindText = kindRow(k).name;
+                isSet = k == ItemKind::Set;
             }
         const QByteArrayView carNumber = st.bytes(cCarNumber), setNumber = st.bytes(cSetNumber);
         const QByteArrayView carColor = st.bytes(cCarColor);
@@ -251,7 +250,7 @@ QByteArray exportQuery(const std::optional<ItemKind> &kind, bool count) {
                            "OriginalCost, CurrentValue, DateAccquired, FullSet, Car, Loco, Track, "
                            "Accessory, Condition, Box, Notes FROM tblMain");
     if (kind)
-        sql += QByteArray(" WHERE ") + kindRow(*kind).flag + " = ?";
+        sql += QByteArray(" WHERE ") + kindRow(*kind).flagColumn + " = ?";
     return count ? sql : sql + " ORDER BY ID";
 }
 

@@ -194,7 +194,7 @@ void CollectionModel::load(std::shared_ptr<engine::Recordset> rows) {
         Folder folder(*rows_);
         QByteArray kindNames[5];
         for (int k = 0; k < 5; ++k)
-            kindNames[k] = foldText(kindName(Kind(k)));
+            kindNames[k] = foldText(kindViewName(ItemKind(k)));
         // Conditions that differ only in case or accents are one condition, shown as first
         // spelt.
         std::unordered_map<std::string, quint16, TextHash, std::equal_to<>> conditionIndex;
@@ -453,7 +453,7 @@ QString CollectionModel::displayText(int source, int column) const {
     const RowInfo &info = info_[std::size_t(source)];
     switch (column) {
     case colKind:
-        return kindName(Kind(info.kind));
+        return kindViewName(ItemKind(info.kind));
     case colCost:
         return amountText(info.cost);
     case colValue:
@@ -495,15 +495,15 @@ QVariant CollectionModel::headerData(int section, Qt::Orientation o, int role) c
     return section >= 0 && section < colCount ? tr(headers[section]) : QVariant();
 }
 
-QList<Kind> CollectionModel::kindsPresent() const {
+QList<ItemKind> CollectionModel::kindsPresent() const {
     bool seen[5] = {};
     for (const RowInfo &r : info_)
         if (r.kind < 5)
             seen[r.kind] = true;
-    QList<Kind> out;
+    QList<ItemKind> out;
     for (int k = 0; k < 5; ++k)
         if (seen[k])
-            out << Kind(k);
+            out << ItemKind(k);
     return out;
 }
 
@@ -518,10 +518,10 @@ QString CollectionModel::itemId(int row) const {
     return cellText(row, colId);
 }
 
-Kind CollectionModel::kind(int row) const {
+ItemKind CollectionModel::kind(int row) const {
     return row >= 0 && row < int(shown_.size())
-               ? Kind(info_[std::size_t(shown_[std::size_t(row)])].kind)
-               : Kind::Car;
+               ? ItemKind(info_[std::size_t(shown_[std::size_t(row)])].kind)
+               : ItemKind::Car;
 }
 
 int CollectionModel::rowOfItem(const QString &itemId) const {

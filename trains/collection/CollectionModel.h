@@ -74,12 +74,12 @@ class CollectionModel : public QAbstractTableModel {
     Totals totals() const { return totals_; }
     qsizetype totalRows() const { return qsizetype(info_.size()); }
     // The kinds that have rows, in kind order, and the conditions met (first spelling kept).
-    QList<Kind> kindsPresent() const;
+    QList<ItemKind> kindsPresent() const;
     const QStringList &conditions() const { return conditions_; }
 
     qint64 rowId(int row) const;   // tblMain.ID of a shown row
     QString itemId(int row) const; // its item number
-    Kind kind(int row) const;
+    ItemKind kind(int row) const;
     int rowOfItem(const QString &itemId) const; // -1 when not shown
     QString cellText(int row, int column) const;
 

@@ -35,8 +35,7 @@ using platform::MsgBox;
 using platform::vbCrLf;
 
 const QString kImportTitle = QStringLiteral("Import from CSV");
-constexpr exchange::ItemKind kKinds[] = {exchange::ItemKind::Car, exchange::ItemKind::Loco,
-                                         exchange::ItemKind::Set};
+constexpr ItemKind kKinds[] = {ItemKind::Car, ItemKind::Loco, ItemKind::Set};
 const QString kMappingKey = QStringLiteral("Import/Mappings/");
 
 QString count(qint64 n) {

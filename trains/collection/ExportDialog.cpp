@@ -41,8 +41,9 @@ ExportDialog::ExportDialog(QWidget *parent, const QList<qint64> &shown)
     setAttribute(Qt::WA_DeleteOnClose, !shown.isEmpty());
     cboKind = new QComboBox(this);
     cboKind->setObjectName(QStringLiteral("cboKind"));
-    cboKind->addItems({QStringLiteral("All items"), QStringLiteral("Rolling Stock"),
-                       QStringLiteral("Locomotives"), QStringLiteral("Full Sets")});
+    cboKind->addItem(QStringLiteral("All items"));
+    for (const ItemKind k : kDesignedKinds)
+        cboKind->addItem(kindPlural(k), int(k));
     auto *caption = new QLabel(QStringLiteral("&Items"), this);
     caption->setBuddy(cboKind);
     auto *buttons = new QDialogButtonBox(this);
@@ -88,9 +89,9 @@ ExportDialog::ExportDialog(QWidget *parent, const QList<qint64> &shown)
 }
 
 void ExportDialog::cmdExport_Click() {
-    static const std::optional<exchange::ItemKind> kinds[] = {
-        std::nullopt, exchange::ItemKind::Car, exchange::ItemKind::Loco, exchange::ItemKind::Set};
-    const std::optional<exchange::ItemKind> kind = kinds[std::max(0, cboKind->currentIndex())];
+    const QVariant chosenKind = cboKind->currentData();
+    const std::optional<ItemKind> kind =
+        chosenKind.isValid() ? std::optional(ItemKind(chosenKind.toInt())) : std::nullopt;
     exchange::ExportOptions options;
     options.kind = shown_.isEmpty() ? kind : std::nullopt;
     options.ids = shown_;

@@ -16,7 +16,7 @@ namespace collection {
 
 ItemDetails itemDetails(const engine::Recordset &rs) {
     ItemDetails d;
-    d.kind = Kind(rs.Fields(QStringLiteral("KindCode")).toInt());
+    d.kind = ItemKind(rs.Fields(QStringLiteral("KindCode")).toInt());
     const auto text = [&](const char *column) {
         return rs.Fields(QLatin1String(column)).toString();
     };
@@ -28,11 +28,11 @@ ItemDetails itemDetails(const engine::Recordset &rs) {
         const QVariant v = rs.Fields(QLatin1String(column));
         return v.isNull() ? QString() : platform::moneyText(v.toDouble());
     };
-    const bool isSet = d.kind == Kind::Set;
+    const bool isSet = d.kind == ItemKind::Set;
     d.itemId = text("ItemID");
     d.fields = {
         {QObject::tr("Item"), d.itemId},
-        {QObject::tr("Kind"), kindName(d.kind)},
+        {QObject::tr("Kind"), kindViewName(d.kind)},
         {QObject::tr("Manufacturer"), text("Manufacturer")},
         {QObject::tr("Rail Line"), text("RailLine")},
         {QObject::tr("Type"), text("CarType")},

@@ -14,7 +14,7 @@ class Recordset;
 namespace collection {
 
 struct ItemDetails {
-    Kind kind = Kind::Car;
+    ItemKind kind = ItemKind::Car;
     QString itemId;
     QList<std::pair<QString, QString>> fields; // caption, value as shown (plain text)
     QString notes;

@@ -271,8 +271,8 @@ void frmCollection::fillFilterLists() {
         cboCondition->currentIndex() > 0 ? cboCondition->currentText() : QString();
     cboKind->clear();
     cboKind->addItem(tr("All kinds"), -1);
-    for (Kind k : model_->kindsPresent())
-        cboKind->addItem(kindName(k), int(k));
+    for (ItemKind k : model_->kindsPresent())
+        cboKind->addItem(kindViewName(k), int(k));
     cboKind->setCurrentIndex(std::max(0, cboKind->findData(kind)));
     cboCondition->clear();
     cboCondition->addItem(tr("All conditions"), -1);
@@ -344,9 +344,9 @@ void frmCollection::showChosen() {
     }
     ItemDetails details = itemDetails(*rs);
     addOwnRecords(details, data_.databasePath());
-    const Kind kind = details.kind;
+    const ItemKind kind = details.kind;
     showDetail(detailHtml(details));
-    cmdEdit->setEnabled(kind == Kind::Car || kind == Kind::Loco || kind == Kind::Set);
+    cmdEdit->setEnabled(kind == ItemKind::Car || kind == ItemKind::Loco || kind == ItemKind::Set);
     cmdAddPhotos->setEnabled(true);
     cmdOpenCard->setEnabled(true);
     showPhotos();

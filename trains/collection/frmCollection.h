@@ -67,7 +67,7 @@ class frmCollection : public QWidget {
 
   signals:
     // The user asked to edit the item in its kind's own edit form.
-    void editRequested(collection::Kind kind, const QString &itemId);
+    void editRequested(ItemKind kind, const QString &itemId);
     // The user asked for the item's card (Open Card… or Ctrl+Enter).
     void cardRequested(const QString &itemId);
 

@@ -5,17 +5,20 @@
 class frmDeletecar : public DeleteForm {
     Q_OBJECT
   public:
-    explicit frmDeletecar(QWidget *parent = nullptr) : DeleteForm(carDeleteKind(), parent) {}
+    explicit frmDeletecar(QWidget *parent = nullptr)
+        : DeleteForm(deleteKind(ItemKind::Car), parent) {}
 };
 
 class frmDeleteLoco : public DeleteForm {
     Q_OBJECT
   public:
-    explicit frmDeleteLoco(QWidget *parent = nullptr) : DeleteForm(locoDeleteKind(), parent) {}
+    explicit frmDeleteLoco(QWidget *parent = nullptr)
+        : DeleteForm(deleteKind(ItemKind::Loco), parent) {}
 };
 
 class frmDeleteSet : public DeleteForm {
     Q_OBJECT
   public:
-    explicit frmDeleteSet(QWidget *parent = nullptr) : DeleteForm(setDeleteKind(), parent) {}
+    explicit frmDeleteSet(QWidget *parent = nullptr)
+        : DeleteForm(deleteKind(ItemKind::Set), parent) {}
 };

@@ -2,6 +2,7 @@
 // What the three deletion forms (rolling stock, locomotive, full set) do differently: texts,
 // one column of the list, the store calls and a few positions. Everything else is shared by
 // DeleteForm.
+#include "rails/ItemKind.h"
 #include "rails/dllRails.h"
 #include "trains/lists/ListFill.h"
 
@@ -31,9 +32,7 @@ struct DeleteKind {
     int clientHeight; // twips
 };
 
-const DeleteKind &carDeleteKind();
-const DeleteKind &locoDeleteKind();
-const DeleteKind &setDeleteKind();
+const DeleteKind &deleteKind(ItemKind kind); // one of the designed three
 
 // Texts the three forms share.
 namespace deletetexts {

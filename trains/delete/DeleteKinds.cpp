@@ -1,6 +1,9 @@
 // The three kinds of deletion form: every text and the one column in which they differ.
 #include "trains/delete/DeleteKind.h"
 
+#include <algorithm>
+#include <iterator>
+
 namespace {
 
 constexpr Qt::Alignment kLeft = Qt::AlignLeft;
@@ -8,8 +11,8 @@ constexpr Qt::Alignment kCentre = Qt::AlignHCenter;
 constexpr Qt::Alignment kRight = Qt::AlignRight;
 
 // The list's columns; only the type column's width and the number column differ by kind.
-QList<ListField> deleteColumns(int typeWidth, const QString &numberHeader,
-                                const QString &numberField) {
+QList<ListField> deleteColumns(ItemKind kind, int typeWidth, const QString &numberHeader) {
+    const QString numberField = QLatin1String(kindRow(kind).numberColumn);
     using F = CellFormat;
     return {
         {{QStringLiteral("ID"), kLeft, 1000}, QStringLiteral("ItemID"), F::Text},
@@ -35,15 +38,13 @@ QList<ListField> deleteColumns(int typeWidth, const QString &numberHeader,
 constexpr std::array<int, 5> kLefts = {120, 1260, 3780, 6540, 9720};
 constexpr std::array<int, 5> kWidths = {1095, 2475, 2715, 3135, 1335};
 
-} // namespace
-
-const DeleteKind &carDeleteKind() {
-    static const DeleteKind k{
+DeleteKind carKind() {
+    return {
         "frmDeletecar",
         QStringLiteral("Delete Rolling Stock Record"),
         QStringLiteral("lvCars"),
         QStringLiteral("Type"),
-        deleteColumns(3000, QStringLiteral("Car Number"), QStringLiteral("CarNumber")),
+        deleteColumns(ItemKind::Car, 3000, QStringLiteral("Car Number")),
         &dllRails::LoadDeleteCar,
         &dllRails::DeleteCar,
         QStringLiteral("Rolling Stock Record Deleted"),
@@ -54,16 +55,15 @@ const DeleteKind &carDeleteKind() {
         11190,
         6390,
     };
-    return k;
 }
 
-const DeleteKind &locoDeleteKind() {
-    static const DeleteKind k{
+DeleteKind locoKind() {
+    return {
         "frmDeleteLoco",
         QStringLiteral("Delete Locomotive Record"),
         QStringLiteral("lvLocos"),
         QStringLiteral("Car Type"),
-        deleteColumns(1200, QStringLiteral("Loco Number"), QStringLiteral("CarNumber")),
+        deleteColumns(ItemKind::Loco, 1200, QStringLiteral("Loco Number")),
         &dllRails::LoadDeleteLoco,
         &dllRails::DeleteLoco,
         QStringLiteral("Locomotive Record Deleted"),
@@ -74,16 +74,15 @@ const DeleteKind &locoDeleteKind() {
         11190,
         6375,
     };
-    return k;
 }
 
-const DeleteKind &setDeleteKind() {
-    static const DeleteKind k{
+DeleteKind setKind() {
+    return {
         "frmDeleteSet",
         QStringLiteral("Delete Full Set Record"),
         QStringLiteral("lvSets"),
         QStringLiteral("Type"),
-        deleteColumns(3000, QStringLiteral("Set Number"), QStringLiteral("SetNumber")),
+        deleteColumns(ItemKind::Set, 3000, QStringLiteral("Set Number")),
         &dllRails::LoadDeleteSet,
         &dllRails::DeleteSet,
         QStringLiteral("Full Set Record Deleted"),
@@ -94,5 +93,11 @@ const DeleteKind &setDeleteKind() {
         11175,
         6390,
     };
-    return k;
+}
+
+} // namespace
+
+const DeleteKind &deleteKind(ItemKind kind) {
+    static const DeleteKind kinds[] = {carKind(), locoKind(), setKind()};
+    return kinds[std::min(std::size_t(kind), std::size(kinds) - 1)];
 }

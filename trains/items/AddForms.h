@@ -5,17 +5,17 @@
 class frmAddCar : public items::AddItemForm {
     Q_OBJECT
   public:
-    explicit frmAddCar(QWidget *parent = nullptr) : AddItemForm(items::ItemKind::Car, parent) {}
+    explicit frmAddCar(QWidget *parent = nullptr) : AddItemForm(ItemKind::Car, parent) {}
 };
 
 class frmAddLoco : public items::AddItemForm {
     Q_OBJECT
   public:
-    explicit frmAddLoco(QWidget *parent = nullptr) : AddItemForm(items::ItemKind::Loco, parent) {}
+    explicit frmAddLoco(QWidget *parent = nullptr) : AddItemForm(ItemKind::Loco, parent) {}
 };
 
 class frmAddSet : public items::AddItemForm {
     Q_OBJECT
   public:
-    explicit frmAddSet(QWidget *parent = nullptr) : AddItemForm(items::ItemKind::Set, parent) {}
+    explicit frmAddSet(QWidget *parent = nullptr) : AddItemForm(ItemKind::Set, parent) {}
 };

@@ -1,8 +1,8 @@
 #include "trains/items/AddItemForm.h"
 
+#include "trains/CollectionEvents.h"
 #include "trains/items/ItemFieldSet.h"
 #include "trains/items/ItemFormParts.h"
-#include "trains/CollectionEvents.h"
 #include "trains/modGlobal.h"
 
 #include "platform/Clock.h"
@@ -32,32 +32,18 @@ const QString kDiscardNewItem = QStringLiteral("Discard the new item you have ty
 }
 
 AddItemForm::AddItemForm(ItemKind kind, QWidget *parent) : QWidget(parent), kind_(kindInfo(kind)) {
-    setObjectName(QLatin1String(kind_.addFormName));
-    setAttribute(Qt::WA_DeleteOnClose);
-
-    Label25 = makeHeading(this, kind_.addHeading);
+    Label25 = startItemForm(this, kind_.addFormName, kind_.addHeading);
     fields_ = new ItemFieldSet(this, kind_.typeCaption, kind_.numberCaption, kind_.addTypes);
     fields_->txtBox[0]->setToolTip(QStringLiteral(" Road name "));
-
-    const ItemFormButtons buttons = makeItemFormButtons(this);
-    cmdSave = buttons.save;
-    cmdClear = buttons.clear;
-    cmdExit = buttons.exit;
-    connect(cmdSave, &QPushButton::clicked, this, &AddItemForm::cmdSave_Click);
-    connect(cmdClear, &QPushButton::clicked, this, &AddItemForm::cmdClear_Click);
-    connect(cmdExit, &QPushButton::clicked, this, &AddItemForm::cmdExit_Click);
-
-    layoutItemForm(this, Label25, nullptr, fields_, buttons);
+    layoutItemForm(this, Label25, nullptr, fields_, addItemFormButtons(this));
 
     Form_Load();
 }
 
 void AddItemForm::Form_Load() {
-    setWindowTitle(AppCaption());
-    NewRails();
+    loadItemForm(this, fields_);
     if (kind_.showsPicture)
         platform::resumeNext([this] { loadPicture(); });
-    fields_->datBox->setDate(platform::now().date());
     typed_.keep(fields_->shownValues());
 }
 

@@ -5,17 +5,17 @@
 class frmEditCar : public items::EditItemForm {
     Q_OBJECT
   public:
-    explicit frmEditCar(QWidget *parent = nullptr) : EditItemForm(items::ItemKind::Car, parent) {}
+    explicit frmEditCar(QWidget *parent = nullptr) : EditItemForm(ItemKind::Car, parent) {}
 };
 
 class frmEditLoco : public items::EditItemForm {
     Q_OBJECT
   public:
-    explicit frmEditLoco(QWidget *parent = nullptr) : EditItemForm(items::ItemKind::Loco, parent) {}
+    explicit frmEditLoco(QWidget *parent = nullptr) : EditItemForm(ItemKind::Loco, parent) {}
 };
 
 class frmEditSet : public items::EditItemForm {
     Q_OBJECT
   public:
-    explicit frmEditSet(QWidget *parent = nullptr) : EditItemForm(items::ItemKind::Set, parent) {}
+    explicit frmEditSet(QWidget *parent = nullptr) : EditItemForm(ItemKind::Set, parent) {}
 };

@@ -1,10 +1,10 @@
 #include "trains/items/EditItemForm.h"
 
+#include "trains/CollectionEvents.h"
+#include "trains/DiscardQuestion.h"
 #include "trains/items/ItemFieldSet.h"
 #include "trains/items/ItemFormParts.h"
 #include "trains/lists/ItemList.h"
-#include "trains/CollectionEvents.h"
-#include "trains/DiscardQuestion.h"
 #include "trains/modGlobal.h"
 
 #include "platform/Clock.h"
@@ -49,10 +49,7 @@ QSize EditItemForm::sizeNeeded(ItemKind kind) {
 
 EditItemForm::EditItemForm(ItemKind kind, QWidget *parent, bool load)
     : QWidget(parent), kind_(kindInfo(kind)) {
-    setObjectName(QLatin1String(kind_.editFormName));
-    setAttribute(Qt::WA_DeleteOnClose);
-
-    Label25 = makeHeading(this, kind_.editHeading);
+    Label25 = startItemForm(this, kind_.editFormName, kind_.editHeading);
     list_ = new ItemListView(listColumns(kind_.columns), this);
     list_->setObjectName(QLatin1String(kind_.listName));
     list_->setAccessibleName(kind_.editHeading);
@@ -66,24 +63,14 @@ EditItemForm::EditItemForm(ItemKind kind, QWidget *parent, bool load)
     lblID->setObjectName(QStringLiteral("lblID"));
     lblID->setVisible(false);
 
-    const ItemFormButtons buttons = makeItemFormButtons(this);
-    cmdSave = buttons.save;
-    cmdClear = buttons.clear;
-    cmdExit = buttons.exit;
-    connect(cmdSave, &QPushButton::clicked, this, &EditItemForm::cmdSave_Click);
-    connect(cmdClear, &QPushButton::clicked, this, &EditItemForm::cmdClear_Click);
-    connect(cmdExit, &QPushButton::clicked, this, &EditItemForm::cmdExit_Click);
-
-    layoutItemForm(this, Label25, list_, fields_, buttons);
+    layoutItemForm(this, Label25, list_, fields_, addItemFormButtons(this));
 
     if (load)
         Form_Load();
 }
 
 void EditItemForm::Form_Load() {
-    setWindowTitle(AppCaption());
-    NewRails();
-    fields_->datBox->setDate(platform::now().date());
+    loadItemForm(this, fields_);
     setRowChosen(QString());
     LoadList();
 }
@@ -109,10 +96,9 @@ void EditItemForm::LoadList() {
         [&](const Error &e) {
             platform::setScreenPointer(platform::Pointer::Default);
             if (kind_.loadReportsErrors)
-                MsgBox(QStringLiteral("ERROR # ") + QString::number(e.Number()) + platform::vbCrLf +
-                           platform::vbCrLf + e.Description() + platform::vbCrLf +
-                           kind_.loadErrorWhere + platform::vbCrLf + QStringLiteral("Procedure: ") +
-                           kind_.loadProcedure + QStringLiteral(" "),
+                MsgBox(platform::errorBoxText(e, kind_.loadErrorWhere,
+                                              QStringLiteral("Procedure: ") + kind_.loadProcedure +
+                                                  QStringLiteral(" ")),
                        platform::critical(), kAppTitle);
         });
     CloseRecordset();

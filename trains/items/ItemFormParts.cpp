@@ -2,8 +2,12 @@
 
 #include "trains/FormUnits.h"
 #include "trains/items/ItemFieldSet.h"
+#include "trains/modGlobal.h"
+
+#include "platform/Clock.h"
 
 #include <QBoxLayout>
+#include <QDateEdit>
 #include <QLabel>
 #include <QMdiSubWindow>
 #include <QPushButton>
@@ -35,6 +39,18 @@ ItemFormButtons makeItemFormButtons(QWidget *form) {
                       makeButton(form, QStringLiteral("e&Xit"), "cmdExit")};
     b.clear->setToolTip(QStringLiteral(" Clears all fields in the form "));
     return b;
+}
+
+QLabel *startItemForm(QWidget *form, const char *name, const QString &heading) {
+    form->setObjectName(QLatin1String(name));
+    form->setAttribute(Qt::WA_DeleteOnClose);
+    return makeHeading(form, heading);
+}
+
+void loadItemForm(QWidget *form, ItemFieldSet *fields) {
+    form->setWindowTitle(AppCaption());
+    NewRails();
+    fields->datBox->setDate(platform::now().date());
 }
 
 void layoutItemForm(QWidget *form, QLabel *heading, QWidget *list, ItemFieldSet *fields,

@@ -2,6 +2,9 @@
 
 #include "trains/items/ChoiceLists.h"
 
+#include <algorithm>
+#include <iterator>
+
 namespace items {
 
 namespace {
@@ -17,7 +20,8 @@ QList<ListField> carColumns() {
         {{QStringLiteral("Manufacturer"), Centre, 2000}, QStringLiteral("Manufacturer")},
         {{QStringLiteral("Rail Line"), Centre, 2500}, QStringLiteral("RailLine")},
         {{QStringLiteral("Car Type"), Centre, 3500}, QStringLiteral("CarType")},
-        {{QStringLiteral("Number"), Centre, 1440}, QStringLiteral("CarNumber")},
+        {{QStringLiteral("Number"), Centre, 1440},
+         QLatin1String(kindRow(ItemKind::Car).numberColumn)},
         {{QStringLiteral("Gauge"), Centre, 1200}, QStringLiteral("Gauge")},
         {{QStringLiteral("Curve"), Centre, 1200}, QStringLiteral("Curve")},
         {{QStringLiteral("Color"), Centre, 1500}, QStringLiteral("CarColor")},
@@ -32,7 +36,8 @@ QList<ListField> carColumns() {
 }
 
 // Locomotives and full sets share one list layout; only the number column differs.
-QList<ListField> engineColumns(const QString &numberHeader, const QString &numberField) {
+QList<ListField> engineColumns(ItemKind kind, const QString &numberHeader) {
+    const QString numberField = QLatin1String(kindRow(kind).numberColumn);
     return {
         {{QStringLiteral("ID"), Left, 1000}, QStringLiteral("ItemID")},
         {{QStringLiteral("Manufacturer"), Centre, 2500}, QStringLiteral("Manufacturer")},
@@ -64,7 +69,6 @@ ItemKindInfo car() {
 
     k.addFormName = "frmAddCar";
     k.addHeading = QStringLiteral("Add New Rolling Stock");
-    k.itemPrefix = QStringLiteral("CL-");
     k.addOperation = &dllRails::AddCar;
     k.checksConditionAndBox = false;
     k.clearResetsBox = false;
@@ -91,22 +95,29 @@ ItemKindInfo car() {
     return k;
 }
 
-ItemKindInfo loco() {
+// Locomotives and full sets are both engines: the same type list, checks and Clear.
+ItemKindInfo engineKind(ItemKind kind) {
     ItemKindInfo k;
-    k.kind = ItemKind::Loco;
+    k.kind = kind;
     k.typeCaption = QStringLiteral("Locomotive Type");
-    k.numberCaption = QStringLiteral("Car Number");
     k.addTypes = locomotiveTypes();
     k.editTypes = locomotiveTypes();
     k.typeMissing = QStringLiteral("Locomotive Type is missing! ");
+    k.checksConditionAndBox = true;
+    k.clearResetsBox = true;
+    k.loadReportsErrors = false;
+    k.updatedTitle = QStringLiteral("Record Updated Successfully");
+    return k;
+}
+
+ItemKindInfo loco() {
+    ItemKindInfo k = engineKind(ItemKind::Loco);
+    k.numberCaption = QStringLiteral("Car Number");
     k.numberMissing = QStringLiteral("Locomotive Number is missing! ");
 
     k.addFormName = "frmAddLoco";
     k.addHeading = QStringLiteral("Add New Locomotive");
-    k.itemPrefix = QStringLiteral("LL-");
     k.addOperation = &dllRails::AddLoco;
-    k.checksConditionAndBox = true;
-    k.clearResetsBox = true;
     k.clearMovesFocus = true;
     k.showsPicture = true;
     k.savedFirst = QStringLiteral("New Locomotive Record Saved! ");
@@ -119,31 +130,21 @@ ItemKindInfo loco() {
     k.listOperation = &dllRails::LoadEditLoco;
     k.updateOperation = &dllRails::UpdateLoco;
     k.loadProcedure = QStringLiteral("LoadLocos");
-    k.loadReportsErrors = false;
     k.updatedFirst = QStringLiteral("Locomotive Record Updated! ");
     k.updatedQuestion = QStringLiteral("Do you want to edit another Locomotive record? ");
-    k.updatedTitle = QStringLiteral("Record Updated Successfully");
     k.notUpdated = QStringLiteral("Locomotive Record was NOT Updated! ");
-    k.columns = engineColumns(QStringLiteral("Loco Number"), QStringLiteral("CarNumber"));
+    k.columns = engineColumns(ItemKind::Loco, QStringLiteral("Loco Number"));
     return k;
 }
 
-ItemKindInfo fullSet() {
-    ItemKindInfo k;
-    k.kind = ItemKind::Set;
-    k.typeCaption = QStringLiteral("Locomotive Type");
+ItemKindInfo set() {
+    ItemKindInfo k = engineKind(ItemKind::Set);
     k.numberCaption = QStringLiteral("Set Number");
-    k.addTypes = locomotiveTypes();
-    k.editTypes = locomotiveTypes();
-    k.typeMissing = QStringLiteral("Locomotive Type is missing! ");
     k.numberMissing = QStringLiteral("Set Number is missing! ");
 
     k.addFormName = "frmAddSet";
     k.addHeading = QStringLiteral("Add New Train Set");
-    k.itemPrefix = QStringLiteral("SL-");
     k.addOperation = &dllRails::AddSet;
-    k.checksConditionAndBox = true;
-    k.clearResetsBox = true;
     k.clearMovesFocus = false;
     k.showsPicture = false;
     k.savedFirst = QStringLiteral("New Full Set Record Saved! ");
@@ -156,28 +157,25 @@ ItemKindInfo fullSet() {
     k.listOperation = &dllRails::LoadEditSet;
     k.updateOperation = &dllRails::UpdateSet;
     k.loadProcedure = QStringLiteral("LoadSets");
-    k.loadReportsErrors = false;
     k.updatedFirst = QStringLiteral("Full Set Record Updated! ");
     k.updatedQuestion = QStringLiteral("Do you want to edit another Full Set record? ");
-    k.updatedTitle = QStringLiteral("Record Updated Successfully");
     k.notUpdated = QStringLiteral("Full Set Record was NOT Updated! ");
-    k.columns = engineColumns(QStringLiteral("Set Number"), QStringLiteral("SetNumber"));
+    k.columns = engineColumns(ItemKind::Set, QStringLiteral("Set Number"));
+    return k;
+}
+
+// What the store's kind table says: the prefix of the numbers the add form gives out.
+ItemKindInfo withStoreFacts(ItemKindInfo k) {
+    k.itemPrefix = QLatin1String(kindRow(k.kind).prefix);
     return k;
 }
 
 } // namespace
 
 const ItemKindInfo &kindInfo(ItemKind kind) {
-    static const ItemKindInfo kinds[] = {car(), loco(), fullSet()};
-    switch (kind) {
-    case ItemKind::Car:
-        return kinds[0];
-    case ItemKind::Loco:
-        return kinds[1];
-    case ItemKind::Set:
-        return kinds[2];
-    }
-    return kinds[0];
+    static const ItemKindInfo kinds[] = {withStoreFacts(car()), withStoreFacts(loco()),
+                                         withStoreFacts(set())};
+    return kinds[std::min(std::size_t(kind), std::size(kinds) - 1)];
 }
 
 } // namespace items

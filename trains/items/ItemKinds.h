@@ -2,6 +2,7 @@
 // What sets the three kinds of item apart on their forms: captions, choice lists, item number
 // prefixes, store operations, list columns and every message text. The add and edit forms
 // are one implementation each; a kind is nothing but one of these tables.
+#include "rails/ItemKind.h"
 #include "rails/dllRails.h"
 #include "trains/lists/ListFill.h"
 
@@ -12,8 +13,6 @@
 #include <vector>
 
 namespace items {
-
-enum class ItemKind { Car, Loco, Set };
 
 using WriteOperation = bool (dllRails::*)(QStringList &, QDateTime &, QList<double> &);
 using ListOperation = RecordsetPtr (dllRails::*)();
@@ -32,7 +31,7 @@ struct ItemKindInfo {
     // Add form.
     const char *addFormName;
     QString addHeading;
-    QString itemPrefix;
+    QString itemPrefix; // the store's prefix of the kind
     WriteOperation addOperation;
     bool checksConditionAndBox; // checks 12 and 13
     bool clearResetsBox;        // Clear unselects "Yes" and "No"
@@ -59,7 +58,7 @@ struct ItemKindInfo {
     QList<ListField> columns;
 };
 
-const ItemKindInfo &kindInfo(ItemKind kind);
+const ItemKindInfo &kindInfo(ItemKind kind); // one of the designed three
 
 // Texts shared by every item form.
 namespace text {

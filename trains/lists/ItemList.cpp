@@ -6,12 +6,12 @@
 
 #include <QApplication>
 #include <QHash>
-#include <QPainter>
-#include <QStyledItemDelegate>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLocale>
 #include <QMouseEvent>
+#include <QPainter>
+#include <QStyledItemDelegate>
 #include <algorithm>
 #include <limits>
 #include <numeric>
@@ -35,7 +35,7 @@ bool isLineBreak(QChar c) {
 }
 
 // One line of text: each line break (CR LF counts as one) becomes `mark`.
-QString oneLine(QString text, const QString& mark) {
+QString oneLine(QString text, const QString &mark) {
     if (std::none_of(text.cbegin(), text.cend(), isLineBreak))
         return text;
     QString out;
@@ -54,10 +54,10 @@ QString oneLine(QString text, const QString& mark) {
 
 // Appends an ASCII text case-folded (its folding is its lower case); false, and nothing
 // appended, for a text with anything else. Takes UTF-16 units or UTF-8 bytes.
-template <class Unit> bool appendFoldedAscii(std::u16string& out, const Unit* text, qsizetype n) {
+template <class Unit> bool appendFoldedAscii(std::u16string &out, const Unit *text, qsizetype n) {
     const std::size_t at = out.size();
     out.resize(at + std::size_t(n));
-    char16_t* d = out.data() + at;
+    char16_t *d = out.data() + at;
     for (qsizetype i = 0; i < n; ++i) {
         const auto c = char16_t(std::make_unsigned_t<Unit>(text[i]));
         if (c >= 0x80) {
@@ -71,37 +71,38 @@ template <class Unit> bool appendFoldedAscii(std::u16string& out, const Unit* te
 
 // Appends the case-folded form of a text: a text with more than ASCII goes through QString's
 // full folding.
-void appendFolded(std::u16string& out, QStringView text) {
+void appendFolded(std::u16string &out, QStringView text) {
     if (appendFoldedAscii(out, text.utf16(), text.size()))
         return;
     const QString f = text.toString().toCaseFolded();
-    out.append(reinterpret_cast<const char16_t*>(f.utf16()), std::size_t(f.size()));
+    out.append(reinterpret_cast<const char16_t *>(f.utf16()), std::size_t(f.size()));
 }
 
 // Paints a cell as the style does (panel, selection, focus), then its one line of text with a
 // single text call: the general item painter lays every cell out as a wrapped paragraph first,
 // which made up most of a form's first paint.
 class OneLineDelegate : public QStyledItemDelegate {
-public:
+  public:
     using QStyledItemDelegate::QStyledItemDelegate;
 
-    void paint(QPainter* painter, const QStyleOptionViewItem& option,
-               const QModelIndex& index) const override {
+    void paint(QPainter *painter, const QStyleOptionViewItem &option,
+               const QModelIndex &index) const override {
         QStyleOptionViewItem opt = option;
         initStyleOption(&opt, index);
         const QString text = std::move(opt.text);
         opt.text = QString();
-        const QWidget* widget = opt.widget;
-        QStyle* style = widget ? widget->style() : QApplication::style();
+        const QWidget *widget = opt.widget;
+        QStyle *style = widget ? widget->style() : QApplication::style();
         style->drawControl(QStyle::CE_ItemViewItem, &opt, painter, widget);
         if (text.isEmpty())
             return;
         const int margin = style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, widget) + 1;
-        const QRect room =
-            style->subElementRect(QStyle::SE_ItemViewItemText, &opt, widget).adjusted(margin, 0, -margin, 0);
+        const QRect room = style->subElementRect(QStyle::SE_ItemViewItemText, &opt, widget)
+                               .adjusted(margin, 0, -margin, 0);
         const QPalette::ColorGroup group = !(opt.state & QStyle::State_Enabled) ? QPalette::Disabled
-                                           : !(opt.state & QStyle::State_Active) ? QPalette::Inactive
-                                                                                  : QPalette::Normal;
+                                           : !(opt.state & QStyle::State_Active)
+                                               ? QPalette::Inactive
+                                               : QPalette::Normal;
         painter->save();
         painter->setFont(opt.font);
         painter->setPen(opt.palette.color(group, opt.state & QStyle::State_Selected
@@ -119,16 +120,16 @@ public:
 // in the short date form (each distinct stored date converted once; a collection holds many
 // items bought on the same day).
 class ItemListModel::Formats {
-public:
+  public:
     Formats() : dateFormat_(platform::shortDateFormat()), money_(kListMoneyPattern, locale_) {}
 
-    QString money(const QVariant& v) const {
+    QString money(const QVariant &v) const {
         bool ok = false;
         const double amount = v.toDouble(&ok);
         return ok ? money_(amount) : v.toString();
     }
 
-    QString date(const QString& stored) const {
+    QString date(const QString &stored) const {
         auto it = dates_.constFind(stored);
         if (it == dates_.constEnd()) {
             const QDate d = platform::dateFromStorage(stored);
@@ -137,43 +138,48 @@ public:
         return *it;
     }
 
-private:
+  private:
     QLocale locale_;
     QString dateFormat_;
     platform::NumberFormat money_;
     mutable QHash<QString, QString> dates_;
 };
 
-ItemListModel::ItemListModel(QList<ListColumn> columns, QObject* parent)
+ItemListModel::ItemListModel(QList<ListColumn> columns, QObject *parent)
     : QAbstractTableModel(parent), columns_(std::move(columns)) {}
 
 ItemListModel::~ItemListModel() = default;
 
-int ItemListModel::rowCount(const QModelIndex& parent) const {
+int ItemListModel::rowCount(const QModelIndex &parent) const {
     return parent.isValid() ? 0 : int(order_.size());
 }
 
-int ItemListModel::columnCount(const QModelIndex& parent) const {
+int ItemListModel::columnCount(const QModelIndex &parent) const {
     return parent.isValid() ? 0 : int(columns_.size());
 }
 
-qsizetype ItemListModel::record(int row) const { return order_[std::size_t(row)]; }
+qsizetype ItemListModel::record(int row) const {
+    return order_[std::size_t(row)];
+}
 
 QString ItemListModel::cellOf(qsizetype rec, int column) const {
     if (column < 0 || std::size_t(column) >= sources_.size())
         return {};
-    const CellSource& s = sources_[std::size_t(column)];
+    const CellSource &s = sources_[std::size_t(column)];
     if (records_.isNullAt(rec, s.field))
         return {};
     switch (s.format) {
-    case CellFormat::Text: break;
-    case CellFormat::Money: return formats_->money(records_.valueAt(rec, s.field));
-    case CellFormat::Date: return formats_->date(records_.textAt(rec, s.field));
+    case CellFormat::Text:
+        break;
+    case CellFormat::Money:
+        return formats_->money(records_.valueAt(rec, s.field));
+    case CellFormat::Date:
+        return formats_->date(records_.textAt(rec, s.field));
     }
     return records_.textAt(rec, s.field);
 }
 
-QVariant ItemListModel::data(const QModelIndex& index, int role) const {
+QVariant ItemListModel::data(const QModelIndex &index, int role) const {
     if (!index.isValid() || index.row() >= rowCount())
         return {};
     if (role == Qt::DisplayRole)
@@ -219,7 +225,7 @@ void ItemListModel::setOwnRecords() {
     formats_ = std::make_unique<Formats>();
 }
 
-void ItemListModel::addRow(const QString& key, const QStringList& cells) {
+void ItemListModel::addRow(const QString &key, const QStringList &cells) {
     if (!ownRows_) {
         if (!order_.empty())
             throw std::logic_error("rows added to a list filled from a record set");
@@ -228,7 +234,7 @@ void ItemListModel::addRow(const QString& key, const QStringList& cells) {
     const int at = rowCount();
     if (!filling_)
         beginInsertRows({}, at, at);
-    auto text = [this](const QString& s) {
+    auto text = [this](const QString &s) {
         const QByteArray utf8 = s.toUtf8();
         records_.appendText(utf8.constData(), utf8.size());
     };
@@ -241,9 +247,9 @@ void ItemListModel::addRow(const QString& key, const QStringList& cells) {
         endInsertRows();
 }
 
-void ItemListModel::setRecords(engine::Recordset&& rs, std::vector<CellSource> sources,
+void ItemListModel::setRecords(engine::Recordset &&rs, std::vector<CellSource> sources,
                                int keyField) {
-    for (const CellSource& s : sources)
+    for (const CellSource &s : sources)
         if (s.field < 0 || s.field >= rs.fieldCount())
             throw platform::Error(platform::ErrItemNotFound,
                                   QStringLiteral("Item cannot be found in the collection "
@@ -302,58 +308,25 @@ QStringList ItemListModel::rowCells(int row) const {
     return out;
 }
 
-void ItemListModel::sortByText(int column, Qt::SortOrder order) {
-    // Each row's cell is case-folded once into one buffer. Rows are ordered first by their first
-    // eight characters, packed into two numbers; only rows that share those are compared as
-    // texts, and a run of equal texts (one maker on thousands of rows) is seen in one pass.
-    // Equal texts keep their current order.
-    struct Entry {
-        std::uint64_t head[2];
-        qsizetype offset;
-        qsizetype length;
-        qsizetype position;
-    };
-    std::u16string folded;
-    std::vector<Entry> entries;
-    entries.reserve(order_.size());
-    const CellSource* source =
-        column >= 0 && std::size_t(column) < sources_.size() ? &sources_[std::size_t(column)]
-                                                             : nullptr;
-    // A text with more than ASCII is folded once, however many rows hold it.
-    std::unordered_map<std::string_view, std::pair<std::size_t, std::size_t>> foldedBefore;
-    // The cells are read in the order they are stored, whatever order the list shows: after
-    // an earlier sort, reading them in the list's order would jump across the whole set.
-    std::vector<qsizetype> positionOf(order_.size());
-    for (std::size_t i = 0; i < order_.size(); ++i)
-        positionOf[std::size_t(order_[i])] = qsizetype(i);
-    for (qsizetype rec = 0; rec < qsizetype(positionOf.size()); ++rec) {
-        const std::size_t at = folded.size();
-        QByteArrayView utf8;
-        if (source && source->format == CellFormat::Text &&
-            records_.utf8At(rec, source->field, &utf8)) {
-            if (!appendFoldedAscii(folded, utf8.data(), utf8.size())) {
-                auto [it, fresh] =
-                    foldedBefore.try_emplace(std::string_view(utf8.data(), std::size_t(utf8.size())));
-                if (fresh) {
-                    appendFolded(folded, QStringView(QString::fromUtf8(utf8)));
-                    it->second = {at, folded.size() - at};
-                } else {
-                    folded.append(folded, it->second.first, it->second.second);
-                }
-            }
-        } else {
-            appendFolded(folded, QStringView(cellOf(rec, column)));
-        }
-        entries.push_back({{0, 0}, qsizetype(at), qsizetype(folded.size() - at),
-                           positionOf[std::size_t(rec)]});
-    }
-    const char16_t* base = folded.data();
-    for (Entry& e : entries)
+namespace {
+
+// One row of a sort by text: the first eight folded characters packed into two numbers, where
+// its folded text lies in the shared buffer, and its place in the list before the sort.
+struct Entry {
+    std::uint64_t head[2];
+    qsizetype offset;
+    qsizetype length;
+    qsizetype position;
+};
+
+// Orders the rows by their folded texts; equal texts keep their order.
+void orderByText(std::vector<Entry> &entries, const std::u16string &folded, bool ascending) {
+    const char16_t *base = folded.data();
+    for (Entry &e : entries)
         for (qsizetype i = 0; i < 8; ++i)
             e.head[i / 4] = e.head[i / 4] << 16 | (i < e.length ? base[e.offset + i] : 0u);
-    auto text = [base](const Entry& e) { return QStringView(base + e.offset, e.length); };
-    const bool ascending = order == Qt::AscendingOrder;
-    auto byHead = [ascending](const Entry& a, const Entry& b) {
+    auto text = [base](const Entry &e) { return QStringView(base + e.offset, e.length); };
+    auto byHead = [ascending](const Entry &a, const Entry &b) {
         if (a.head[0] != b.head[0])
             return ascending == (a.head[0] < b.head[0]);
         if (a.head[1] != b.head[1])
@@ -370,12 +343,56 @@ void ItemListModel::sortByText(int column, Qt::SortOrder order) {
             ++next;
         }
         if (!allEqual)
-            std::sort(run, next, [&](const Entry& a, const Entry& b) {
+            std::sort(run, next, [&](const Entry &a, const Entry &b) {
                 const int c = text(a).compare(text(b), Qt::CaseSensitive);
                 return c != 0 ? ascending == (c < 0) : a.position < b.position;
             });
         run = next;
     }
+}
+
+} // namespace
+
+void ItemListModel::sortByText(int column, Qt::SortOrder order) {
+    // Each row's cell is case-folded once into one buffer. Rows are ordered first by their first
+    // eight characters, packed into two numbers; only rows that share those are compared as
+    // texts, and a run of equal texts (one maker on thousands of rows) is seen in one pass.
+    // Equal texts keep their current order.
+    std::u16string folded;
+    std::vector<Entry> entries;
+    entries.reserve(order_.size());
+    const CellSource *source = column >= 0 && std::size_t(column) < sources_.size()
+                                   ? &sources_[std::size_t(column)]
+                                   : nullptr;
+    // A text with more than ASCII is folded once, however many rows hold it.
+    std::unordered_map<std::string_view, std::pair<std::size_t, std::size_t>> foldedBefore;
+    // The cells are read in the order they are stored, whatever order the list shows: after
+    // an earlier sort, reading them in the list's order would jump across the whole set.
+    std::vector<qsizetype> positionOf(order_.size());
+    for (std::size_t i = 0; i < order_.size(); ++i)
+        positionOf[std::size_t(order_[i])] = qsizetype(i);
+    for (qsizetype rec = 0; rec < qsizetype(positionOf.size()); ++rec) {
+        const std::size_t at = folded.size();
+        QByteArrayView utf8;
+        if (source && source->format == CellFormat::Text &&
+            records_.utf8At(rec, source->field, &utf8)) {
+            if (!appendFoldedAscii(folded, utf8.data(), utf8.size())) {
+                auto [it, fresh] = foldedBefore.try_emplace(
+                    std::string_view(utf8.data(), std::size_t(utf8.size())));
+                if (fresh) {
+                    appendFolded(folded, QStringView(QString::fromUtf8(utf8)));
+                    it->second = {at, folded.size() - at};
+                } else {
+                    folded.append(folded, it->second.first, it->second.second);
+                }
+            }
+        } else {
+            appendFolded(folded, QStringView(cellOf(rec, column)));
+        }
+        entries.push_back(
+            {{0, 0}, qsizetype(at), qsizetype(folded.size() - at), positionOf[std::size_t(rec)]});
+    }
+    orderByText(entries, folded, order == Qt::AscendingOrder);
     std::vector<qsizetype> sorted(order_.size());
     for (std::size_t i = 0; i < entries.size(); ++i)
         sorted[i] = order_[std::size_t(entries[i].position)];
@@ -384,7 +401,7 @@ void ItemListModel::sortByText(int column, Qt::SortOrder order) {
     endResetModel();
 }
 
-ItemListView::ItemListView(QList<ListColumn> columns, QWidget* parent)
+ItemListView::ItemListView(QList<ListColumn> columns, QWidget *parent)
     : QTreeView(parent), model_(new ItemListModel(std::move(columns), this)) {
     setModel(model_);
     setItemDelegate(new OneLineDelegate(this));
@@ -403,13 +420,13 @@ ItemListView::ItemListView(QList<ListColumn> columns, QWidget* parent)
 
     connect(header(), &QHeaderView::sectionClicked, this, &ItemListView::sortByHeader);
     connect(selectionModel(), &QItemSelectionModel::currentRowChanged, this,
-            [this](const QModelIndex& current) {
+            [this](const QModelIndex &current) {
                 if (!current.isValid() || focusing_)
                     return;
                 changedByThisPress_ = true;
                 emit rowChosen(current.row());
             });
-    connect(this, &QAbstractItemView::clicked, this, [this](const QModelIndex& index) {
+    connect(this, &QAbstractItemView::clicked, this, [this](const QModelIndex &index) {
         // A click on the row that is already current still chooses it again.
         if (index.isValid() && !changedByThisPress_)
             emit rowChosen(index.row());
@@ -417,12 +434,12 @@ ItemListView::ItemListView(QList<ListColumn> columns, QWidget* parent)
     });
 }
 
-void ItemListView::mousePressEvent(QMouseEvent* e) {
+void ItemListView::mousePressEvent(QMouseEvent *e) {
     changedByThisPress_ = false;
     QTreeView::mousePressEvent(e);
 }
 
-void ItemListView::focusInEvent(QFocusEvent* e) {
+void ItemListView::focusInEvent(QFocusEvent *e) {
     // Entering the list by keyboard must not choose its first row for the user: a form would
     // show (and offer to delete) an item nobody picked. The first arrow key chooses the first
     // row instead.
@@ -434,7 +451,7 @@ void ItemListView::focusInEvent(QFocusEvent* e) {
         selectionModel()->setCurrentIndex(QModelIndex(), QItemSelectionModel::NoUpdate);
 }
 
-void ItemListView::keyPressEvent(QKeyEvent* e) {
+void ItemListView::keyPressEvent(QKeyEvent *e) {
     // Enter chooses the current row again, or the first row when none is current yet.
     if (e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter) {
         const QModelIndex current = currentIndex();

@@ -33,12 +33,12 @@
 namespace reports {
 
 namespace {
-CollectionReport::FileNameAsker& fileNameAsker() {
+CollectionReport::FileNameAsker &fileNameAsker() {
     static CollectionReport::FileNameAsker asker;
     return asker;
 }
 
-QString askPdfFileName(QWidget* parent, const QString& suggested) {
+QString askPdfFileName(QWidget *parent, const QString &suggested) {
     if (fileNameAsker())
         return fileNameAsker()(parent, suggested);
     return QFileDialog::getSaveFileName(parent, QObject::tr("Save Report as PDF"), suggested,
@@ -48,7 +48,7 @@ QString askPdfFileName(QWidget* parent, const QString& suggested) {
 const int kZoomSteps[] = {25, 50, 75, 100, 125, 150, 200};
 } // namespace
 
-CollectionReport::CollectionReport(const CollectionReportKind& kind, QWidget* parent)
+CollectionReport::CollectionReport(const CollectionReportKind &kind, QWidget *parent)
     : QWidget(parent), kind_(kind) {
     setObjectName(QString::fromLatin1(kind_.name));
     layout_ = buildLayout(kind_);
@@ -62,8 +62,8 @@ CollectionReport::CollectionReport(const CollectionReportKind& kind, QWidget* pa
     showPage(startPage_);
 }
 
-CollectionReport::CollectionReport(const CollectionReportKind& kind, ReportLayout layout,
-                                   std::shared_ptr<engine::Recordset> rows, QWidget* parent)
+CollectionReport::CollectionReport(const CollectionReportKind &kind, ReportLayout layout,
+                                   std::shared_ptr<engine::Recordset> rows, QWidget *parent)
     : QWidget(parent), kind_(kind), layout_(std::move(layout)), rows_(std::move(rows)) {
     setObjectName(QString::fromLatin1(kind_.name));
     setWindowTitle(kAppTitle + kind_.captionSuffix);
@@ -89,15 +89,15 @@ void CollectionReport::DataReport_Initialize() {
 }
 
 void CollectionReport::DataReport_Terminate() {
-    QWidget* window = this;
-    if (auto* sub = qobject_cast<QMdiSubWindow*>(parentWidget()))
+    QWidget *window = this;
+    if (auto *sub = qobject_cast<QMdiSubWindow *>(parentWidget()))
         window = sub;
     window->close();
     window->deleteLater();
 }
 
-void CollectionReport::buildWindow() {
-    auto* bar = new QToolBar(this);
+QToolBar *CollectionReport::buildToolBar() {
+    auto *bar = new QToolBar(this);
     bar->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
     const auto icon = [this](QStyle::StandardPixmap sp) { return style()->standardIcon(sp); };
 
@@ -105,7 +105,7 @@ void CollectionReport::buildWindow() {
                                [this] { showPage(1); });
     actPrevious_ = bar->addAction(icon(QStyle::SP_MediaSeekBackward), tr("Previous Page"), this,
                                   [this] { showPage(currentPage() - 1); });
-    auto* lblPage = new QLabel(tr("&Page"), bar);
+    auto *lblPage = new QLabel(tr("&Page"), bar);
     spnPage_ = new QSpinBox(bar);
     spnPage_->setRange(1, pageCount());
     spnPage_->setKeyboardTracking(false);
@@ -121,7 +121,7 @@ void CollectionReport::buildWindow() {
     connect(spnPage_, &QSpinBox::valueChanged, this, [this](int v) { showPage(v); });
     bar->addSeparator();
 
-    auto* lblZoom = new QLabel(tr("&Zoom"), bar);
+    auto *lblZoom = new QLabel(tr("&Zoom"), bar);
     cboZoom_ = new QComboBox(bar);
     cboZoom_->addItem(tr("Fit Width"), -1);
     cboZoom_->addItem(tr("Whole Page"), -2);
@@ -143,8 +143,8 @@ void CollectionReport::buildWindow() {
     actSave_ = bar->addAction(icon(QStyle::SP_DialogSaveButton), tr("Save as PDF..."), this,
                               [this] { cmdSavePdf_Click(); });
     actPrint_ = bar->addAction(tr("Print..."), this, [this] { cmdPrint_Click(); });
-    QAction* actSave = actSave_;
-    QAction* actPrint = actPrint_;
+    QAction *actSave = actSave_;
+    QAction *actPrint = actPrint_;
 
     // The toolbar's buttons take no focus, so every command also has a key.
     actFirst_->setShortcut(QKeySequence::MoveToStartOfDocument);
@@ -153,9 +153,13 @@ void CollectionReport::buildWindow() {
     actLast_->setShortcut(QKeySequence::MoveToEndOfDocument);
     actSave->setShortcut(QKeySequence::Save);
     actPrint->setShortcut(QKeySequence::Print);
-    for (QAction* a : {actFirst_, actPrevious_, actNext_, actLast_, actSave, actPrint})
+    for (QAction *a : {actFirst_, actPrevious_, actNext_, actLast_, actSave, actPrint})
         a->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+    return bar;
+}
 
+void CollectionReport::buildWindow() {
+    QToolBar *bar = buildToolBar();
     view_ = new ReportPageView;
     view_->setRenderer(renderer_.get());
     scroll_ = new QScrollArea(this);
@@ -163,17 +167,28 @@ void CollectionReport::buildWindow() {
     scroll_->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
     scroll_->setBackgroundRole(QPalette::Dark);
     scroll_->installEventFilter(this);
+    buildProgressStrip();
 
-    // Shown only while the report is written or printed.
+    auto *box = new QVBoxLayout(this);
+    box->setContentsMargins(0, 0, 0, 0);
+    box->setSpacing(0);
+    box->addWidget(bar);
+    box->addWidget(scroll_, 1);
+    box->addWidget(progressStrip_);
+    resize(900, 640);
+}
+
+// Shown only while the report is written or printed.
+void CollectionReport::buildProgressStrip() {
     progressStrip_ = new QWidget(this);
     lblProgress_ = new QLabel(progressStrip_);
     barProgress_ = new QProgressBar(progressStrip_);
     barProgress_->setFormat(tr("%v of %m pages"));
     barProgress_->setAccessibleName(tr("Pages written"));
-    auto* cmdCancel = new QPushButton(tr("Cancel"), progressStrip_);
+    auto *cmdCancel = new QPushButton(tr("Cancel"), progressStrip_);
     cmdCancel->setObjectName(QStringLiteral("cmdCancelOutput"));
     connect(cmdCancel, &QPushButton::clicked, this, [this] { cancelOutput(); });
-    auto* strip = new QHBoxLayout(progressStrip_);
+    auto *strip = new QHBoxLayout(progressStrip_);
     strip->setContentsMargins(6, 3, 6, 3);
     strip->addWidget(lblProgress_);
     strip->addWidget(barProgress_, 1);
@@ -187,19 +202,15 @@ void CollectionReport::buildWindow() {
         barProgress_->setMaximum(std::max(1, writer_->pageTotal()));
         barProgress_->setValue(writer_->pagesDone());
     });
-
-    auto* box = new QVBoxLayout(this);
-    box->setContentsMargins(0, 0, 0, 0);
-    box->setSpacing(0);
-    box->addWidget(bar);
-    box->addWidget(scroll_, 1);
-    box->addWidget(progressStrip_);
-    resize(900, 640);
 }
 
-int CollectionReport::pageCount() const { return renderer_->pageCount(); }
+int CollectionReport::pageCount() const {
+    return renderer_->pageCount();
+}
 
-int CollectionReport::currentPage() const { return view_ ? view_->page() + 1 : startPage_; }
+int CollectionReport::currentPage() const {
+    return view_ ? view_->page() + 1 : startPage_;
+}
 
 void CollectionReport::showPage(int page) {
     page = std::clamp(page, 1, pageCount());
@@ -249,13 +260,13 @@ void CollectionReport::applyFit() {
     view_->setScale(std::max(s, 0.005));
 }
 
-bool CollectionReport::eventFilter(QObject* watched, QEvent* event) {
+bool CollectionReport::eventFilter(QObject *watched, QEvent *event) {
     if (watched == scroll_ && event->type() == QEvent::Resize)
         applyFit();
     return QWidget::eventFilter(watched, event);
 }
 
-void CollectionReport::startOutput(std::unique_ptr<ReportWriter> writer, const QString& failure) {
+void CollectionReport::startOutput(std::unique_ptr<ReportWriter> writer, const QString &failure) {
     writer_ = std::move(writer);
     outputFailure_ = failure;
     connect(writer_.get(), &ReportWriter::finished, this, &CollectionReport::outputFinished);
@@ -282,36 +293,36 @@ void CollectionReport::outputFinished(bool ok) {
     }
 }
 
-void CollectionReport::startPdf(const QString& path) {
+void CollectionReport::startPdf(const QString &path) {
     if (writer_ && writer_->isRunning())
         return;
     auto writer = std::make_unique<ReportWriter>(layout_, rows_, dateText_);
-    ReportWriter* w = writer.get();
+    ReportWriter *w = writer.get();
     lblProgress_->setText(tr("Saving %1").arg(QFileInfo(path).fileName()));
     startOutput(std::move(writer), QStringLiteral("The report could not be saved as ") +
                                        QDir::toNativeSeparators(path) + QStringLiteral(". "));
     w->writePdf(path);
 }
 
-bool CollectionReport::saveAsPdf(const QString& path) {
+bool CollectionReport::saveAsPdf(const QString &path) {
     startPdf(path);
     return waitForOutput();
 }
 
-void CollectionReport::startPrint(QPrinter& printer) {
+void CollectionReport::startPrint(QPrinter &printer) {
     int from = 1, to = 0;
     if (printer.printRange() == QPrinter::PageRange && printer.fromPage() > 0) {
         from = printer.fromPage();
         to = printer.toPage();
     }
     auto writer = std::make_unique<ReportWriter>(layout_, rows_, dateText_);
-    ReportWriter* w = writer.get();
+    ReportWriter *w = writer.get();
     lblProgress_->setText(tr("Printing"));
     startOutput(std::move(writer), QStringLiteral("The report could not be printed. "));
     w->print(&printer, from, to);
 }
 
-bool CollectionReport::printTo(QPrinter& printer) {
+bool CollectionReport::printTo(QPrinter &printer) {
     if (writer_ && writer_->isRunning())
         return false;
     startPrint(printer);
@@ -345,10 +356,9 @@ void CollectionReport::cmdPrint_Click() {
     // The printer lives on with the window: the run prints on it after this returns.
     writer_.reset();
     printer_ = std::make_unique<QPrinter>(QPrinter::HighResolution);
-    QPrinter& printer = *printer_;
+    QPrinter &printer = *printer_;
     printer.setPageSize(QPageSize(QPageSize::Letter));
-    printer.setPageOrientation(layout_.landscape ? QPageLayout::Landscape
-                                                 : QPageLayout::Portrait);
+    printer.setPageOrientation(layout_.landscape ? QPageLayout::Landscape : QPageLayout::Portrait);
     printer.setFullPage(true);
     printer.setDocName(layout_.title);
     QPrintDialog dialog(&printer, this);

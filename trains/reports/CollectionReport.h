@@ -16,6 +16,7 @@ class QProgressBar;
 class QTimer;
 class QScrollArea;
 class QSpinBox;
+class QToolBar;
 class QAction;
 
 namespace reports {
@@ -24,16 +25,16 @@ class ReportPageView;
 
 class CollectionReport : public QWidget {
     Q_OBJECT
-public:
+  public:
     ~CollectionReport() override;
 
-    const CollectionReportKind& kind() const { return kind_; }
+    const CollectionReportKind &kind() const { return kind_; }
     QString title() const { return layout_.title; }
     int pageCount() const;
     int currentPage() const; // 1-based
     void showPage(int page); // 1-based, clamped
-    const BandedRenderer& renderer() const { return *renderer_; }
-    ReportPageView* pageView() const { return view_; }
+    const BandedRenderer &renderer() const { return *renderer_; }
+    ReportPageView *pageView() const { return view_; }
 
     // Zoom: a percentage of the paper's real size, or one of the fitting modes.
     enum class Fit { None, Width, Page };
@@ -42,15 +43,15 @@ public:
 
     // Writes every page to a PDF file and waits for it, the window still answering; false
     // (after a message) when the file cannot be written, false and silent when cancelled.
-    bool saveAsPdf(const QString& path);
+    bool saveAsPdf(const QString &path);
     // Starts writing the PDF on a thread of its own and returns at once; the window shows the
     // pages done with a Cancel button meanwhile. A failure is told when the run ends.
-    void startPdf(const QString& path);
+    void startPdf(const QString &path);
     // Prints on a printer that is already set up (the print dialog's choice of pages applies),
     // waiting as saveAsPdf does.
-    bool printTo(QPrinter& printer);
+    bool printTo(QPrinter &printer);
     // The run writing or printing now, if any; Cancel on the window stops it.
-    ReportWriter* output() const { return writer_.get(); }
+    ReportWriter *output() const { return writer_.get(); }
     void cancelOutput();
     // Waits for the run under way, if any; its result.
     bool waitForOutput();
@@ -59,7 +60,7 @@ public:
 
     // Asks the user for the PDF file name; tests replace it. Receives the window and a suggested
     // name, returns the chosen path or empty for cancel.
-    using FileNameAsker = std::function<QString(QWidget*, const QString&)>;
+    using FileNameAsker = std::function<QString(QWidget *, const QString &)>;
     static void setPdfFileNameAsker(FileNameAsker asker);
 
     void cmdPrint_Click();
@@ -68,23 +69,25 @@ public:
     // Unloads the report's window.
     void DataReport_Terminate();
 
-protected:
-    explicit CollectionReport(const CollectionReportKind& kind, QWidget* parent = nullptr);
+  protected:
+    explicit CollectionReport(const CollectionReportKind &kind, QWidget *parent = nullptr);
     // A report of its own layout and rows in the same window (the value summary).
-    CollectionReport(const CollectionReportKind& kind, ReportLayout layout,
-                     std::shared_ptr<engine::Recordset> rows, QWidget* parent = nullptr);
-    bool eventFilter(QObject* watched, QEvent* event) override;
+    CollectionReport(const CollectionReportKind &kind, ReportLayout layout,
+                     std::shared_ptr<engine::Recordset> rows, QWidget *parent = nullptr);
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
-private:
+  private:
     void DataReport_Initialize();
     void buildWindow();
+    QToolBar *buildToolBar();
+    void buildProgressStrip();
     void applyFit();
     void updatePageControls();
-    void startOutput(std::unique_ptr<ReportWriter> writer, const QString& failure);
-    void startPrint(QPrinter& printer);
+    void startOutput(std::unique_ptr<ReportWriter> writer, const QString &failure);
+    void startPrint(QPrinter &printer);
     void outputFinished(bool ok);
 
-    const CollectionReportKind& kind_;
+    const CollectionReportKind &kind_;
     ReportLayout layout_;
     std::shared_ptr<engine::Recordset> rows_;
     QString dateText_;
@@ -92,44 +95,44 @@ private:
     int startPage_ = 1;
     Fit fit_ = Fit::Width;
 
-    ReportPageView* view_ = nullptr;
-    QScrollArea* scroll_ = nullptr;
-    QSpinBox* spnPage_ = nullptr;
-    QLabel* lblPageCount_ = nullptr;
-    QComboBox* cboZoom_ = nullptr;
-    QAction* actFirst_ = nullptr;
-    QAction* actPrevious_ = nullptr;
-    QAction* actNext_ = nullptr;
-    QAction* actLast_ = nullptr;
-    QAction* actSave_ = nullptr;
-    QAction* actPrint_ = nullptr;
+    ReportPageView *view_ = nullptr;
+    QScrollArea *scroll_ = nullptr;
+    QSpinBox *spnPage_ = nullptr;
+    QLabel *lblPageCount_ = nullptr;
+    QComboBox *cboZoom_ = nullptr;
+    QAction *actFirst_ = nullptr;
+    QAction *actPrevious_ = nullptr;
+    QAction *actNext_ = nullptr;
+    QAction *actLast_ = nullptr;
+    QAction *actSave_ = nullptr;
+    QAction *actPrint_ = nullptr;
 
     // Writing or printing under way; the run goes before the printer it prints on.
     std::unique_ptr<QPrinter> printer_;
     std::unique_ptr<ReportWriter> writer_;
     QString outputFailure_;
-    QWidget* progressStrip_ = nullptr;
-    QLabel* lblProgress_ = nullptr;
-    QProgressBar* barProgress_ = nullptr;
-    QTimer* progressTimer_ = nullptr;
+    QWidget *progressStrip_ = nullptr;
+    QLabel *lblProgress_ = nullptr;
+    QProgressBar *barProgress_ = nullptr;
+    QTimer *progressTimer_ = nullptr;
 };
 
 class rptCar : public CollectionReport {
     Q_OBJECT
-public:
-    explicit rptCar(QWidget* parent = nullptr) : CollectionReport(carReport(), parent) {}
+  public:
+    explicit rptCar(QWidget *parent = nullptr) : CollectionReport(carReport(), parent) {}
 };
 
 class rptLoco : public CollectionReport {
     Q_OBJECT
-public:
-    explicit rptLoco(QWidget* parent = nullptr) : CollectionReport(locoReport(), parent) {}
+  public:
+    explicit rptLoco(QWidget *parent = nullptr) : CollectionReport(locoReport(), parent) {}
 };
 
 class rptSets : public CollectionReport {
     Q_OBJECT
-public:
-    explicit rptSets(QWidget* parent = nullptr) : CollectionReport(setsReport(), parent) {}
+  public:
+    explicit rptSets(QWidget *parent = nullptr) : CollectionReport(setsReport(), parent) {}
 };
 
 } // namespace reports

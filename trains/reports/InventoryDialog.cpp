@@ -41,7 +41,7 @@ InventoryDialog::InventoryDialog(bool chooseKind, QWidget *parent) : QDialog(par
         cboKind = new QComboBox(this);
         cboKind->addItem(tr("All kinds"), -1);
         for (int k = 0; k < 5; ++k)
-            cboKind->addItem(collection::kindName(collection::Kind(k)), k);
+            cboKind->addItem(kindViewName(ItemKind(k)), k);
         auto *label = new QLabel(tr("&Items:"), this);
         label->setBuddy(cboKind);
         form->addRow(label, cboKind);
@@ -70,7 +70,7 @@ InventoryDialog::InventoryDialog(bool chooseKind, QWidget *parent) : QDialog(par
 InventoryOptions InventoryDialog::options(InventoryOptions given) const {
     if (cboKind) {
         const int k = cboKind->currentData().toInt();
-        given.kind = k < 0 ? std::nullopt : std::optional(collection::Kind(k));
+        given.kind = k < 0 ? std::nullopt : std::optional(ItemKind(k));
     }
     given.onePerPage = chkOnePerPage->isChecked();
     given.allPhotos = !optFirstPhoto->isChecked();

@@ -29,8 +29,6 @@ namespace reports {
 
 namespace {
 
-using collection::Kind;
-
 constexpr int kDpi = 300;
 constexpr double kMargin = 15.0; // millimetres on every side
 constexpr double kFooter = 9.0;  // millimetres kept for the page foot
@@ -42,7 +40,7 @@ int mm(double millimetres) {
 struct Entry {
     qint64 id;
     QString itemId;
-    Kind kind;
+    ItemKind kind;
     double cost; // NaN when blank
     double value;
 };
@@ -68,7 +66,7 @@ QList<Entry> chooseItems(collection::CollectionData &data, const InventoryOption
             return v.isNull() ? std::nan("") : v.toDouble();
         };
         all.append({rows->Fields(collection::bcId).toLongLong(), rows->text(collection::bcItemId),
-                    Kind(rows->Fields(collection::bcKind).toInt()), amount(collection::bcCost),
+                    ItemKind(rows->Fields(collection::bcKind).toInt()), amount(collection::bcCost),
                     amount(collection::bcValue)});
     }
     QList<Entry> out;
@@ -193,7 +191,7 @@ void drawCover(InventoryPainter &ip, const std::shared_ptr<engine::Recordset> &o
     p.drawLine(r.left(), r.top(), r.right(), r.top());
     for (int k = 0; k < 5; ++k)
         if (perKind[std::size_t(k)].count > 0)
-            line(collection::kindName(Kind(k)), perKind[std::size_t(k)], false);
+            line(kindViewName(ItemKind(k)), perKind[std::size_t(k)], false);
     p.drawLine(r.left(), r.top(), r.right(), r.top());
     line(QObject::tr("Whole collection"), all, true);
     r.setTop(r.top() + mm(8));
@@ -251,7 +249,7 @@ void drawItem(InventoryPainter &ip, collection::CollectionData &data, const Entr
     ip.setFont(13, true);
     const int head = mm(8);
     p.drawText(QRect(block.left(), block.top(), block.width(), head), Qt::AlignLeft,
-               d.itemId + QStringLiteral(" \u2014 ") + collection::kindName(d.kind));
+               d.itemId + QStringLiteral(" \u2014 ") + kindViewName(d.kind));
     p.drawLine(block.left(), block.top() + head, block.right(), block.top() + head);
     const QRect inner = block.adjusted(0, head + mm(2), 0, -mm(3));
     const int textW = inner.width() * 45 / 100;

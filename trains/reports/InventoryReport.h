@@ -15,10 +15,10 @@
 namespace reports {
 
 struct InventoryOptions {
-    std::optional<collection::Kind> kind; // every kind when empty
-    QList<qint64> rowIds;                 // only these items (in this order) when not empty
-    bool onePerPage = false;              // else two items to a page
-    bool allPhotos = true;                // else the first photo of each item
+    std::optional<ItemKind> kind; // every kind when empty
+    QList<qint64> rowIds;         // only these items (in this order) when not empty
+    bool onePerPage = false;      // else two items to a page
+    bool allPhotos = true;        // else the first photo of each item
     QPageSize::PageSizeId paper = QPageSize::Custom; // Custom: the user's paper
 };
 

@@ -1,9 +1,9 @@
 #include "trains/reports/Reports.h"
 
 #include "platform/Error.h"
+#include "trains/modGlobal.h"
 #include "trains/reports/CollectionReport.h"
 #include "trains/reports/ReportWriter.h"
-#include "trains/shell/CollectionCheck.h"
 
 #include <QMutex>
 #include <QPointer>
@@ -12,45 +12,60 @@
 namespace reports {
 
 namespace {
-std::array<QPointer<CollectionReport>, 3>& loaded() {
+std::array<QPointer<CollectionReport>, 3> &loaded() {
     static std::array<QPointer<CollectionReport>, 3> reports;
     return reports;
 }
 
-std::size_t slot(ReportId id) { return std::size_t(id); }
-
-const CollectionReportKind& kindOf(ReportId id) {
-    switch (id) {
-    case ReportId::Cars: return carReport();
-    case ReportId::Locos: return locoReport();
-    case ReportId::Sets: return setsReport();
-    }
-    return carReport();
+std::size_t slot(ItemKind kind) {
+    return std::size_t(kind);
 }
 
-CollectionReport* makeReport(ReportId id) {
-    switch (id) {
-    case ReportId::Cars: return new rptCar;
-    case ReportId::Locos: return new rptLoco;
-    case ReportId::Sets: return new rptSets;
+const CollectionReportKind *kindOf(ItemKind kind) {
+    switch (kind) {
+    case ItemKind::Car:
+        return &carReport();
+    case ItemKind::Loco:
+        return &locoReport();
+    case ItemKind::Set:
+        return &setsReport();
+    default:
+        return nullptr;
     }
-    return nullptr;
+}
+
+CollectionReport *makeReport(ItemKind kind) {
+    switch (kind) {
+    case ItemKind::Car:
+        return new rptCar;
+    case ItemKind::Loco:
+        return new rptLoco;
+    case ItemKind::Set:
+        return new rptSets;
+    default:
+        return nullptr;
+    }
 }
 } // namespace
 
-CollectionReport* loadedReport(ReportId id) { return loaded()[slot(id)].data(); }
+CollectionReport *loadedReport(ItemKind kind) {
+    return kindOf(kind) ? loaded()[slot(kind)].data() : nullptr;
+}
 
-CollectionReport* RunReport(ReportId id) {
-    const QString command = QString::fromLatin1(kindOf(id).command);
+CollectionReport *RunReport(ItemKind kind) {
+    if (!kindOf(kind))
+        return nullptr;
+    const ItemKind id = kind;
+    const QString command = QString::fromLatin1(kindOf(id)->command);
     // Every step goes on whatever the one before did, as the main window's command does.
     platform::resumeNext([&] {
-        auto& rs = dataReport().recordsetOf(command);
+        auto &rs = dataReport().recordsetOf(command);
         const QMutexLocker lock(&sharedRowsMutex());
         if (rs && rs->State() == engine::Recordset::adStateOpen)
             rs->Close();
     });
     platform::resumeNext([id] {
-        if (CollectionReport* old = loadedReport(id))
+        if (CollectionReport *old = loadedReport(id))
             old->DataReport_Terminate();
         loaded()[slot(id)].clear();
     });
@@ -62,10 +77,10 @@ CollectionReport* RunReport(ReportId id) {
             dataReport().Run(command);
             ran = true;
         },
-        [](const platform::Error& e) { ShowCollectionNotReadable(e); });
+        [](const platform::Error &e) { ShowCollectionNotReadable(e); });
     if (!ran)
         return nullptr;
-    CollectionReport* report = makeReport(id);
+    CollectionReport *report = makeReport(id);
     loaded()[slot(id)] = report;
     return report;
 }

@@ -16,7 +16,9 @@ namespace reports {
 namespace {
 
 // Amounts in the user's currency, read when a report is laid out.
-QString money() { return platform::moneyPattern(); }
+QString money() {
+    return platform::moneyPattern();
+}
 
 // Where each printed column stands, in twips from the left margin. A line fills the columns
 // of its section; a bold twin of each column ("B" + name) prints captions and totals.
@@ -185,7 +187,6 @@ ReportLayout valueSummaryLayout() {
 }
 
 std::shared_ptr<engine::Recordset> valueSummaryLines(const QString &databasePath) {
-    using collection::Kind;
     collection::CollectionData data(databasePath);
     auto totals = data.totalsByKindAndCondition();
     Lines lines;
@@ -213,7 +214,7 @@ std::shared_ptr<engine::Recordset> valueSummaryLines(const QString &databasePath
             kindSum.cost += s.cost;
             kindSum.value += s.value;
         }
-        addTotals(lines, collection::kindName(Kind(kind)), kindSum, true);
+        addTotals(lines, kindViewName(ItemKind(kind)), kindSum, true);
         for (const auto &[condition, s] : conditions)
             addTotals(lines, condition, s, false);
         all.count += kindSum.count;
@@ -236,7 +237,7 @@ std::shared_ptr<engine::Recordset> valueSummaryLines(const QString &databasePath
     auto top = data.mostValuable(kMostValuable);
     for (; !top->isEOF(); top->MoveNext())
         lines.add({{QStringLiteral("TId"), top->text(1)},
-                   {QStringLiteral("TKind"), collection::kindName(Kind(top->Fields(0).toInt()))},
+                   {QStringLiteral("TKind"), kindViewName(ItemKind(top->Fields(0).toInt()))},
                    {QStringLiteral("TMaker"), top->text(2)},
                    {QStringLiteral("TLine"), top->text(3)},
                    {QStringLiteral("TType"), top->text(4)},

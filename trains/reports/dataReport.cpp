@@ -3,17 +3,31 @@
 #include "trains/modGlobal.h"
 #include "trains/reports/ReportWriter.h"
 
+#include "rails/collection/ReportRows.h"
+
 #include <QMutex>
+#include <optional>
 
 #include "platform/Error.h"
 
 namespace {
-std::unique_ptr<DataReportSource>& instance() {
+std::unique_ptr<DataReportSource> &instance() {
     static std::unique_ptr<DataReportSource> source;
     return source;
 }
 
-void closeIfOpen(const std::shared_ptr<engine::Recordset>& rs) {
+// The kind whose rows a command fetches.
+std::optional<ItemKind> kindOfCommand(const QString &command) {
+    if (command == QLatin1String("cmdCars"))
+        return ItemKind::Car;
+    if (command == QLatin1String("cmdLoco"))
+        return ItemKind::Loco;
+    if (command == QLatin1String("cmdSets"))
+        return ItemKind::Set;
+    return std::nullopt;
+}
+
+void closeIfOpen(const std::shared_ptr<engine::Recordset> &rs) {
     // A report being written may be taking its copy of these rows right now.
     const QMutexLocker lock(&reports::sharedRowsMutex());
     if (rs && rs->State() == engine::Recordset::adStateOpen)
@@ -40,17 +54,7 @@ DataReportSource::~DataReportSource() {
         platform::resumeNext([this] { conReport.Close(); });
 }
 
-QString DataReportSource::commandText(const QString& command) {
-    if (command == QLatin1String("cmdCars"))
-        return QStringLiteral("SELECT * FROM tblMain WHERE Car = 'YES' ORDER BY CarType");
-    if (command == QLatin1String("cmdLoco"))
-        return QStringLiteral("SELECT * FROM tblMain WHERE Loco = 'YES' ORDER BY CarType");
-    if (command == QLatin1String("cmdSets"))
-        return QStringLiteral("SELECT * FROM tblMain WHERE FullSet = 'YES' ORDER BY CarType");
-    return {};
-}
-
-std::shared_ptr<engine::Recordset>& DataReportSource::recordsetOf(const QString& command) {
+std::shared_ptr<engine::Recordset> &DataReportSource::recordsetOf(const QString &command) {
     if (command == QLatin1String("cmdCars"))
         return rscmdCars;
     if (command == QLatin1String("cmdLoco"))
@@ -61,36 +65,23 @@ std::shared_ptr<engine::Recordset>& DataReportSource::recordsetOf(const QString&
     return unknown_;
 }
 
-void DataReportSource::Run(const QString& command) {
-    const QString sql = commandText(command);
-    if (sql.isEmpty())
+void DataReportSource::Run(const QString &command) {
+    const std::optional<ItemKind> kind = kindOfCommand(command);
+    if (!kind)
         throw platform::Error(platform::ErrItemNotFound,
                               QStringLiteral("Item cannot be found in the collection "
                                              "corresponding to the requested name or ordinal."));
-    auto& rs = recordsetOf(command);
+    auto &rs = recordsetOf(command);
     // A run always starts from a closed record set, so that a failed run leaves no stale
     // rows behind for a report to show.
     platform::resumeNext([&rs] { closeIfOpen(rs); });
     rs = std::make_shared<engine::Recordset>();
-
-    // The rows are detached once read, so the connection is only open for the run itself and
-    // holds no file handle while the reports are on screen.
-    conReport.ErrorsClear();
-    if (conReport.State() == engine::Connection::adStateClosed)
-        conReport.Open();
-    std::shared_ptr<engine::Recordset> rows;
-    platform::trap([&] { rows = conReport.Execute(sql); },
-                   [this](const platform::Error& e) {
-                       platform::resumeNext([this] { conReport.Close(); });
-                       throw e;
-                   });
-    conReport.Close();
-    if (rows)
+    if (auto rows = collection::reportRows(conReport, *kind))
         rs = std::move(rows);
 }
 
-DataReportSource& dataReport() {
-    auto& s = instance();
+DataReportSource &dataReport() {
+    auto &s = instance();
     if (!s) {
         s = std::make_unique<DataReportSource>();
         // The program's end releases the data source with the other shared objects.
@@ -99,4 +90,6 @@ DataReportSource& dataReport() {
     return *s;
 }
 
-void ReleaseDataReport() { instance().reset(); }
+void ReleaseDataReport() {
+    instance().reset();
+}

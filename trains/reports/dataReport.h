@@ -1,6 +1,7 @@
 #pragma once
 // The reports' own data source: one connection to the collection database, named by the
-// relative path every report uses, and one SQL command per report. Running a command keeps
+// relative path every report uses, and one command per report that asks the store for the
+// rows of the report's kind. Running a command keeps
 // its rows in the record set named "rs" followed by the command's name, where the report
 // reads them when it is created.
 #include "rails/engine/Connection.h"
@@ -10,11 +11,11 @@
 #include <memory>
 
 class DataReportSource {
-public:
+  public:
     DataReportSource();
     ~DataReportSource();
-    DataReportSource(const DataReportSource&) = delete;
-    DataReportSource& operator=(const DataReportSource&) = delete;
+    DataReportSource(const DataReportSource &) = delete;
+    DataReportSource &operator=(const DataReportSource &) = delete;
 
     engine::Connection conReport;
 
@@ -25,7 +26,7 @@ public:
 
     // Runs a command by name. Raises an error for an unknown name or when the database
     // cannot be read; the command's record set is then left closed.
-    void Run(const QString& command);
+    void Run(const QString &command);
 
     // Record sets of the commands; closed until their command has run.
     std::shared_ptr<engine::Recordset> rscmdCars;
@@ -33,16 +34,14 @@ public:
     std::shared_ptr<engine::Recordset> rscmdSets;
 
     // The record set of a command by the command's name ("cmdCars" -> rscmdCars).
-    std::shared_ptr<engine::Recordset>& recordsetOf(const QString& command);
-    // The SQL text of a command; empty for an unknown name.
-    static QString commandText(const QString& command);
+    std::shared_ptr<engine::Recordset> &recordsetOf(const QString &command);
 
-private:
+  private:
     std::shared_ptr<engine::Recordset> unknown_;
 };
 
 // The program's one data source, created on first use.
-DataReportSource& dataReport();
+DataReportSource &dataReport();
 // Closes the data source's record sets and connection and releases it; the program's
 // shutdown calls this. The next dataReport() starts a fresh one.
 void ReleaseDataReport();

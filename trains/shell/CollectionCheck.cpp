@@ -8,11 +8,8 @@
 #include "rails/ErrorLog.h"
 #include "rails/SchemaAdditions.h"
 #include "rails/engine/Connection.h"
-#include "rails/exchange/FileIdentity.h"
 
 #include <QDir>
-#include <QFile>
-#include <sqlite3.h>
 
 using platform::Error;
 using platform::vbCrLf;
@@ -29,21 +26,6 @@ void openConnection(engine::Connection &c, const QString &path) {
     c.Open();
 }
 
-CollectionState stateOf(int code) {
-    switch (code & 0xff) {
-    case SQLITE_BUSY:
-    case SQLITE_LOCKED:
-        return CollectionState::Busy;
-    case SQLITE_CORRUPT:
-    case SQLITE_NOTADB:
-    case SQLITE_FORMAT:
-    case SQLITE_EMPTY:
-        return CollectionState::Damaged;
-    default:
-        return CollectionState::Unreadable;
-    }
-}
-
 QString quotedPath(const QString &path) {
     return QDir::toNativeSeparators(path);
 }
@@ -51,61 +33,6 @@ QString quotedPath(const QString &path) {
 const QString kHelpPage = QStringLiteral("\"Your Data and Backups\" in Quillon Help");
 
 } // namespace
-
-CollectionCheckResult CheckCollectionFile(const QString &path) {
-    // Another program's database is not opened at all, whatever tables it holds.
-    if (exchange::readFileIdentity(path).foreign())
-        return {CollectionState::Damaged, QStringLiteral("the file belongs to another program")};
-    // Read-only: the check itself can never write to the file it judges.
-    sqlite3 *db = nullptr;
-    const struct Closer {
-        sqlite3 *&db;
-        ~Closer() { sqlite3_close_v2(db); }
-    } closer{db};
-    const auto failed = [&](int rc) {
-        const int code = db ? sqlite3_extended_errcode(db) : rc;
-        return CollectionCheckResult{
-            stateOf(code), QString::fromUtf8(db ? sqlite3_errmsg(db) : sqlite3_errstr(rc))};
-    };
-    int rc =
-        sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READONLY, nullptr);
-    if (rc != SQLITE_OK)
-        return failed(rc);
-    sqlite3_extended_result_codes(db, 1);
-    sqlite3_busy_timeout(db, engine::Connection().busyTimeoutMs);
-
-    // quick_check reads every page but skips the index cross-checks of integrity_check: it
-    // finds a truncated or overwritten file at a fraction of the cost.
-    QStringList rows;
-    QStringList tables;
-    const auto collect = [&](const char *sql, QStringList &out) {
-        sqlite3_stmt *st = nullptr;
-        int r = sqlite3_prepare_v2(db, sql, -1, &st, nullptr);
-        if (r == SQLITE_OK) {
-            while ((r = sqlite3_step(st)) == SQLITE_ROW)
-                out << QString::fromUtf8(
-                    reinterpret_cast<const char *>(sqlite3_column_text(st, 0)));
-        }
-        sqlite3_finalize(st);
-        return r == SQLITE_DONE ? SQLITE_OK : r;
-    };
-    if ((rc = collect("PRAGMA quick_check", rows)) != SQLITE_OK)
-        return failed(rc);
-    if (rows.value(0).compare(QLatin1String("ok"), Qt::CaseInsensitive) != 0)
-        return {CollectionState::Damaged,
-                rows.isEmpty() ? QStringLiteral("the check gave no answer") : rows.first()};
-    if ((rc = collect("SELECT name FROM sqlite_master WHERE type = 'table'", tables)) != SQLITE_OK)
-        return failed(rc);
-    QStringList missing;
-    for (const QString &t : {QStringLiteral("tblMain"), QStringLiteral("tblOwner")})
-        if (!tables.contains(t, Qt::CaseInsensitive))
-            missing << t;
-    if (!missing.isEmpty())
-        return {CollectionState::Damaged,
-                QStringLiteral("the table %1 is missing")
-                    .arg(missing.join(QStringLiteral(" and the table ")))};
-    return {};
-}
 
 QString DamagedCollectionMessage(const QString &path, const QString &reason,
                                  const QString &newestBackup) {
@@ -148,10 +75,9 @@ void applyAdditions(const QString &path) {
             rails::writeErrorLog(ProgramFolder(), name + QStringLiteral(" - DLL Function"), e,
                                  rails::LogEntryKind::Operation);
             platform::setScreenPointer(platform::Pointer::Default);
-            platform::MsgBox(QStringLiteral("ERROR # ") + QString::number(e.Number()) + vbCrLf +
-                                 vbCrLf + e.Description() + vbCrLf +
-                                 QStringLiteral("In the Dynamic Link Library") + vbCrLf +
-                                 QStringLiteral("Function: ") + name,
+            platform::MsgBox(platform::errorBoxText(e,
+                                                    QStringLiteral("In the Dynamic Link Library"),
+                                                    QStringLiteral("Function: ") + name),
                              platform::critical(), QStringLiteral("Vuziz"));
         });
 }
@@ -200,15 +126,4 @@ bool CollectionReadyAtStart(const QString &path) {
             return false;
         }
     }
-}
-
-void ShowCollectionNotReadable(const platform::Error &e) {
-    const QString reason = stateOf(e.Number()) == CollectionState::Busy
-                               ? QStringLiteral("it is in use by another program")
-                               : e.Description();
-    platform::setScreenPointer(platform::Pointer::Default);
-    platform::MsgBox(QStringLiteral("The collection could not be read right now: ") + reason +
-                         QStringLiteral(".") + vbCrLf + vbCrLf +
-                         QStringLiteral("Nothing was opened. Try again in a moment."),
-                     platform::exclamation(), kAppTitle);
 }

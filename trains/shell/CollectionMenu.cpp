@@ -27,9 +27,9 @@ void frmMain::mnuCollectionBrowse_Click() {
     auto *view = new collection::frmCollection;
     // Edit opens the item's own edit form with its row chosen.
     connect(view, &collection::frmCollection::editRequested, this,
-            [this](collection::Kind kind, const QString &itemId) {
-                const FormId id = kind == collection::Kind::Loco  ? FormId::EditLoco
-                                  : kind == collection::Kind::Set ? FormId::EditSet
+            [this](ItemKind kind, const QString &itemId) {
+                const FormId id = kind == ItemKind::Loco  ? FormId::EditLoco
+                                  : kind == ItemKind::Set ? FormId::EditSet
                                                                   : FormId::EditCar;
                 resumeNext([&] { openForm(id); });
                 if (QMdiSubWindow *sub = childWindow(QLatin1String(formName(id))))

@@ -224,7 +224,7 @@ bool frmMain::recordCheck(Refresh refresh, const QString &message) {
     return !empty;
 }
 
-void frmMain::runReport(ReportId id, Refresh refresh, const QString &message) {
+void frmMain::runReport(ItemKind id, Refresh refresh, const QString &message) {
     if (!recordCheck(refresh, message))
         return;
     resumeNext([&] {
@@ -285,15 +285,15 @@ RECORD_CHECK_COMMAND(mnuUtilDeleteSet_Click, RefreshSets, msg::deleteSet, FormId
 #undef RECORD_CHECK_COMMAND
 
 void frmMain::mnuReportLoco_Click() {
-    runReport(ReportId::Locos, &dllRails::RefreshLocos, msg::reportLoco);
+    runReport(ItemKind::Loco, &dllRails::RefreshLocos, msg::reportLoco);
 }
 
 void frmMain::mnuReportCar_Click() {
-    runReport(ReportId::Cars, &dllRails::RefreshCars, msg::reportCar);
+    runReport(ItemKind::Car, &dllRails::RefreshCars, msg::reportCar);
 }
 
 void frmMain::mnuReportSet_Click() {
-    runReport(ReportId::Sets, &dllRails::RefreshSets, msg::reportSet);
+    runReport(ItemKind::Set, &dllRails::RefreshSets, msg::reportSet);
 }
 
 void frmMain::mnuHelpShowHelp_Click() {

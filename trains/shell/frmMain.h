@@ -70,7 +70,7 @@ private:
     // True when the refresh finds rows; otherwise shows the message.
     bool recordCheck(Refresh refresh, const QString& message);
     void openForm(FormId id);
-    void runReport(ReportId id, Refresh refresh, const QString& message);
+    void runReport(ItemKind id, Refresh refresh, const QString& message);
     void addChild(QWidget* form);
     void tileSideBySide(bool sideBySide);
     void placeOnScreen();

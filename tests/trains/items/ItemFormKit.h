@@ -3,6 +3,8 @@
 // keyboard and clicks with the mouse.
 #include "trains/FieldHighlight.h"
 
+#include "platform/MsgBox.h"
+
 #include <QAbstractButton>
 #include <QAbstractItemView>
 #include <QApplication>
@@ -16,6 +18,18 @@
 #include <QTextEdit>
 
 namespace kit {
+
+// A store that refused a save: its own failure box naming the operation, then the form's
+// critical box with its message.
+inline void checkRefusedSave(const QList<platform::MsgRequest> &boxes, const QString &operation,
+                             const QString &message) {
+    QCOMPARE(boxes.size(), 2);
+    QVERIFY(boxes[0].prompt.endsWith("Function: " + operation));
+    QCOMPARE(boxes[1].prompt, message);
+    QCOMPARE(boxes[1].title, QStringLiteral(" ERROR"));
+    QCOMPARE(boxes[1].icon, platform::MsgIcon::Critical);
+    QCOMPARE(boxes[1].buttons, platform::MsgButtons::OK);
+}
 
 // The input a caption label announces.
 inline QWidget *field(QWidget *form, const QString &caption) {

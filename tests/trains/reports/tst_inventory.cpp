@@ -140,7 +140,7 @@ class TestInventory : public QObject {
         o.onePerPage = onePerPage;
         o.allPhotos = allPhotos;
         if (kind >= 0)
-            o.kind = collection::Kind(kind);
+            o.kind = ItemKind(kind);
         collection::CollectionData data(db());
         const QString pdf = outPath("inventory.pdf");
         QCOMPARE(reports::writeInventory(data, pdf, o), qint64(items.size()));

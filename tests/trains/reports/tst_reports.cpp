@@ -120,12 +120,12 @@ QString squeezed(QString text) {
 // The text lines of the page a form feed separates.
 QStringList pdfPages(const QString& text) { return text.split(QLatin1Char('\f')); }
 
-ReportId reportIdOf(const QString& name) {
+ItemKind reportIdOf(const QString& name) {
     if (name == QLatin1String("rptLoco"))
-        return ReportId::Locos;
+        return ItemKind::Loco;
     if (name == QLatin1String("rptSets"))
-        return ReportId::Sets;
-    return ReportId::Cars;
+        return ItemKind::Set;
+    return ItemKind::Car;
 }
 
 } // namespace
@@ -138,7 +138,7 @@ private:
     QTemporaryDir out;
     QString savedCurrent;
 
-    CollectionReport* openReport(ReportId id) {
+    CollectionReport* openReport(ItemKind id) {
         return qobject_cast<CollectionReport*>(createReport(id));
     }
 
@@ -169,7 +169,7 @@ private slots:
     }
 
     void cleanup() {
-        for (ReportId id : {ReportId::Cars, ReportId::Locos, ReportId::Sets})
+        for (ItemKind id : {ItemKind::Car, ItemKind::Loco, ItemKind::Set})
             delete reports::loadedReport(id);
         ReleaseDataReport();
         QDir::setCurrent(savedCurrent);
@@ -231,7 +231,7 @@ private slots:
         QCOMPARE(dataReport().rscmdCars->State(), int(engine::Recordset::adStateClosed));
         testing::ScriptedMsgBox box;
         box.answer(platform::MsgResult::OK);
-        QCOMPARE(createReport(ReportId::Cars), nullptr);
+        QCOMPARE(createReport(ItemKind::Car), nullptr);
         QCOMPARE(box.boxes().size(), 1);
         QVERIFY2(box.boxes()[0].prompt.startsWith("The collection could not be read right now: "),
                  qPrintable(box.boxes()[0].prompt));
@@ -316,7 +316,7 @@ private slots:
         addItem(*pf, {"Car", "CL-1", "Boxcar", "1", {}, "0", "1234.5", "2007-08-16"});
         addItem(*pf, {"Car", "CL-2", "Caboose", "2", {}, "1234567.891", "5", "2024-12-01"});
         addItem(*pf, {"Car", "CL-3", "Tanker", "3", {}, "NULL", "7.1", "NULL"});
-        const QString path = savePdf(openReport(ReportId::Cars), QStringLiteral("money.pdf"));
+        const QString path = savePdf(openReport(ItemKind::Car), QStringLiteral("money.pdf"));
         QVERIFY(!path.isEmpty());
         const QStringList lines = pdfText(path).split(QLatin1Char('\n'));
         const auto lineOf = [&](const QString& id) {
@@ -341,7 +341,7 @@ private slots:
                           i % 2 ? QStringLiteral("Tanker") : QStringLiteral("Boxcar"),
                           QString::number(i),
                           {}});
-        CollectionReport* r = openReport(ReportId::Cars);
+        CollectionReport* r = openReport(ItemKind::Car);
         QVERIFY(r);
         QCOMPARE(r->pageCount(), 3);
         const QString path = savePdf(r, QStringLiteral("pages.pdf"));
@@ -371,7 +371,7 @@ private slots:
     void placeholdersInOwnerNamePrintAsWritten() {
         addCars(*pf, 1);
         strOwnerName = QStringLiteral("Zo\u00eb's 100%P %d Club");
-        const QString path = savePdf(openReport(ReportId::Cars), QStringLiteral("pct.pdf"));
+        const QString path = savePdf(openReport(ItemKind::Car), QStringLiteral("pct.pdf"));
         const QString text = squeezed(pdfText(path));
         QVERIFY2(text.contains(QStringLiteral("Zo\u00eb's 100%P %d Club - Rolling Stock Report")),
                  qPrintable(text));
@@ -382,8 +382,8 @@ private slots:
         addCars(*pf, 2);
         strOwnerName = QStringLiteral("Ann Lee");
         QMdiArea area;
-        area.addSubWindow(createReport(ReportId::Cars));
-        QPointer<CollectionReport> first = reports::loadedReport(ReportId::Cars);
+        area.addSubWindow(createReport(ItemKind::Car));
+        QPointer<CollectionReport> first = reports::loadedReport(ItemKind::Car);
         QVERIFY(first);
         QCOMPARE(first->title(), QStringLiteral("Ann Lee  -  Rolling Stock Report"));
         QCOMPARE(first->renderer().rowCount(), 2);
@@ -395,7 +395,7 @@ private slots:
         strOwnerName = pf->scalar(QStringLiteral("SELECT FullName FROM tblOwner")).toString();
         addCars(*pf, 1, 3);
 
-        auto* second = openReport(ReportId::Cars);
+        auto* second = openReport(ItemKind::Car);
         QVERIFY(second);
         area.addSubWindow(second);
         QCOMPARE(firstRows->State(), int(engine::Recordset::adStateClosed));
@@ -415,7 +415,7 @@ private slots:
         addCars(*pf, 200);
         QMdiArea area;
         area.resize(1000, 720);
-        QMdiSubWindow* sub = area.addSubWindow(createReport(ReportId::Cars));
+        QMdiSubWindow* sub = area.addSubWindow(createReport(ItemKind::Car));
         auto* r = qobject_cast<CollectionReport*>(sub->widget());
         QVERIFY(r);
         QCOMPARE(sub->windowTitle(), QStringLiteral("Quillon  -  Rolling Stock Report"));
@@ -457,7 +457,7 @@ private slots:
     // Printing goes through the same pages; a page range prints only those pages.
     void printRangeOnPdfPrinter() {
         addCars(*pf, 45);
-        CollectionReport* r = openReport(ReportId::Cars);
+        CollectionReport* r = openReport(ItemKind::Car);
         QVERIFY(r);
         QPrinter printer(QPrinter::HighResolution);
         printer.setOutputFormat(QPrinter::PdfFormat);
@@ -480,7 +480,7 @@ private slots:
     // Portrait paper is narrower than the report: every column still reaches the paper.
     void printOnPortraitPaperKeepsEveryColumn() {
         addCars(*pf, 45);
-        CollectionReport* r = openReport(ReportId::Cars);
+        CollectionReport* r = openReport(ItemKind::Car);
         QVERIFY(r);
         QPrinter printer(QPrinter::HighResolution);
         printer.setOutputFormat(QPrinter::PdfFormat);
@@ -518,7 +518,7 @@ private slots:
         QFETCH(int, column);
         addItem(*pf, {"Car", "CL-1", "Boxcar", "1", {}, cost, value, "2007-08-16"});
         pf->exec("UPDATE tblMain SET RailLine = 'Atchison, Topeka and Santa Fe Railway Company'");
-        CollectionReport* r = openReport(ReportId::Cars);
+        CollectionReport* r = openReport(ItemKind::Car);
         QVERIFY(r);
         const QString path = savePdf(r, QStringLiteral("whole.pdf"));
         QVERIFY(!path.isEmpty());
@@ -568,7 +568,7 @@ private slots:
     void pdfRunShowsProgressAndCancelLeavesNoFile() {
         addCars(*pf, 1500);
         testing::ScriptedMsgBox box;
-        CollectionReport* r = openReport(ReportId::Cars);
+        CollectionReport* r = openReport(ItemKind::Car);
         QVERIFY(r);
         r->show();
         auto* bar = r->findChild<QProgressBar*>();
@@ -623,7 +623,7 @@ private slots:
     void saveAsPdfAsksForTheFile() {
         addCars(*pf, 1);
         testing::ScriptedMsgBox box;
-        CollectionReport* r = openReport(ReportId::Cars);
+        CollectionReport* r = openReport(ItemKind::Car);
         QString suggested;
         const QString chosen = out.filePath(QStringLiteral("chosen.pdf"));
         CollectionReport::setPdfFileNameAsker([&](QWidget*, const QString& s) {
@@ -657,7 +657,7 @@ private slots:
         // A disk that fills while the PDF is written (here: a limit on the size a file may
         // grow to) says so, and leaves the file that was there.
         addCars(*pf, 300, 2);
-        r = openReport(ReportId::Cars);
+        r = openReport(ItemKind::Car);
         QFile old(chosen);
         QVERIFY(old.open(QIODevice::WriteOnly) && old.write("an older report") > 0);
         old.close();
@@ -682,7 +682,7 @@ private slots:
     // goes on drawing its frame without rows instead of failing.
     void releaseWhileReportShown() {
         addCars(*pf, 3);
-        CollectionReport* r = openReport(ReportId::Cars);
+        CollectionReport* r = openReport(ItemKind::Car);
         auto rows = dataReport().rscmdCars;
         ReleaseDataReport();
         QCOMPARE(rows->State(), int(engine::Recordset::adStateClosed));

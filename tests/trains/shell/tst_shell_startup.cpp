@@ -299,6 +299,26 @@ private slots:
         QCOMPARE(pf->scalar("SELECT COUNT(*) FROM tblOwner").toInt(), 1);
     }
 
+    // This build's additions cannot go into the file: the store's failure box and log entry,
+    // the file's version as it was, and start-up goes on with the designed tables.
+    void failedAdditionsAreReportedAndStartupGoesOn() {
+        storeProfile();
+        pf->exec("CREATE INDEX tblPhoto ON tblMain (Notes)");
+        pf->exec("PRAGMA user_version = 0");
+        boxes->answer(platform::MsgResult::OK);
+        Main();
+        QCOMPARE(boxes->boxes().size(), 1);
+        const auto& b = boxes->boxes()[0];
+        QVERIFY2(b.prompt.startsWith("ERROR # 1\r\n\r\n"), qPrintable(b.prompt));
+        QVERIFY(b.prompt.endsWith(
+            "tblPhoto\r\nIn the Dynamic Link Library\r\nFunction: ApplySchemaAdditions"));
+        QCOMPARE(b.title, QString("Vuziz"));
+        QCOMPARE(b.icon, MsgIcon::Critical);
+        QVERIFY(MainForm() && MainForm()->isVisible());
+        QCOMPARE(pf->scalar("PRAGMA user_version").toInt(), 0);
+        QVERIFY(pf->readLog().contains("ApplySchemaAdditions - DLL Function"));
+    }
+
     void secondInstanceIsRefused() {
         // Another process holds the program folder's instance lock.
         QLockFile other(platform::instanceLockPath(pf->path()));
