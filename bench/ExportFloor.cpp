@@ -2,6 +2,7 @@
 #include "bench/ExchangeFloors.h"
 #include "bench/FloorText.h"
 
+#include <QByteArray>
 #include <QFile>
 #include <algorithm>
 #include <cctype>
@@ -62,9 +63,10 @@ void putAmount(std::string &out, sqlite3_stmt *st, int c) {
     out += ',';
     if (sqlite3_column_type(st, c) == SQLITE_NULL || col(st, c).empty())
         return;
-    char buf[64];
-    out.append(buf,
-               std::size_t(std::snprintf(buf, sizeof buf, "%.2f", sqlite3_column_double(st, c))));
+    // Qt's fixed notation, as the export writes amounts: a tie rounds away from zero
+    // (13855.125 is 13855.13), where printf would round it to even.
+    const QByteArray text = QByteArray::number(sqlite3_column_double(st, c), 'f', 2);
+    out.append(text.constData(), std::size_t(text.size()));
 }
 
 } // namespace

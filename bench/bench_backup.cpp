@@ -83,11 +83,19 @@ template <class P, class W> std::vector<double> runs(int count, P prepare, W wor
 // Ends the run unless the two files hold the same bytes: a floor writes what the program does.
 void sameBytes(const QString &a, const QString &b) {
     QFile fa(a), fb(b);
-    if (!fa.open(QIODevice::ReadOnly) || !fb.open(QIODevice::ReadOnly) ||
-        fa.readAll() != fb.readAll()) {
-        std::fprintf(stderr, "the export floor wrote other bytes than the export\n");
+    if (!fa.open(QIODevice::ReadOnly) || !fb.open(QIODevice::ReadOnly))
         std::exit(1);
-    }
+    const QByteArray x = fa.readAll(), y = fb.readAll();
+    if (x == y)
+        return;
+    qsizetype at = 0;
+    while (at < x.size() && at < y.size() && x[at] == y[at])
+        ++at;
+    const qsizetype from = std::max<qsizetype>(0, at - 60);
+    std::fprintf(
+        stderr, "the export floor wrote other bytes than the export from byte %lld:\n%s\n---\n%s\n",
+        qlonglong(at), x.mid(from, 120).constData(), y.mid(from, 120).constData());
+    std::exit(1);
 }
 
 // Every item's columns but the moment it was added, in order: two imports of one sheet

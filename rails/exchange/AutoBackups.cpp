@@ -51,24 +51,23 @@ QList<Copy> copiesOf(const QString &db, const QString &prefix) {
     return out;
 }
 
-QByteArray digestOf(const QString &path) {
+// What `read` finds in the copy at `path`, or `unreadable` when the copy cannot be read.
+template <class T, class Read> T readCopy(const QString &path, T unreadable, Read read) {
     try {
         engine::Connection c;
         detail::openCollectionFile(c, path, engine::OpenMode::ReadOnly);
-        return detail::contentDigest(c);
+        return read(c);
     } catch (const Error &) {
-        return {};
+        return unreadable;
     }
 }
 
+QByteArray digestOf(const QString &path) {
+    return readCopy(path, QByteArray(), detail::contentDigest);
+}
+
 qint64 itemsIn(const QString &path) {
-    try {
-        engine::Connection c;
-        detail::openCollectionFile(c, path, engine::OpenMode::ReadOnly);
-        return detail::countItems(c);
-    } catch (const Error &) {
-        return -1;
-    }
+    return readCopy(path, qint64(-1), detail::countItems);
 }
 
 // The copy of the kind that holds what `current` describes, if the newest one does (or,
@@ -167,10 +166,7 @@ QString publish(const QString &temp, const QString &folder, const QString &prefi
 }
 
 QString copyOfCollection(const QString &db, const QString &prefix, const QDateTime &now) {
-    if (readFileIdentity(db).foreign())
-        throw Error(platform::ErrPathFileAccess,
-                    QStringLiteral("%1 is another program's file, not a Quillon collection.")
-                        .arg(QDir::toNativeSeparators(db)));
+    detail::refuseForeignFile(db);
     engine::Connection source;
     detail::openCollectionFile(source, db, engine::OpenMode::ReadOnly);
     return detail::keepAutomaticCopy(

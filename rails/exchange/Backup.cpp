@@ -169,10 +169,7 @@ qint64 backupCollection(const QString &db, const QString &dest, const Progress &
         throw Error(
             platform::ErrFileNotFound,
             QStringLiteral("The collection %1 does not exist.").arg(QDir::toNativeSeparators(db)));
-    if (readFileIdentity(db).foreign())
-        throw Error(platform::ErrPathFileAccess,
-                    QStringLiteral("%1 is another program's file, not a Quillon collection.")
-                        .arg(QDir::toNativeSeparators(db)));
+    detail::refuseForeignFile(db);
     if (detail::sameFile(db, dest))
         throw Error(platform::ErrPathFileAccess,
                     QStringLiteral("A backup cannot be written over the collection itself."));

@@ -1,4 +1,5 @@
 #include "rails/exchange/CollectionFile.h"
+#include "rails/exchange/FileIdentity.h"
 
 #include "rails/SchemaAdditions.h"
 
@@ -70,6 +71,13 @@ QByteArray contentDigest(engine::Connection &db) {
         }
     }
     return h.result();
+}
+
+void refuseForeignFile(const QString &db) {
+    if (readFileIdentity(db).foreign())
+        throw Error(platform::ErrPathFileAccess,
+                    QStringLiteral("%1 is another program's file, not a Quillon collection.")
+                        .arg(QDir::toNativeSeparators(db)));
 }
 
 bool sameFile(const QString &a, const QString &b) {

@@ -24,6 +24,8 @@ qint64 countItems(engine::Connection &db);
 // the same collection, whatever their pages look like.
 QByteArray contentDigest(engine::Connection &db);
 
+// Raises when the file at `db` is another program's, not a collection to copy.
+void refuseForeignFile(const QString &db);
 bool sameFile(const QString &a, const QString &b);
 // Gives the whole file at `temp` the name `dest` in one step, durably; `failure` says what
 // could not be done ("Cannot write %1").
