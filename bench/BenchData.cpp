@@ -3,6 +3,8 @@
 #include "rails/SchemaAdditions.h"
 #include "rails/engine/Connection.h"
 
+#include "platform/Memory.h"
+
 #include <QDate>
 #include <QDir>
 #include <QFile>
@@ -94,20 +96,30 @@ QString databasePath(const QString &folder) {
     return folder + QStringLiteral("/zerizori/rails.trk");
 }
 
-void buildCollection(const QString &folder, int perKind) {
-    QDir(folder).mkpath(QStringLiteral("zerizori"));
+void startLikeProgram() {
+    platform::shareOneHeap();
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+}
+
+sqlite3 *createFromSchema(const QString &path) {
     QFile schemaFile(QStringLiteral(QUILLON_SCHEMA_FILE));
     if (!schemaFile.open(QIODevice::ReadOnly)) {
         std::fprintf(stderr, "schema not found\n");
         std::exit(1);
     }
     const QByteArray schema = schemaFile.readAll();
-    const QByteArray path = databasePath(folder).toUtf8();
-    QFile::remove(databasePath(folder));
+    QDir().mkpath(QFileInfo(path).path());
+    QFile::remove(path);
     sqlite3 *db = nullptr;
-    check(sqlite3_open(path.constData(), &db), db, "open");
+    check(sqlite3_open(QFile::encodeName(path).constData(), &db), db, "open");
     check(sqlite3_exec(db, schema.constData(), nullptr, nullptr, nullptr), db, "schema");
     check(sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr), db, "begin");
+    return db;
+}
+
+void buildCollection(const QString &folder, int perKind) {
+    sqlite3 *db = createFromSchema(databasePath(folder));
 
     const Kind kinds[] = {
         {"CL-", "CarNumber", "'NO','YES','NO','NO','NO'", kCarTypes, int(std::size(kCarTypes))},
@@ -229,6 +241,17 @@ std::int64_t stepAll(const QString &path, const char *sql, std::int64_t *bytes) 
 double median(std::vector<double> v) {
     std::sort(v.begin(), v.end());
     return v.empty() ? 0 : v[v.size() / 2];
+}
+
+double ms(const QElapsedTimer &t) {
+    return double(t.nsecsElapsed()) / 1e6;
+}
+double seconds(const QElapsedTimer &t) {
+    return double(t.nsecsElapsed()) / 1e9;
+}
+
+std::string sizeLabel(int n) {
+    return n % 1000 == 0 ? std::to_string(n / 1000) + "k" : std::to_string(n);
 }
 
 namespace {

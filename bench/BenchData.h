@@ -2,14 +2,23 @@
 // The benchmarks' collections and floors: a program folder whose database holds N cars, N
 // locomotives and N full sets with the lengths of text collectors type, and the SQLite C API
 // doing a statement's work at its floor, opened the way the store opens its file.
+#include <QElapsedTimer>
 #include <QString>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 struct sqlite3;
 
 namespace bench {
 
+// Before the application object: the heap set up as the program sets it up, and the offscreen
+// platform unless another is named.
+void startLikeProgram();
+
+// A new collection file at `path` holding the schema's empty tables, with a transaction open
+// for the rows to come. Ends the process on failure.
+sqlite3 *createFromSchema(const QString &path);
 // Lays out `folder`/zerizori/rails.trk holding `perKind` items of each of the three kinds,
 // added in turn (car, locomotive, set) as a collection grows. Ends the process on failure.
 void buildCollection(const QString &folder, int perKind);
@@ -28,6 +37,12 @@ sqlite3 *openAsStore(const QString &path);
 std::int64_t stepAll(const QString &path, const char *sql, std::int64_t *bytes = nullptr);
 
 double median(std::vector<double> v);
+// The time since `t` started.
+double ms(const QElapsedTimer &t);
+double seconds(const QElapsedTimer &t);
+// How a collection of `n` items of each kind is named in a figure: "1k", "10k", "100k"; a
+// size that is not whole thousands by its number.
+std::string sizeLabel(int n);
 // The process's resident memory now and at its peak so far (VmRSS, VmHWM), in MiB.
 double residentMiB();
 double peakResidentMiB();

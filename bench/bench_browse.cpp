@@ -3,7 +3,6 @@
 // memory. The floor is the same SELECT stepped through SQLite's C API in this process, every
 // column read. Run by hand (bench/README.md).
 #include "bench/BenchData.h"
-#include "platform/Memory.h"
 #include "trains/collection/CollectionModel.h"
 #include "trains/collection/frmCollection.h"
 #include "trains/modGlobal.h"
@@ -33,7 +32,7 @@ double floorSelect(const QString &dbPath, int expectedRows) {
     QElapsedTimer t;
     t.start();
     const std::int64_t rows = bench::stepAll(dbPath, kBrowseSelect);
-    const double ms = t.nsecsElapsed() / 1e6;
+    const double ms = bench::ms(t);
     if (rows != expectedRows) {
         std::fprintf(stderr, "floor read %lld of %d rows\n", static_cast<long long>(rows),
                      expectedRows);
@@ -42,12 +41,54 @@ double floorSelect(const QString &dbPath, int expectedRows) {
     return ms;
 }
 
+// Typing a find, one keystroke at a time, the list repainting after each; then Escape (back to
+// every item) and two header clicks.
+struct Typing {
+    std::vector<double> keys;
+    double clearMs = 0, sortText = 0, sortValue = 0;
+};
+
+Typing measureTyping() {
+    Typing r;
+    auto *view = new collection::frmCollection;
+    view->show();
+    QApplication::processEvents();
+    std::printf("%-28s %10s %10s\n", "typed", "ms", "shown");
+    for (const QString &query :
+         {QStringLiteral("santa fe box"), QStringLiteral("märklin grün"), QStringLiteral("zzz")}) {
+        view->txtFind->clear();
+        QApplication::processEvents();
+        for (qsizetype n = 1; n <= query.size(); ++n) {
+            QElapsedTimer t;
+            t.start();
+            view->txtFind->setText(query.left(n));
+            QApplication::processEvents();
+            r.keys.push_back(bench::ms(t));
+            std::printf("%-28s %10.1f %10d\n", qPrintable(query.left(n)), r.keys.back(),
+                        view->model()->rowCount());
+        }
+    }
+    QElapsedTimer t;
+    t.start();
+    view->txtFind->clear();
+    QApplication::processEvents();
+    r.clearMs = bench::ms(t);
+
+    t.restart();
+    view->model()->sort(collection::CollectionModel::colManufacturer, Qt::AscendingOrder);
+    QApplication::processEvents();
+    r.sortText = bench::ms(t);
+    t.restart();
+    view->model()->sort(collection::CollectionModel::colValue, Qt::DescendingOrder);
+    QApplication::processEvents();
+    r.sortValue = bench::ms(t);
+    return r;
+}
+
 } // namespace
 
 int main(int argc, char **argv) {
-    platform::shareOneHeap(); // as the program starts
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    bench::startLikeProgram(); // as the program starts
     QApplication app(argc, argv);
     int perKind = 100000;
     if (app.arguments().size() > 1 && app.arguments()[1].toInt() > 0)
@@ -68,7 +109,7 @@ int main(int argc, char **argv) {
         auto *view = new collection::frmCollection;
         view->show();
         QApplication::processEvents();
-        open.push_back(t.nsecsElapsed() / 1e6);
+        open.push_back(bench::ms(t));
         if (view->model()->rowCount() != 3 * perKind) {
             std::fprintf(stderr, "listed %d of %d items\n", view->model()->rowCount(), 3 * perKind);
             return 1;
@@ -82,49 +123,15 @@ int main(int argc, char **argv) {
         QElapsedTimer t;
         t.start();
         auto rows = collection::CollectionData().browseRows();
-        read.push_back(t.nsecsElapsed() / 1e6);
+        read.push_back(bench::ms(t));
         collection::CollectionModel model;
         t.restart();
         model.load(rows);
-        fold.push_back(t.nsecsElapsed() / 1e6);
+        fold.push_back(bench::ms(t));
     }
     std::printf("read %.0f ms, fold and sort %.0f ms\n", bench::median(read), bench::median(fold));
 
-    // Typing a find, one keystroke at a time, the list repainting after each.
-    auto *view = new collection::frmCollection;
-    view->show();
-    QApplication::processEvents();
-    std::vector<double> keys;
-    std::printf("%-28s %10s %10s\n", "typed", "ms", "shown");
-    for (const QString &query :
-         {QStringLiteral("santa fe box"), QStringLiteral("märklin grün"), QStringLiteral("zzz")}) {
-        view->txtFind->clear();
-        QApplication::processEvents();
-        for (qsizetype n = 1; n <= query.size(); ++n) {
-            QElapsedTimer t;
-            t.start();
-            view->txtFind->setText(query.left(n));
-            QApplication::processEvents();
-            keys.push_back(t.nsecsElapsed() / 1e6);
-            std::printf("%-28s %10.1f %10d\n", qPrintable(query.left(n)), keys.back(),
-                        view->model()->rowCount());
-        }
-    }
-    // Escape: back to every item.
-    QElapsedTimer t;
-    t.start();
-    view->txtFind->clear();
-    QApplication::processEvents();
-    const double clearMs = t.nsecsElapsed() / 1e6;
-
-    t.restart();
-    view->model()->sort(collection::CollectionModel::colManufacturer, Qt::AscendingOrder);
-    QApplication::processEvents();
-    const double sortText = t.nsecsElapsed() / 1e6;
-    t.restart();
-    view->model()->sort(collection::CollectionModel::colValue, Qt::DescendingOrder);
-    QApplication::processEvents();
-    const double sortValue = t.nsecsElapsed() / 1e6;
+    const Typing typing = measureTyping();
 
     std::printf("\nitems %d, open median %.0f ms (floor %.0f ms)\n", 3 * perKind,
                 bench::median(open), bench::median(floor));
@@ -134,11 +141,12 @@ int main(int argc, char **argv) {
     bench::figure("browse_open_ratio", bench::median(open) / bench::median(floor), "x");
     bench::figureRuns("browse_open_read_ms", read, "ms");
     bench::figureRuns("browse_open_fold_sort_ms", fold, "ms");
-    bench::figure("browse_keystroke_median_ms", bench::median(keys), "ms");
-    bench::figure("browse_keystroke_max_ms", *std::max_element(keys.begin(), keys.end()), "ms");
-    bench::figure("browse_clear_find_ms", clearMs, "ms");
-    bench::figure("browse_sort_manufacturer_ms", sortText, "ms");
-    bench::figure("browse_sort_value_ms", sortValue, "ms");
+    bench::figure("browse_keystroke_median_ms", bench::median(typing.keys), "ms");
+    bench::figure("browse_keystroke_max_ms",
+                  *std::max_element(typing.keys.begin(), typing.keys.end()), "ms");
+    bench::figure("browse_clear_find_ms", typing.clearMs, "ms");
+    bench::figure("browse_sort_manufacturer_ms", typing.sortText, "ms");
+    bench::figure("browse_sort_value_ms", typing.sortValue, "ms");
     bench::figure("browse_peak_rss_mib", bench::peakResidentMiB(), "MiB");
     return 0;
 }

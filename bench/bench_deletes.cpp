@@ -5,7 +5,6 @@
 // program's memory with a list shown (measured in a fresh child process). Run by hand
 // (bench/README.md).
 #include "BenchData.h"
-#include "platform/Memory.h"
 
 #include "trains/delete/DeleteForms.h"
 #include "trains/items/EditForms.h"
@@ -27,9 +26,7 @@ namespace {
 const char *kPresence = "SELECT ItemID FROM tblMain WHERE Car = 'YES';";
 const char *kListing = "SELECT * FROM tblMain WHERE Car = 'YES' ORDER BY ItemID;";
 
-double ms(const QElapsedTimer &t) {
-    return double(t.nsecsElapsed()) / 1e6;
-}
+using bench::ms;
 
 // The menu command's record check, as the main window runs it before it opens the form.
 void recordCheck() {
@@ -61,10 +58,6 @@ template <typename Form> double openForm(int expectRows, Form **keep = nullptr) 
     return took;
 }
 
-std::string label(int n) {
-    return n % 1000 == 0 ? std::to_string(n / 1000) + "k" : std::to_string(n);
-}
-
 // Child process: idle memory of a running program with its window painted, then the peak and
 // the resident size with the deletion form's list shown and sorted once.
 int measureMemory(const QString &folder, int rows) {
@@ -92,12 +85,89 @@ int measureMemory(const QString &folder, int rows) {
     return 0;
 }
 
+// The forms opened over `n` items of each kind against the floor, the store's listing and two
+// header clicks; prints the row of the table and the figures.
+void measureForms(const QString &db, int n) {
+    std::vector<double> floor, del, edit, load, loadFloor, sortCost, sortMaker;
+    openForm<frmDeletecar>(n); // both sides read a warm file
+    // Small collections open in milliseconds, where a neighbour's work moves one run by
+    // half: they get more runs for a steady median.
+    const int runs = n <= 10000 ? 15 : 5;
+    for (int run = 0; run < runs; ++run) {
+        QElapsedTimer t;
+        t.start();
+        bench::stepAll(db, kPresence);
+        const double presence = ms(t);
+        t.restart();
+        bench::stepAll(db, kListing);
+        loadFloor.push_back(ms(t));
+        floor.push_back(presence + loadFloor.back());
+
+        frmDeletecar *form = nullptr;
+        del.push_back(openForm<frmDeletecar>(n, &form));
+        t.restart();
+        form->list()->sortByHeader(9);
+        sortCost.push_back(ms(t));
+        t.restart();
+        form->list()->sortByHeader(1);
+        sortMaker.push_back(ms(t));
+        delete form;
+
+        edit.push_back(openForm<frmEditCar>(n));
+
+        t.restart();
+        auto rs = Rails().LoadDeleteCar();
+        load.push_back(ms(t));
+    }
+    const double f = bench::median(floor), d = bench::median(del), e = bench::median(edit);
+    std::printf("%8d %9.1f %9.1f %9.1f %7.2f %7.2f %9.1f %9.1f %9.1f %9.1f\n", n, f, d, e, d / f,
+                e / f, bench::median(load), bench::median(loadFloor), bench::median(sortCost),
+                bench::median(sortMaker));
+    std::fflush(stdout);
+    const std::string k = bench::sizeLabel(n);
+    auto fig = [&](const std::string &name, double v, const char *unit) {
+        bench::figure((name + "_" + k + (std::string(unit) == "x" ? "_ratio" : "")).c_str(), v,
+                      unit);
+    };
+    auto runsFig = [&](const std::string &name, const std::vector<double> &v) {
+        bench::figureRuns((name + "_" + k).c_str(), v, "ms");
+    };
+    runsFig("open_floor", floor);
+    runsFig("deleteform_open", del);
+    runsFig("editform_open", edit);
+    fig("deleteform_open", d / f, "x");
+    fig("editform_open", e / f, "x");
+    runsFig("store_listing", load);
+    fig("store_listing", bench::median(load) / bench::median(loadFloor), "x");
+    fig("sort_cost", bench::median(sortCost), "ms");
+    fig("sort_manufacturer", bench::median(sortMaker), "ms");
+}
+
+struct Memory {
+    int n;
+    double idle, openPeak, shown, sortPeak, after;
+};
+
+// The memory of a list shown, measured by this program run again as a fresh child process.
+bool measureInChild(const QString &folder, Memory &m) {
+    QProcess child;
+    child.start(QCoreApplication::applicationFilePath(),
+                {QStringLiteral("--memory"), folder, QString::number(m.n)});
+    if (!child.waitForFinished(300000) || child.exitCode() != 0) {
+        std::fprintf(stderr, "memory run failed: %s\n", child.readAllStandardError().constData());
+        return false;
+    }
+    const QList<QByteArray> v = child.readAllStandardOutput().trimmed().split(' ');
+    if (v.size() != 5)
+        return false;
+    m = {m.n, v[0].toDouble(), v[1].toDouble(), v[2].toDouble(), v[3].toDouble(), v[4].toDouble()};
+    return true;
+}
+
 } // namespace
 
 int main(int argc, char **argv) {
-    platform::shareOneHeap(); // as the program starts
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    bench::startLikeProgram(); // as the program starts
     QApplication app(argc, argv);
     const QStringList args = app.arguments();
     if (args.size() == 4 && args[1] == QLatin1String("--memory"))
@@ -114,89 +184,21 @@ int main(int argc, char **argv) {
                 "del x", "edit x", "load", "load flr", "sort Cost", "sort Mfr");
     std::printf("%8s %9s %9s %9s %7s %7s %9s %9s %9s %9s\n", "", "ms", "ms", "ms", "", "", "ms",
                 "ms", "ms", "ms");
-    struct Memory {
-        int n;
-        double idle, openPeak, shown, sortPeak, after;
-    };
     std::vector<Memory> memory;
     for (int n : sizes) {
         QTemporaryDir dir;
         bench::buildCollection(dir.path(), n);
         bench::applyAdditions(dir.path());
-        const QString db = bench::databasePath(dir.path());
         SetProgramFolder(dir.path());
         NewRails();
-
-        std::vector<double> floor, del, edit, load, loadFloor, sortCost, sortMaker;
-        openForm<frmDeletecar>(n); // both sides read a warm file
-        // Small collections open in milliseconds, where a neighbour's work moves one run by
-        // half: they get more runs for a steady median.
-        const int runs = n <= 10000 ? 15 : 5;
-        for (int run = 0; run < runs; ++run) {
-            QElapsedTimer t;
-            t.start();
-            bench::stepAll(db, kPresence);
-            const double presence = ms(t);
-            t.restart();
-            bench::stepAll(db, kListing);
-            loadFloor.push_back(ms(t));
-            floor.push_back(presence + loadFloor.back());
-
-            frmDeletecar *form = nullptr;
-            del.push_back(openForm<frmDeletecar>(n, &form));
-            t.restart();
-            form->list()->sortByHeader(9);
-            sortCost.push_back(ms(t));
-            t.restart();
-            form->list()->sortByHeader(1);
-            sortMaker.push_back(ms(t));
-            delete form;
-
-            edit.push_back(openForm<frmEditCar>(n));
-
-            t.restart();
-            auto rs = Rails().LoadDeleteCar();
-            load.push_back(ms(t));
-        }
-        const double f = bench::median(floor), d = bench::median(del), e = bench::median(edit);
-        std::printf("%8d %9.1f %9.1f %9.1f %7.2f %7.2f %9.1f %9.1f %9.1f %9.1f\n", n, f, d, e,
-                    d / f, e / f, bench::median(load), bench::median(loadFloor),
-                    bench::median(sortCost), bench::median(sortMaker));
-        std::fflush(stdout);
-        const std::string k = label(n);
-        auto fig = [&](const std::string &name, double v, const char *unit) {
-            bench::figure((name + "_" + k + (std::string(unit) == "x" ? "_ratio" : "")).c_str(), v,
-                          unit);
-        };
-        auto runsFig = [&](const std::string &name, const std::vector<double> &v) {
-            bench::figureRuns((name + "_" + k).c_str(), v, "ms");
-        };
-        runsFig("open_floor", floor);
-        runsFig("deleteform_open", del);
-        runsFig("editform_open", edit);
-        fig("deleteform_open", d / f, "x");
-        fig("editform_open", e / f, "x");
-        runsFig("store_listing", load);
-        fig("store_listing", bench::median(load) / bench::median(loadFloor), "x");
-        fig("sort_cost", bench::median(sortCost), "ms");
-        fig("sort_manufacturer", bench::median(sortMaker), "ms");
-
+        measureForms(bench::databasePath(dir.path()), n);
         objRails.reset();
         SetProgramFolder(QString());
-
-        QProcess child;
-        child.start(QCoreApplication::applicationFilePath(),
-                    {QStringLiteral("--memory"), dir.path(), QString::number(n)});
-        if (!child.waitForFinished(300000) || child.exitCode() != 0) {
-            std::fprintf(stderr, "memory run failed: %s\n",
-                         child.readAllStandardError().constData());
+        Memory m{};
+        m.n = n;
+        if (!measureInChild(dir.path(), m))
             return 1;
-        }
-        const QList<QByteArray> v = child.readAllStandardOutput().trimmed().split(' ');
-        if (v.size() != 5)
-            return 1;
-        memory.push_back({n, v[0].toDouble(), v[1].toDouble(), v[2].toDouble(), v[3].toDouble(),
-                          v[4].toDouble()});
+        memory.push_back(m);
     }
 
     std::printf("\nmemory (MiB, one fresh process per size, deletion form)\n");
@@ -205,7 +207,7 @@ int main(int argc, char **argv) {
     for (const Memory &m : memory) {
         std::printf("%8d %9.1f %9.1f %9.1f %9.1f %9.1f\n", m.n, m.idle, m.openPeak, m.shown,
                     m.sortPeak, m.after);
-        const std::string k = label(m.n);
+        const std::string k = bench::sizeLabel(m.n);
         bench::figure(("list_idle_rss_" + k).c_str(), m.idle, "MiB");
         bench::figure(("list_peak_rss_" + k).c_str(), std::max(m.openPeak, m.sortPeak) - m.idle,
                       "MiB");

@@ -13,7 +13,6 @@
 //   bench_reports            N = 100,000
 //   bench_reports N          any size
 #include "bench/BenchData.h"
-#include "platform/Memory.h"
 #include "trains/modGlobal.h"
 #include "trains/reports/BandedRenderer.h"
 #include "trains/reports/CollectionReport.h"
@@ -38,90 +37,80 @@
 
 namespace {
 
+const char *const kMakers[] = {"Lionel",  "Bachmann",
+                               "Athearn", "Walthers",
+                               "Atlas",   "MTH Electric Trains",
+                               "Kato",    "Broadway Limited Imports"};
+const char *const kLines[] = {"Santa Fe",
+                              "Union Pacific",
+                              "Pennsylvania Railroad",
+                              "Atchison, Topeka and Santa Fe Railway",
+                              "Chicago, Burlington and Quincy",
+                              "New York Central",
+                              "Denver and Rio Grande Western Railroad"};
+const char *const kTypes[] = {"Boxcar", "Caboose", "Flatcar", "Hopper",
+                              "Tanker", "Gondola", "Reefer",  "Passenger Coach"};
+const char *const kPowers[] = {"Diesel", "Steam", "Electric"};
+const char *const kColors[] = {"Red", "Pullman Green", "Black", "Tuscan Red", "Silver/Blue"};
+const char *const kGauges[] = {"O", "HO", "N", "S", "G"};
+const char *const kConditions[] = {"Excellent", "Very Good", "Good", "Fair", "Mint"};
+const char *const kFlags[3][3] = {{"YES", "NO", "NO"}, {"NO", "YES", "NO"}, {"NO", "NO", "YES"}};
+const char *const kPrefixes[] = {"CL-", "LL-", "SL-"};
+
+// Item `id` of `kind` (0 car, 1 locomotive, 2 set) bound to the insert and stored.
+bool insertItem(sqlite3_stmt *st, int id, int kind) {
+    const QByteArray itemId = kPrefixes[kind] + QByteArray::number(id);
+    const QByteArray number = QByteArray::number(1000 + id % 90000);
+    const QByteArray notes = "Bought at the " + QByteArray::number(2000 + id % 25) +
+                             " spring meet; runs well, " + QByteArray(id % 60, 'x') +
+                             " original box";
+    const double cost = id % 97 == 0 ? 12345.67 : 5.25 + (id * 37) % 900;
+    const double value = id % 331 == 0 ? 1234567.89 : cost * 1.4;
+    const QByteArray date = QByteArray("20") + QByteArray::number(10 + id % 15) + "-0" +
+                            QByteArray::number(1 + id % 9) + "-1" + QByteArray::number(id % 9);
+    int c = 1;
+    const auto text = [&](const char *t) { sqlite3_bind_text(st, c++, t, -1, SQLITE_TRANSIENT); };
+    text(itemId.constData());
+    text(kMakers[id % 8]);
+    text(kLines[id % 7]);
+    text(kind == 0 ? kTypes[id % 8] : kPowers[id % 3]);
+    text(number.constData());
+    text(kind == 2 ? number.constData() : "");
+    text(kGauges[id % 5]);
+    text("O-31");
+    text(kColors[id % 5]);
+    text("Train show");
+    sqlite3_bind_double(st, c++, cost);
+    sqlite3_bind_double(st, c++, value);
+    text(date.constData());
+    text("2024-01-01 10:00:00");
+    text(kFlags[kind][0]);
+    text(kFlags[kind][1]);
+    text(kFlags[kind][2]);
+    text(kConditions[id % 5]);
+    text(id % 2 ? "YES" : "NO");
+    text(notes.constData());
+    const bool ok = sqlite3_step(st) == SQLITE_DONE;
+    sqlite3_reset(st);
+    return ok;
+}
+
 // Texts of the lengths collectors type, rail lines long enough that some are cut in the report,
 // and amounts from a few dollars to a few million.
 bool makeDatabase(const QString &folder, int n) {
-    QDir(folder).mkpath(QStringLiteral("zerizori"));
-    QFile schema(QStringLiteral(QUILLON_SCHEMA_FILE));
-    if (!schema.open(QIODevice::ReadOnly))
-        return false;
-    sqlite3 *db = nullptr;
-    const QByteArray path = QFile::encodeName(folder + QStringLiteral("/zerizori/rails.trk"));
-    if (sqlite3_open(path.constData(), &db) != SQLITE_OK)
-        return false;
-    bool ok =
-        sqlite3_exec(db, schema.readAll().constData(), nullptr, nullptr, nullptr) == SQLITE_OK;
-    ok = ok && sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr) == SQLITE_OK;
+    sqlite3 *db = bench::createFromSchema(bench::databasePath(folder));
     sqlite3_stmt *st = nullptr;
-    ok = ok && sqlite3_prepare_v2(
-                   db,
-                   "INSERT INTO tblMain (ItemID, Manufacturer, RailLine, CarType, CarNumber, "
-                   "SetNumber, Gauge, Curve, CarColor, AccquiredFrom, OriginalCost, CurrentValue, "
-                   "DateAccquired, DateAdd, Car, Loco, FullSet, Track, Accessory, Condition, Box, "
-                   "Notes) VALUES (?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,'NO','NO',?,?,?)",
-                   -1, &st, nullptr) == SQLITE_OK;
-    static const char *makers[] = {"Lionel",  "Bachmann",
-                                   "Athearn", "Walthers",
-                                   "Atlas",   "MTH Electric Trains",
-                                   "Kato",    "Broadway Limited Imports"};
-    static const char *lines[] = {"Santa Fe",
-                                  "Union Pacific",
-                                  "Pennsylvania Railroad",
-                                  "Atchison, Topeka and Santa Fe Railway",
-                                  "Chicago, Burlington and Quincy",
-                                  "New York Central",
-                                  "Denver and Rio Grande Western Railroad"};
-    static const char *types[] = {"Boxcar", "Caboose", "Flatcar", "Hopper",
-                                  "Tanker", "Gondola", "Reefer",  "Passenger Coach"};
-    static const char *powers[] = {"Diesel", "Steam", "Electric"};
-    static const char *colors[] = {"Red", "Pullman Green", "Black", "Tuscan Red", "Silver/Blue"};
-    static const char *gauges[] = {"O", "HO", "N", "S", "G"};
-    static const char *conditions[] = {"Excellent", "Very Good", "Good", "Fair", "Mint"};
-    static const char *flags[3][3] = {
-        {"YES", "NO", "NO"}, {"NO", "YES", "NO"}, {"NO", "NO", "YES"}};
-    static const char *prefixes[] = {"CL-", "LL-", "SL-"};
+    bool ok = sqlite3_prepare_v2(
+                  db,
+                  "INSERT INTO tblMain (ItemID, Manufacturer, RailLine, CarType, CarNumber, "
+                  "SetNumber, Gauge, Curve, CarColor, AccquiredFrom, OriginalCost, CurrentValue, "
+                  "DateAccquired, DateAdd, Car, Loco, FullSet, Track, Accessory, Condition, Box, "
+                  "Notes) VALUES (?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,'NO','NO',?,?,?)",
+                  -1, &st, nullptr) == SQLITE_OK;
     int id = 0;
-    for (int i = 0; ok && i < n; ++i) {
-        for (int kind = 0; ok && kind < 3; ++kind) {
-            ++id;
-            const QByteArray itemId = prefixes[kind] + QByteArray::number(id);
-            const QByteArray number = QByteArray::number(1000 + id % 90000);
-            const QByteArray notes = "Bought at the " + QByteArray::number(2000 + id % 25) +
-                                     " spring meet; runs well, " + QByteArray(id % 60, 'x') +
-                                     " original box";
-            const double cost = id % 97 == 0 ? 12345.67 : 5.25 + (id * 37) % 900;
-            const double value = id % 331 == 0 ? 1234567.89 : cost * 1.4;
-            const QByteArray date = QByteArray("20") + QByteArray::number(10 + id % 15) + "-0" +
-                                    QByteArray::number(1 + id % 9) + "-1" +
-                                    QByteArray::number(id % 9);
-            int c = 1;
-            const auto text = [&](const char *t) {
-                sqlite3_bind_text(st, c++, t, -1, SQLITE_TRANSIENT);
-            };
-            text(itemId.constData());
-            text(makers[id % 8]);
-            text(lines[id % 7]);
-            text(kind == 0 ? types[id % 8] : powers[id % 3]);
-            text(number.constData());
-            text(kind == 2 ? number.constData() : "");
-            text(gauges[id % 5]);
-            text("O-31");
-            text(colors[id % 5]);
-            text("Train show");
-            sqlite3_bind_double(st, c++, cost);
-            sqlite3_bind_double(st, c++, value);
-            text(date.constData());
-            text("2024-01-01 10:00:00");
-            text(flags[kind][0]);
-            text(flags[kind][1]);
-            text(flags[kind][2]);
-            text(conditions[id % 5]);
-            text(id % 2 ? "YES" : "NO");
-            text(notes.constData());
-            ok = sqlite3_step(st) == SQLITE_DONE;
-            sqlite3_reset(st);
-        }
-    }
+    for (int i = 0; ok && i < n; ++i)
+        for (int kind = 0; ok && kind < 3; ++kind)
+            ok = insertItem(st, ++id, kind);
     sqlite3_finalize(st);
     ok = ok && sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr) == SQLITE_OK;
     sqlite3_close(db);
@@ -235,6 +224,83 @@ double cpuSeconds() {
     return u.ru_utime.tv_sec + u.ru_stime.tv_sec + (u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
 }
 
+// The start-up check, on a file read once already (as after a recent use): best of three;
+// a negative time when the file is not sound.
+double checkMs(const QString &db) {
+    double best = 1e12;
+    for (int i = 0; i < 3; ++i) {
+        QElapsedTimer t;
+        t.start();
+        const auto r = CheckCollectionFile(db);
+        best = std::min(best, bench::ms(t));
+        if (r.state != CollectionState::Sound)
+            return -1;
+    }
+    return best;
+}
+
+// Floor and program in turn, five times each: wall and CPU time of every run, the longest the
+// window's thread went without a tick of its 10 ms timer, and the longest start of a run.
+struct PdfRuns {
+    std::vector<double> floor, ours, floorCpu, ourCpu;
+    double worstStallMs = 0;
+    double startMs = 0; // what starting the run costs the window (the copy of the rows)
+};
+
+// The report's PDF written as Save as PDF writes it, from the event loop as a click starts it;
+// false when it failed.
+bool writeOurs(reports::rptCar &report, const QString &path, PdfRuns &runs) {
+    QElapsedTimer t, tick;
+    double stallMs = 0;
+    int ticks = 0;
+    QTimer ticker;
+    ticker.setInterval(10);
+    QObject::connect(&ticker, &QTimer::timeout, [&] {
+        stallMs = std::max(stallMs, bench::ms(tick));
+        tick.restart();
+        // The window repaints now and then while it writes, as it does under a user.
+        if (++ticks % 10 == 0)
+            report.pageView()->update();
+    });
+    bool ok = false;
+    QEventLoop loop;
+    // The copy of the rows the writer takes counts as a stall.
+    QTimer::singleShot(0, &report, [&] {
+        t.restart();
+        report.startPdf(path);
+        runs.startMs = std::max(runs.startMs, bench::ms(t));
+        QObject::connect(report.output(), &reports::ReportWriter::finished, &loop, [&](bool done) {
+            ok = done;
+            loop.quit();
+        });
+    });
+    tick.start();
+    ticker.start();
+    const double cpu = cpuSeconds();
+    loop.exec();
+    ticker.stop();
+    runs.ours.push_back(bench::seconds(t));
+    runs.ourCpu.push_back(cpuSeconds() - cpu);
+    runs.worstStallMs = std::max(runs.worstStallMs, stallMs);
+    return ok;
+}
+
+bool runPdfs(reports::rptCar &report, const FloorPages &floor, const QString &floorPdf,
+             const QString &ourPdf, PdfRuns &runs) {
+    for (int round = 0; round < 5; ++round) {
+        QElapsedTimer t;
+        t.start();
+        const double cpu = cpuSeconds();
+        if (!writeFloor(floor, floorPdf))
+            return false;
+        runs.floor.push_back(bench::seconds(t));
+        runs.floorCpu.push_back(cpuSeconds() - cpu);
+        if (!writeOurs(report, ourPdf, runs))
+            return false;
+    }
+    return true;
+}
+
 int measure(int n) {
     QTemporaryDir dir;
     QElapsedTimer t;
@@ -245,109 +311,53 @@ int measure(int n) {
     }
     const QString db = dir.filePath(QStringLiteral("zerizori/rails.trk"));
     std::printf("database: %d items of each kind, %.1f MiB, built in %.1f s\n", n,
-                QFileInfo(db).size() / 1048576.0, t.nsecsElapsed() / 1e9);
+                QFileInfo(db).size() / 1048576.0, bench::seconds(t));
     SetProgramFolder(dir.path());
     QDir::setCurrent(dir.path());
     strOwnerName = QStringLiteral("Ann O'Neil");
 
-    // The start-up check, on a file read once already (as after a recent use): best of three.
-    double checkMs = 1e12;
-    for (int i = 0; i < 3; ++i) {
-        t.restart();
-        const auto r = CheckCollectionFile(db);
-        checkMs = std::min(checkMs, t.nsecsElapsed() / 1e6);
-        if (r.state != CollectionState::Sound)
-            return 1;
-    }
-
+    const double check = checkMs(db);
+    if (check < 0)
+        return 1;
     t.restart();
     dataReport().cmdCars();
-    const double fetchMs = t.nsecsElapsed() / 1e6;
+    const double fetchMs = bench::ms(t);
 
     t.restart();
     reports::rptCar report;
     report.resize(1000, 700);
     report.show();
     report.grab(); // the preview as first shown: page 1 drawn
-    const double openMs = t.nsecsElapsed() / 1e6;
-    const auto rows = dataReport().rscmdCars;
+    const double openMs = bench::ms(t);
 
-    const FloorPages floor = prepareFloor(report, rows);
+    const FloorPages floor = prepareFloor(report, dataReport().rscmdCars);
     const QString floorPdf = dir.filePath(QStringLiteral("floor.pdf"));
     const QString ourPdf = dir.filePath(QStringLiteral("report.pdf"));
+    PdfRuns runs;
+    if (!runPdfs(report, floor, floorPdf, ourPdf, runs))
+        return 1;
 
-    // Floor and program alternate, five times each; the medians count.
-    std::vector<double> floorRuns, ourRuns, floorCpuRuns, ourCpuRuns;
-    double worstStallMs = 0;
-    double startMs = 0; // what starting the run costs the window (the copy of the rows)
-    for (int round = 0; round < 5; ++round) {
-        t.restart();
-        double cpu = cpuSeconds();
-        if (!writeFloor(floor, floorPdf))
-            return 1;
-        floorRuns.push_back(t.nsecsElapsed() / 1e9);
-        floorCpuRuns.push_back(cpuSeconds() - cpu);
-
-        QElapsedTimer tick;
-        double stallMs = 0;
-        int ticks = 0;
-        QTimer ticker;
-        ticker.setInterval(10);
-        QObject::connect(&ticker, &QTimer::timeout, [&] {
-            stallMs = std::max(stallMs, tick.nsecsElapsed() / 1e6);
-            tick.restart();
-            // The window repaints now and then while it writes, as it does under a user.
-            if (++ticks % 10 == 0)
-                report.pageView()->update();
-        });
-        bool ok = false;
-        QEventLoop loop;
-        // Started from the event loop, as a click starts it: the copy of the rows the writer
-        // takes counts as a stall.
-        QTimer::singleShot(0, &report, [&] {
-            t.restart();
-            report.startPdf(ourPdf);
-            startMs = std::max(startMs, t.nsecsElapsed() / 1e6);
-            QObject::connect(report.output(), &reports::ReportWriter::finished, &loop,
-                             [&](bool done) {
-                                 ok = done;
-                                 loop.quit();
-                             });
-        });
-        tick.start();
-        ticker.start();
-        cpu = cpuSeconds();
-        loop.exec();
-        ticker.stop();
-        ourRuns.push_back(t.nsecsElapsed() / 1e9);
-        ourCpuRuns.push_back(cpuSeconds() - cpu);
-        worstStallMs = std::max(worstStallMs, stallMs);
-        if (!ok)
-            return 1;
-    }
-
-    const double floorS = bench::median(floorRuns), ourS = bench::median(ourRuns);
-    const double floorCpu = bench::median(floorCpuRuns), ourCpu = bench::median(ourCpuRuns);
+    const double floorS = bench::median(runs.floor), ourS = bench::median(runs.ours);
+    const double floorCpu = bench::median(runs.floorCpu), ourCpu = bench::median(runs.ourCpu);
     std::printf("\nitems\tpages\tcheck ms\tfetch ms\topen+page1 ms\tPDF s\tfloor s\tratio\t"
                 "PDF cpu s\tfloor cpu s\tcpu ratio\tmax stall ms\tPDF MiB\tfloor MiB\n");
     std::printf("%d\t%d\t%.0f\t%.0f\t%.0f\t%.2f\t%.2f\t%.2f\t%.2f\t%.2f\t%.2f\t%.0f\t%.1f\t%.1f\n",
-                n, report.pageCount(), checkMs, fetchMs, openMs, ourS, floorS, ourS / floorS,
-                ourCpu, floorCpu, ourCpu / floorCpu, worstStallMs,
+                n, report.pageCount(), check, fetchMs, openMs, ourS, floorS, ourS / floorS, ourCpu,
+                floorCpu, ourCpu / floorCpu, runs.worstStallMs,
                 QFileInfo(ourPdf).size() / 1048576.0, QFileInfo(floorPdf).size() / 1048576.0);
-    const QString k =
-        n % 1000 == 0 ? QString::number(n / 1000) + QLatin1Char('k') : QString::number(n);
+    const QString k = QString::fromStdString(bench::sizeLabel(n));
     const auto figure = [&](const char *before, const char *after, double v, const char *unit) {
         std::printf("figure %s%s%s %.3g %s\n", before, qPrintable(k), after, v, unit);
     };
-    figure("startup_check_", "_ms", checkMs, "ms");
+    figure("startup_check_", "_ms", check, "ms");
     figure("report_fetch_", "_ms", fetchMs, "ms");
     figure("report_preview_first_page_", "_ms", openMs, "ms");
-    bench::figureRuns(("report_pdf_" + k.toStdString() + "_s").c_str(), ourRuns, "s");
-    bench::figureRuns(("report_pdf_floor_" + k.toStdString() + "_s").c_str(), floorRuns, "s");
+    bench::figureRuns(("report_pdf_" + k.toStdString() + "_s").c_str(), runs.ours, "s");
+    bench::figureRuns(("report_pdf_floor_" + k.toStdString() + "_s").c_str(), runs.floor, "s");
     figure("report_pdf_", "_ratio", ourS / floorS, "x");
     figure("report_pdf_", "_cpu_ratio", ourCpu / floorCpu, "x");
-    std::printf("figure report_pdf_max_stall_ms %.3g ms\n", worstStallMs);
-    std::printf("figure report_pdf_start_ms %.3g ms\n", startMs);
+    std::printf("figure report_pdf_max_stall_ms %.3g ms\n", runs.worstStallMs);
+    std::printf("figure report_pdf_start_ms %.3g ms\n", runs.startMs);
     ReleaseDataReport();
     return 0;
 }
@@ -355,9 +365,7 @@ int measure(int n) {
 } // namespace
 
 int main(int argc, char **argv) {
-    platform::shareOneHeap(); // as the program starts
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    bench::startLikeProgram();
     QApplication app(argc, argv);
     return measure(argc > 1 ? std::atoi(argv[1]) : 100000);
 }

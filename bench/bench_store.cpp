@@ -24,12 +24,11 @@
 
 namespace {
 
-double ms(const QElapsedTimer &t) {
-    return double(t.nsecsElapsed()) / 1e6;
-}
-std::string label(int n) {
-    return std::to_string(n / 1000) + "k";
-}
+using bench::ms;
+
+const char *const kListing = "SELECT * FROM tblMain WHERE Car = 'YES' ORDER BY ItemID;";
+const char *const kPresence = "SELECT ItemID FROM tblMain WHERE Car = 'YES';";
+const char *const kReport = "SELECT * FROM tblMain WHERE Car = 'YES' ORDER BY CarType";
 
 QStringList carText(const QString &id) {
     return {id,     "Lionel", "Santa Fe", "Box Car",         "6464",
@@ -131,6 +130,163 @@ CrashResult crashTest(const QString &folder, int rounds) {
     return r;
 }
 
+constexpr int kRuns = 5;
+
+// The floors on the designed file as it stands, then the report's with this build's additions
+// (indexes): do they pay for their bytes? Leaves the additions applied.
+struct FileFloors {
+    std::vector<double> bare, bareReport, indexedReport;
+    qint64 grown = 0;
+};
+
+FileFloors measureAdditions(const QString &folder) {
+    const QString path = bench::databasePath(folder);
+    FileFloors f;
+    bench::stepAll(path, kListing);
+    for (int run = 0; run < kRuns; ++run) {
+        QElapsedTimer t;
+        t.start();
+        bench::stepAll(path, kListing);
+        bench::stepAll(path, kPresence);
+        f.bare.push_back(ms(t));
+        t.restart();
+        bench::stepAll(path, kReport);
+        f.bareReport.push_back(ms(t));
+    }
+    f.grown = bench::applyAdditions(folder);
+    for (int run = 0; run < kRuns; ++run) {
+        QElapsedTimer t;
+        t.start();
+        bench::stepAll(path, kReport);
+        f.indexedReport.push_back(ms(t));
+    }
+    return f;
+}
+
+// The store's listing and record check, each beside its statement at the floor.
+struct StoreRuns {
+    std::vector<double> load, loadFloor, check, checkFloor;
+};
+
+StoreRuns measureStore(dllRails &rails, const QString &path) {
+    StoreRuns r;
+    bench::stepAll(path, kListing); // a warm file for both sides
+    for (int run = 0; run < kRuns; ++run) {
+        QElapsedTimer t;
+        t.start();
+        bench::stepAll(path, kListing);
+        r.loadFloor.push_back(ms(t));
+        t.restart();
+        auto rs = rails.LoadEditCar();
+        r.load.push_back(ms(t));
+        rs.reset();
+        t.restart();
+        bench::stepAll(path, kPresence);
+        r.checkFloor.push_back(ms(t));
+        t.restart();
+        rs = rails.RefreshCars();
+        r.check.push_back(ms(t));
+    }
+    return r;
+}
+
+void printSize(int n, const FileFloors &f, const StoreRuns &r) {
+    const std::string k = bench::sizeLabel(n);
+    const double l = bench::median(r.load), lf = bench::median(r.loadFloor);
+    const double c = bench::median(r.check), cf = bench::median(r.checkFloor);
+    std::printf("%8d %10.2f %10.2f %7.2f %10.2f %10.2f %7.2f\n", n, l, lf, l / lf, c, cf, c / cf);
+    bench::figure(("store_listing_" + k + "_ratio").c_str(), l / lf, "x");
+    bench::figureRuns(("store_listing_" + k).c_str(), r.load, "ms");
+    bench::figureRuns(("store_listing_floor_" + k).c_str(), r.loadFloor, "ms");
+    bench::figure(("store_check_" + k + "_ratio").c_str(), c / cf, "x");
+    const double mib = double(f.grown) / (1024.0 * 1024.0);
+    std::printf("%8s floor of listing + check: %.2f ms on the designed file, %.2f ms with "
+                "the additions (file %+.2f MiB)\n",
+                "", bench::median(f.bare), lf + cf, mib);
+    bench::figure(("floor_designed_file_" + k).c_str(), bench::median(f.bare), "ms");
+    bench::figure(("floor_with_additions_" + k).c_str(), lf + cf, "ms");
+    std::printf("%8s floor of the car report's statement: %.2f ms on the designed file, "
+                "%.2f ms with the additions\n",
+                "", bench::median(f.bareReport), bench::median(f.indexedReport));
+    bench::figure(("report_floor_designed_file_" + k).c_str(), bench::median(f.bareReport), "ms");
+    bench::figure(("report_floor_with_additions_" + k).c_str(), bench::median(f.indexedReport),
+                  "ms");
+    bench::figure(("additions_file_cost_" + k).c_str(), mib, "MiB");
+}
+
+// The memory a record set of every car holds against the values it carries.
+void printRecordsetMemory(dllRails &rails, const QString &path) {
+    std::int64_t bytes = 0;
+    const auto rows = bench::stepAll(path, kListing, &bytes);
+    auto rs = rails.LoadEditCar();
+    const double held = double(rs->memoryUsed()) / (1024.0 * 1024.0);
+    // The values themselves: text bytes plus eight bytes per number.
+    const double raw = double(bytes + rows * 2 * 8) / (1024.0 * 1024.0);
+    const double file = double(QFileInfo(path).size()) / (1024.0 * 1024.0);
+    std::printf("record set of %lld cars: %.1f MiB held, values %.1f MiB, file %.1f MiB\n",
+                static_cast<long long>(rows), held, raw, file);
+    bench::figure("recordset_memory_100k", held, "MiB");
+    bench::figure("recordset_values_100k", raw, "MiB");
+}
+
+void measureSize(int n) {
+    QTemporaryDir dir;
+    bench::buildCollection(dir.path(), n);
+    const QString path = bench::databasePath(dir.path());
+    const FileFloors floors = measureAdditions(dir.path());
+    setRailsLibraryFolder(dir.path());
+    dllRails rails;
+    printSize(n, floors, measureStore(rails, path));
+    if (n == 100000)
+        printRecordsetMemory(rails, path);
+}
+
+// One save: the store's AddCar against the same work at the floor, journal deleted after each
+// commit (SQLite's default) and kept (PERSIST). False when a save failed.
+bool measureSave() {
+    QTemporaryDir dir;
+    bench::buildCollection(dir.path(), 1000);
+    const QString path = bench::databasePath(dir.path());
+    setRailsLibraryFolder(dir.path());
+    dllRails rails;
+    std::vector<double> adds, rawDelete, rawPersist;
+    for (int i = 0; i < 200; ++i) {
+        QElapsedTimer t;
+        t.start();
+        if (!addCar(rails, QStringLiteral("CL-B%1").arg(i)))
+            return false;
+        adds.push_back(ms(t));
+        t.restart();
+        rawAdd(path, 2 * i, false);
+        rawDelete.push_back(ms(t));
+        t.restart();
+        rawAdd(path, 2 * i + 1, true);
+        rawPersist.push_back(ms(t));
+    }
+    const double a = bench::median(adds), d = bench::median(rawDelete),
+                 p = bench::median(rawPersist);
+    std::printf("AddCar median %.3f ms; floor %.3f ms (journal deleted), %.3f ms (kept)\n", a, d,
+                p);
+    bench::figure("addcar", a, "ms");
+    bench::figure("addcar_floor_delete", d, "ms");
+    bench::figure("addcar_floor_persist", p, "ms");
+    return true;
+}
+
+void measureCrashes(int rounds) {
+    QTemporaryDir dir;
+    bench::buildCollection(dir.path(), 100);
+    const CrashResult r = crashTest(dir.path(), rounds);
+    std::printf("crash test: %d kills in %.1f s, %d saves reported, %d lost, %d saved but "
+                "unreported, file %s\n",
+                r.rounds, r.seconds, r.reported, r.lost, r.unreported,
+                r.damaged ? "DAMAGED" : "intact");
+    bench::figure("crash_kills", r.rounds, "count");
+    bench::figure("crash_saves_reported", r.reported, "count");
+    bench::figure("crash_saves_lost", r.lost, "count");
+    bench::figure("crash_file_damaged", r.damaged, "count");
+}
+
 } // namespace
 
 int main(int argc, char **argv) {
@@ -145,139 +301,14 @@ int main(int argc, char **argv) {
     int crashRounds = 200;
     if (args.size() == 3 && args[1] == QLatin1String("--crash"))
         crashRounds = args[2].toInt();
-    constexpr int kRuns = 5;
 
-    const char *listing = "SELECT * FROM tblMain WHERE Car = 'YES' ORDER BY ItemID;";
-    const char *presence = "SELECT ItemID FROM tblMain WHERE Car = 'YES';";
-    const char *report = "SELECT * FROM tblMain WHERE Car = 'YES' ORDER BY CarType";
     std::printf("%8s %10s %10s %7s %10s %10s %7s\n", "per kind", "listing", "floor", "x", "check",
                 "floor", "x");
-    for (int n : {1000, 10000, 100000}) {
-        QTemporaryDir dir;
-        bench::buildCollection(dir.path(), n);
-        const QString path = bench::databasePath(dir.path());
-        // The designed file as it stands, then with this build's additions (indexes): do they
-        // pay for their bytes?
-        std::vector<double> bare, bareReport, indexedReport;
-        bench::stepAll(path, listing);
-        for (int run = 0; run < kRuns; ++run) {
-            QElapsedTimer t;
-            t.start();
-            bench::stepAll(path, listing);
-            bench::stepAll(path, presence);
-            bare.push_back(ms(t));
-            t.restart();
-            bench::stepAll(path, report);
-            bareReport.push_back(ms(t));
-        }
-        const qint64 grown = bench::applyAdditions(dir.path());
-        for (int run = 0; run < kRuns; ++run) {
-            QElapsedTimer t;
-            t.start();
-            bench::stepAll(path, report);
-            indexedReport.push_back(ms(t));
-        }
-        setRailsLibraryFolder(dir.path());
-        dllRails rails;
-        std::vector<double> load, loadFloor, check, checkFloor;
-        bench::stepAll(path, listing); // a warm file for both sides
-        for (int run = 0; run < kRuns; ++run) {
-            QElapsedTimer t;
-            t.start();
-            bench::stepAll(path, listing);
-            loadFloor.push_back(ms(t));
-            t.restart();
-            auto rs = rails.LoadEditCar();
-            load.push_back(ms(t));
-            rs.reset();
-            t.restart();
-            bench::stepAll(path, presence);
-            checkFloor.push_back(ms(t));
-            t.restart();
-            rs = rails.RefreshCars();
-            check.push_back(ms(t));
-        }
-        const double l = bench::median(load), lf = bench::median(loadFloor);
-        const double c = bench::median(check), cf = bench::median(checkFloor);
-        std::printf("%8d %10.2f %10.2f %7.2f %10.2f %10.2f %7.2f\n", n, l, lf, l / lf, c, cf,
-                    c / cf);
-        bench::figure(("store_listing_" + label(n) + "_ratio").c_str(), l / lf, "x");
-        bench::figureRuns(("store_listing_" + label(n)).c_str(), load, "ms");
-        bench::figureRuns(("store_listing_floor_" + label(n)).c_str(), loadFloor, "ms");
-        bench::figure(("store_check_" + label(n) + "_ratio").c_str(), c / cf, "x");
-        std::printf("%8s floor of listing + check: %.2f ms on the designed file, %.2f ms with "
-                    "the additions (file %+.2f MiB)\n",
-                    "", bench::median(bare), lf + cf, double(grown) / (1024.0 * 1024.0));
-        bench::figure(("floor_designed_file_" + label(n)).c_str(), bench::median(bare), "ms");
-        bench::figure(("floor_with_additions_" + label(n)).c_str(), lf + cf, "ms");
-        std::printf("%8s floor of the car report's statement: %.2f ms on the designed file, "
-                    "%.2f ms with the additions\n",
-                    "", bench::median(bareReport), bench::median(indexedReport));
-        bench::figure(("report_floor_designed_file_" + label(n)).c_str(), bench::median(bareReport),
-                      "ms");
-        bench::figure(("report_floor_with_additions_" + label(n)).c_str(),
-                      bench::median(indexedReport), "ms");
-        bench::figure(("additions_file_cost_" + label(n)).c_str(),
-                      double(grown) / (1024.0 * 1024.0), "MiB");
-
-        if (n == 100000) {
-            std::int64_t bytes = 0;
-            const auto rows = bench::stepAll(path, listing, &bytes);
-            auto rs = rails.LoadEditCar();
-            const double held = double(rs->memoryUsed()) / (1024.0 * 1024.0);
-            // The values themselves: text bytes plus eight bytes per number.
-            const double raw = double(bytes + rows * 2 * 8) / (1024.0 * 1024.0);
-            const double file = double(QFileInfo(path).size()) / (1024.0 * 1024.0);
-            std::printf("record set of %lld cars: %.1f MiB held, values %.1f MiB, file %.1f MiB\n",
-                        static_cast<long long>(rows), held, raw, file);
-            bench::figure("recordset_memory_100k", held, "MiB");
-            bench::figure("recordset_values_100k", raw, "MiB");
-        }
-    }
-
-    // One save: the store's AddCar against the same work at the floor, journal deleted after
-    // each commit (SQLite's default) and kept (PERSIST).
-    {
-        QTemporaryDir dir;
-        bench::buildCollection(dir.path(), 1000);
-        const QString path = bench::databasePath(dir.path());
-        setRailsLibraryFolder(dir.path());
-        dllRails rails;
-        std::vector<double> adds, rawDelete, rawPersist;
-        for (int i = 0; i < 200; ++i) {
-            QElapsedTimer t;
-            t.start();
-            if (!addCar(rails, QStringLiteral("CL-B%1").arg(i)))
-                return 1;
-            adds.push_back(ms(t));
-            t.restart();
-            rawAdd(path, 2 * i, false);
-            rawDelete.push_back(ms(t));
-            t.restart();
-            rawAdd(path, 2 * i + 1, true);
-            rawPersist.push_back(ms(t));
-        }
-        const double a = bench::median(adds), d = bench::median(rawDelete),
-                     p = bench::median(rawPersist);
-        std::printf("AddCar median %.3f ms; floor %.3f ms (journal deleted), %.3f ms (kept)\n", a,
-                    d, p);
-        bench::figure("addcar", a, "ms");
-        bench::figure("addcar_floor_delete", d, "ms");
-        bench::figure("addcar_floor_persist", p, "ms");
-    }
-
-    if (crashRounds > 0) {
-        QTemporaryDir dir;
-        bench::buildCollection(dir.path(), 100);
-        const CrashResult r = crashTest(dir.path(), crashRounds);
-        std::printf("crash test: %d kills in %.1f s, %d saves reported, %d lost, %d saved but "
-                    "unreported, file %s\n",
-                    r.rounds, r.seconds, r.reported, r.lost, r.unreported,
-                    r.damaged ? "DAMAGED" : "intact");
-        bench::figure("crash_kills", r.rounds, "count");
-        bench::figure("crash_saves_reported", r.reported, "count");
-        bench::figure("crash_saves_lost", r.lost, "count");
-        bench::figure("crash_file_damaged", r.damaged, "count");
-    }
+    for (int n : {1000, 10000, 100000})
+        measureSize(n);
+    if (!measureSave())
+        return 1;
+    if (crashRounds > 0)
+        measureCrashes(crashRounds);
     return 0;
 }

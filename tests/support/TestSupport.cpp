@@ -120,12 +120,10 @@ void ProgramFolder::exec(const QString &sql) const {
 }
 
 void storeOwnerProfile(const ProgramFolder &pf, const QString &email) {
-    QString quoted = email;
-    quoted.replace(QLatin1Char('\''), QStringLiteral("''"));
     pf.exec(QStringLiteral("INSERT INTO tblOwner (OwnerID,LName,FName,Address,City,State,Zip,Email,"
                            "FullName,DateAdd) VALUES ('O-1','Lee','Ann','1 Depot Road',"
                            "'Springfield','IL','62701','%1','Ann Lee','2026-03-01 10:00:00')")
-                .arg(quoted));
+                .arg(email));
 }
 
 ScriptedMsgBox::ScriptedMsgBox() {

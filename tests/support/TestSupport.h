@@ -33,7 +33,8 @@ class ProgramFolder {
 };
 
 // Stores the owner profile Ann Lee (OwnerID O-1, 1 Depot Road, Springfield IL 62701, added
-// 2026-03-01 10:00:00) with this e-mail address, as the owner's entry form would.
+// 2026-03-01 10:00:00) with this e-mail address (plain text, no quotes), as the owner's entry
+// form would.
 void storeOwnerProfile(const ProgramFolder &pf,
                        const QString &email = QStringLiteral("ann@example.org"));
 
