@@ -148,7 +148,7 @@ std::map<QString, qint64> firstPhotos(const QString &db) {
 // cut to its box with the font it is drawn in, and the notes when a line is left for them.
 FloorItem layOutItem(collection::ItemDetails d, const Geometry &g, const QFontMetrics &value) {
     FloorItem item;
-    item.heading = d.itemId + QStringLiteral(" \u2014 ") + collection::kindName(d.kind);
+    item.heading = d.itemId + QStringLiteral(" \u2014 ") + kindViewName(d.kind);
     const QRect inner =
         QRect(g.body.left(), 0, g.body.width(), g.blockH).adjusted(0, mm(8) + mm(2), 0, -mm(3));
     const int textW = inner.width() * 45 / 100, lineH = mm(4.6);
@@ -212,7 +212,7 @@ FloorPages prepareFloor(const QString &db) {
                            QObject::tr("Total value")});
     for (int k = 0; k < 5; ++k)
         if (count[k] > 0)
-            f.coverRows.push_back({collection::kindName(collection::Kind(k)),
+            f.coverRows.push_back({kindViewName(ItemKind(k)),
                                    QLocale().toString(count[k]), platform::moneyText(cost[k]),
                                    platform::moneyText(worth[k])});
     f.coverRows.push_back({QObject::tr("Whole collection"),
