@@ -1,5 +1,6 @@
 // Writing items to a CSV file, in the plain form scripts and re-import read or in the form a
 // spreadsheet in the user's locale opens without a question.
+#include "rails/exchange/FieldColumns.h"
 #include "rails/exchange/ImportRules.h"
 #include "rails/exchange/SafeTarget.h"
 
@@ -114,6 +115,7 @@ qint64 exportItems(const QString &db, const QString &file, const ExportOptions &
     }
     sql += QStringLiteral(" ORDER BY ID");
     const auto rs = c.Execute(sql, values);
+    const detail::OwnFieldValues own(c, options.ownFields);
     c.Close();
 
     QSaveFile out(file);
@@ -127,8 +129,8 @@ qint64 exportItems(const QString &db, const QString &file, const ExportOptions &
     QStringList header;
     for (const int f : std::as_const(order))
         header.append(fieldHeader(f));
+    header += own.headers();
     QString chunk = QChar(0xFEFF) + csvLine(header, format.delimiter);
-    const QSet<qint64> only(options.ids.begin(), options.ids.end());
     const qint64 total = rs->RecordCount();
     qint64 done = 0;
     const auto flush = [&] {
@@ -138,13 +140,13 @@ qint64 exportItems(const QString &db, const QString &file, const ExportOptions &
         chunk.clear();
     };
     QStringList fields(kFieldCount), line;
-    for (rs->MoveFirst(); !rs->isEOF(); rs->MoveNext()) {
-        if (!only.isEmpty() && !only.contains(rs->Fields(QStringLiteral("ID")).toLongLong()))
-            continue;
+    for (const qsizetype at : detail::exportOrder(*rs, options.ids)) {
+        rs->moveTo(at);
         itemFields(*rs, format, fields);
         line.clear();
         for (const int f : std::as_const(order))
             line.append(fields[f]);
+        own.append(line, fields[fItemId]);
         chunk += csvLine(line, format.delimiter);
         if (++done % 1000 == 0) {
             flush();
