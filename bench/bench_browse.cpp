@@ -109,7 +109,7 @@ int main(int argc, char **argv) {
     }
 
     // Where the opening goes: the read, the folding, the first sort.
-    std::vector<double> read, fold, recordsRead;
+    std::vector<double> read, fold, recordsRead, pastRead;
     for (int run = 0; run < kRuns; ++run) {
         QElapsedTimer t;
         t.start();
@@ -125,9 +125,13 @@ int main(int argc, char **argv) {
         for (const records::Field &f : store.fields())
             records.fields.append({f.id, f.name});
         records.fieldValues = store.fieldValueRows();
-        records.yearAgo = store.valuesAsOf(platform::now().date().addYears(-1));
         model.setRecords(records);
         recordsRead.push_back(t.nsecsElapsed() / 1e6);
+        // Read only once the value a year ago (or its change) is shown.
+        t.restart();
+        records.yearAgo = store.valuesAsOf(platform::now().date().addYears(-1));
+        model.setRecords(records);
+        pastRead.push_back(t.nsecsElapsed() / 1e6);
     }
     std::printf("read %.0f ms, fold and sort %.0f ms\n", bench::median(read), bench::median(fold));
 
@@ -176,6 +180,7 @@ int main(int argc, char **argv) {
     bench::figureRuns("browse_open_read_ms", read, "ms");
     bench::figureRuns("browse_open_fold_sort_ms", fold, "ms");
     bench::figureRuns("browse_open_records_ms", recordsRead, "ms");
+    bench::figureRuns("browse_value_year_ago_ms", pastRead, "ms");
     bench::figure("browse_keystroke_median_ms", bench::median(keys), "ms");
     bench::figure("browse_keystroke_max_ms", *std::max_element(keys.begin(), keys.end()), "ms");
     bench::figure("browse_clear_find_ms", clearMs, "ms");

@@ -2,7 +2,12 @@
 // values of a past day. Each is one statement over every item, never one per item.
 #include "rails/records/RecordsSession.h"
 
+#include "platform/Error.h"
+
 #include <QObject>
+#include <sqlite3.h>
+#include <string>
+#include <unordered_map>
 
 namespace records {
 
@@ -13,23 +18,81 @@ std::shared_ptr<engine::Recordset> Store::fieldValueRows() {
                                 "JOIN tblMain m ON m.ItemID = v.ItemID"));
 }
 
+namespace {
+
+// One item's value history as far as a past day tells: the last value up to the day, else the
+// amount the first later change replaced.
+struct PastValue {
+    bool before = false; // a change up to the day was seen
+    bool after = false;  // a later change was seen first
+    double amount = 0;
+    bool known = false;
+};
+
+std::string itemKey(const unsigned char *text, int bytes) {
+    // Item numbers compare without regard to case, as the item table compares them.
+    std::string key(reinterpret_cast<const char *>(text), std::size_t(bytes));
+    for (char &c : key)
+        if (c >= 'a' && c <= 'z')
+            c = char(c - 'a' + 'A');
+    return key;
+}
+
+// Steps through one statement, handing each row to `row`.
+template <class F> void eachRow(sqlite3 *h, const char *sql, const QByteArray &bound, F row) {
+    sqlite3_stmt *stmt = nullptr;
+    int rc = sqlite3_prepare_v2(h, sql, -1, &stmt, nullptr);
+    if (rc == SQLITE_OK && !bound.isNull())
+        rc = sqlite3_bind_text(stmt, 1, bound.constData(), int(bound.size()), SQLITE_TRANSIENT);
+    while (rc == SQLITE_OK && (rc = sqlite3_step(stmt)) == SQLITE_ROW) {
+        row(stmt);
+        rc = SQLITE_OK;
+    }
+    sqlite3_finalize(stmt);
+    if (rc != SQLITE_DONE)
+        throw platform::Error(sqlite3_extended_errcode(h), QString::fromUtf8(sqlite3_errmsg(h)));
+}
+
+} // namespace
+
 std::shared_ptr<engine::Recordset> Store::valuesAsOf(const QDate &day) {
     // History times are local "yyyy-MM-dd HH:mm:ss": everything before the next day counts.
-    // The last change up to then gives the value; an item whose first change came later had,
-    // until then, the amount that change replaced (none for an item added later).
-    const QString next = day.addDays(1).toString(QStringLiteral("yyyy-MM-dd"));
+    // The history is read once in stored order (sorting or grouping it per item costs seconds
+    // for a large collection) and each item's value worked out on the way.
+    const QByteArray next = day.addDays(1).toString(QStringLiteral("yyyy-MM-dd")).toUtf8();
     Session s(path_);
-    return s.run(
-        QStringLiteral(
-            "SELECT m.ID, b.NewAmount FROM (SELECT ItemID, NewAmount, MAX(HistID) FROM "
-            "tblValueHistory WHERE What = 'Value' AND Changed < ? GROUP BY ItemID) b "
-            "JOIN tblMain m ON m.ItemID = b.ItemID WHERE b.NewAmount IS NOT NULL "
-            "UNION ALL "
-            "SELECT m.ID, a.OldAmount FROM (SELECT ItemID, OldAmount, Changed, MIN(HistID) FROM "
-            "tblValueHistory WHERE What = 'Value' GROUP BY ItemID) a "
-            "JOIN tblMain m ON m.ItemID = a.ItemID WHERE a.Changed >= ? AND a.OldAmount IS NOT "
-            "NULL"),
-        {next, next});
+    sqlite3 *h = s.c.handle();
+    std::unordered_map<std::string, PastValue> byItem;
+    eachRow(h,
+            "SELECT ItemID, Changed < ?, OldAmount, NewAmount FROM tblValueHistory "
+            "WHERE What = 'Value' ORDER BY HistID",
+            next, [&](sqlite3_stmt *row) {
+                PastValue &v =
+                    byItem[itemKey(sqlite3_column_text(row, 0), sqlite3_column_bytes(row, 0))];
+                if (sqlite3_column_int(row, 1)) {
+                    v.before = true;
+                    v.known = sqlite3_column_type(row, 3) != SQLITE_NULL;
+                    v.amount = sqlite3_column_double(row, 3);
+                } else if (!v.before && !v.after) {
+                    v.after = true;
+                    v.known = sqlite3_column_type(row, 2) != SQLITE_NULL;
+                    v.amount = sqlite3_column_double(row, 2);
+                }
+            });
+    auto out = std::make_shared<engine::Recordset>();
+    out->setColumns({QStringLiteral("ID"), QStringLiteral("Amount")});
+    if (!byItem.empty())
+        eachRow(h, "SELECT ID, ItemID FROM tblMain", QByteArray(), [&](sqlite3_stmt *row) {
+            const auto it =
+                byItem.find(itemKey(sqlite3_column_text(row, 1), sqlite3_column_bytes(row, 1)));
+            if (it == byItem.end() || !it->second.known)
+                return;
+            out->appendInteger(sqlite3_column_int64(row, 0));
+            out->appendReal(it->second.amount);
+            out->endRow();
+        });
+    out->finish();
+    return out;
 }
 
 int Store::addChoices(const QString &list, const QStringList &entries) {

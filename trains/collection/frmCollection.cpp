@@ -75,6 +75,13 @@ void frmCollection::buildControls() {
     // Tab goes on to the next control, as everywhere else; arrows move in the table.
     lvCollection->setTabKeyNavigation(false);
     setUpColumns(lvCollection->horizontalHeader());
+    // The value history is read when a column of it is first shown, not for every Browse.
+    connect(lvCollection->horizontalHeader(), &QHeaderView::sectionResized, this,
+            [this](int column, int oldSize, int) {
+                if (!pastRead_ && oldSize == 0 &&
+                    (column == CollectionModel::colYearAgo || column == CollectionModel::colChange))
+                    readRecords();
+            });
 
     lblTotals = new QLabel(this);
     lblTotals->setObjectName(QStringLiteral("lblTotals"));
@@ -198,19 +205,7 @@ void frmCollection::reload() {
         [](const platform::Error &e) { showError(tr("The collection could not be read."), e); });
     if (ok) {
         model_->load(rows);
-        // The collector's fields and the values of a year ago; a file without them has none.
-        CollectionModel::Records records;
-        platform::trap(
-            [&] {
-                records::Store store(data_.databasePath());
-                for (const records::Field &f : store.fields())
-                    records.fields.append({f.id, f.name});
-                records.fieldValues = store.fieldValueRows();
-                records.yearAgo = store.valuesAsOf(platform::now().date().addYears(-1));
-            },
-            [](const platform::Error &) {});
-        model_->setRecords(records);
-        applyColumns(lvCollection->horizontalHeader());
+        readRecords();
         fillFilterLists();
         // The chosen item may have been changed or deleted meanwhile.
         const int row = model_->rowOfItem(chosenItem_);
@@ -221,6 +216,26 @@ void frmCollection::reload() {
         showChosen();
     }
     platform::setScreenPointer(platform::Pointer::Default);
+}
+
+void frmCollection::readRecords() {
+    // The collector's fields and the values of a year ago; a file without them has none.
+    const QHeaderView *header = lvCollection->horizontalHeader();
+    pastRead_ = !header->isSectionHidden(CollectionModel::colYearAgo) ||
+                !header->isSectionHidden(CollectionModel::colChange);
+    CollectionModel::Records records;
+    platform::trap(
+        [&] {
+            records::Store store(data_.databasePath());
+            for (const records::Field &f : store.fields())
+                records.fields.append({f.id, f.name});
+            records.fieldValues = store.fieldValueRows();
+            if (pastRead_)
+                records.yearAgo = store.valuesAsOf(platform::now().date().addYears(-1));
+        },
+        [](const platform::Error &) {});
+    model_->setRecords(records);
+    applyColumns(lvCollection->horizontalHeader());
 }
 
 void frmCollection::reloadSoon() {

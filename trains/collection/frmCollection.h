@@ -97,6 +97,7 @@ class frmCollection : public QWidget {
     void fillFilterLists();
     void fillFieldFilter();
     QList<qint64> shownIds() const;
+    void readRecords();
     static void showError(const QString &what, const platform::Error &e);
     void updateTotals();
     void showChosen();
@@ -109,6 +110,7 @@ class frmCollection : public QWidget {
     QString chosenItem_;
     qint64 chosenId_ = 0;
     bool reloadPending_ = false;
+    bool pastRead_ = false;   // the values of a year ago are read (only while their columns show)
     QWidget *area_ = nullptr; // the main window's client area, when shown inside it
 };
 
