@@ -1,8 +1,11 @@
 // Browse Collection over a large collection: opening the view (every item of every kind read,
-// folded for finding and sorted), each keystroke of a find, a header click, and the peak
-// memory. The floor is the same SELECT stepped through SQLite's C API in this process, every
-// column read. Run by hand (bench/README.md).
+// folded for finding and sorted, with the collector's field values and each value's history),
+// each keystroke of a find, a header click, and the peak memory. The floor is the same SELECT
+// of the items stepped through SQLite's C API in this process, every column read. Run by hand
+// (bench/README.md).
 #include "bench/BenchData.h"
+#include "platform/Clock.h"
+#include "rails/records/Records.h"
 #include "trains/collection/CollectionModel.h"
 #include "trains/collection/frmCollection.h"
 #include "trains/modGlobal.h"
@@ -13,6 +16,7 @@
 #include <QTemporaryDir>
 #include <algorithm>
 #include <cstdio>
+#include <sqlite3.h>
 #include <vector>
 
 namespace {
@@ -23,7 +27,16 @@ const char *const kBrowseSelect =
     "THEN 2 WHEN Track = 'YES' THEN 3 WHEN Accessory = 'YES' THEN 4 END, ItemID, "
     "Manufacturer, RailLine, CarType, COALESCE(CarNumber, SetNumber), Gauge, Curve, "
     "COALESCE(CarColor, Color), AccquiredFrom, OriginalCost, CurrentValue, DateAccquired, "
-    "Condition, Box FROM tblMain WHERE (Car = 'YES' OR Loco = 'YES' OR FullSet = 'YES' OR "
+    "Condition, Box, Notes, "
+    "CASE WHEN Car <> 'YES' AND Loco <> 'YES' AND FullSet <> 'YES' THEN 0 "
+    "WHEN TRIM(IFNULL(Manufacturer, '')) = '' OR TRIM(IFNULL(RailLine, '')) = '' "
+    "OR TRIM(IFNULL(CarType, '')) = '' OR TRIM(IFNULL(COALESCE(CarNumber, SetNumber), '')) = '' "
+    "OR TRIM(IFNULL(Gauge, '')) = '' OR TRIM(IFNULL(Curve, '')) = '' "
+    "OR TRIM(IFNULL(COALESCE(CarColor, Color), '')) = '' "
+    "OR TRIM(IFNULL(AccquiredFrom, '')) = '' OR TRIM(IFNULL(DateAccquired, '')) = '' THEN 1 "
+    "WHEN Car = 'YES' THEN 0 "
+    "WHEN TRIM(IFNULL(Condition, '')) = '' OR TRIM(IFNULL(Box, '')) = '' THEN 1 ELSE 0 END "
+    "FROM tblMain WHERE (Car = 'YES' OR Loco = 'YES' OR FullSet = 'YES' OR "
     "Track = 'YES' OR Accessory = 'YES')";
 
 // The floor: the same SELECT on the same file, opened as the store opens it, every value read
@@ -39,6 +52,24 @@ double floorSelect(const QString &dbPath, int expectedRows) {
         std::exit(1);
     }
     return ms;
+}
+
+// What a collection in use holds beside its items: the history each value started with, two
+// years back, and a storage location for every other item.
+void addRecords(const QString &dbPath) {
+    sqlite3 *h = bench::openAsStore(dbPath);
+    const char *sql =
+        "BEGIN; INSERT INTO tblValueHistory (ItemID, Changed, What, OldAmount, NewAmount) "
+        "SELECT ItemID, '2020-01-01 10:00:00', 'Value', NULL, CurrentValue FROM tblMain "
+        "WHERE CurrentValue IS NOT NULL; "
+        "INSERT OR REPLACE INTO tblFieldValue (ItemID, FieldID, Value) SELECT ItemID, 2, "
+        "'Shelf ' || (ID % 40) FROM tblMain WHERE ID % 2 = 0; COMMIT;";
+    char *error = nullptr;
+    if (sqlite3_exec(h, sql, nullptr, nullptr, &error) != SQLITE_OK) {
+        std::fprintf(stderr, "records: %s\n", error);
+        std::exit(1);
+    }
+    sqlite3_close_v2(h);
 }
 
 // Typing a find, one keystroke at a time, the list repainting after each; then Escape (back to
@@ -98,6 +129,7 @@ int main(int argc, char **argv) {
     bench::applyAdditions(dir.path()); // the indexes the program's file has
     SetProgramFolder(dir.path());
     const QString db = bench::databasePath(dir.path());
+    addRecords(db);
     floorSelect(db, 3 * perKind); // both sides read a warm file
 
     constexpr int kRuns = 5;
@@ -118,7 +150,7 @@ int main(int argc, char **argv) {
     }
 
     // Where the opening goes: the read, the folding, the first sort.
-    std::vector<double> read, fold;
+    std::vector<double> read, fold, recordsRead, pastRead;
     for (int run = 0; run < kRuns; ++run) {
         QElapsedTimer t;
         t.start();
@@ -128,6 +160,19 @@ int main(int argc, char **argv) {
         t.restart();
         model.load(rows);
         fold.push_back(bench::ms(t));
+        t.restart();
+        records::Store store(db);
+        collection::CollectionModel::Records records;
+        for (const records::Field &f : store.fields())
+            records.fields.append({f.id, f.name});
+        records.fieldValues = store.fieldValueRows();
+        model.setRecords(records);
+        recordsRead.push_back(bench::ms(t));
+        // Read only once the value a year ago (or its change) is shown.
+        t.restart();
+        records.yearAgo = store.valuesAsOf(platform::now().date().addYears(-1));
+        model.setRecords(records);
+        pastRead.push_back(bench::ms(t));
     }
     std::printf("read %.0f ms, fold and sort %.0f ms\n", bench::median(read), bench::median(fold));
 
@@ -141,6 +186,8 @@ int main(int argc, char **argv) {
     bench::figure("browse_open_ratio", bench::median(open) / bench::median(floor), "x");
     bench::figureRuns("browse_open_read_ms", read, "ms");
     bench::figureRuns("browse_open_fold_sort_ms", fold, "ms");
+    bench::figureRuns("browse_open_records_ms", recordsRead, "ms");
+    bench::figureRuns("browse_value_year_ago_ms", pastRead, "ms");
     bench::figure("browse_keystroke_median_ms", bench::median(typing.keys), "ms");
     bench::figure("browse_keystroke_max_ms",
                   *std::max_element(typing.keys.begin(), typing.keys.end()), "ms");

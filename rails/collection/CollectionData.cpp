@@ -24,6 +24,17 @@ const QString kKindCase = kindCase();
 // Where the rows of a kind keep their number and colour.
 const QString kNumber = QStringLiteral("COALESCE(CarNumber, SetNumber)");
 const QString kColour = QStringLiteral("COALESCE(CarColor, Color)");
+// What the add forms require and an import may leave blank: the texts of every form and the
+// date; condition and box on the locomotive and full set forms. Kinds without a form have none.
+const QString kIncomplete = QStringLiteral(
+    "CASE WHEN Car <> 'YES' AND Loco <> 'YES' AND FullSet <> 'YES' THEN 0 "
+    "WHEN TRIM(IFNULL(Manufacturer, '')) = '' OR TRIM(IFNULL(RailLine, '')) = '' "
+    "OR TRIM(IFNULL(CarType, '')) = '' OR TRIM(IFNULL(COALESCE(CarNumber, SetNumber), '')) = '' "
+    "OR TRIM(IFNULL(Gauge, '')) = '' OR TRIM(IFNULL(Curve, '')) = '' "
+    "OR TRIM(IFNULL(COALESCE(CarColor, Color), '')) = '' "
+    "OR TRIM(IFNULL(AccquiredFrom, '')) = '' OR TRIM(IFNULL(DateAccquired, '')) = '' THEN 1 "
+    "WHEN Car = 'YES' THEN 0 "
+    "WHEN TRIM(IFNULL(Condition, '')) = '' OR TRIM(IFNULL(Box, '')) = '' THEN 1 ELSE 0 END");
 QString kindWhere() {
     QStringList flags;
     for (const ItemKind k : kAllKinds)
@@ -71,8 +82,8 @@ std::shared_ptr<engine::Recordset> CollectionData::browseRows() {
                  QStringLiteral(", ItemID, Manufacturer, RailLine, CarType, ") + kNumber +
                  QStringLiteral(", Gauge, Curve, ") + kColour +
                  QStringLiteral(", AccquiredFrom, OriginalCost, CurrentValue, DateAccquired, "
-                                "Condition, Box, Notes FROM tblMain WHERE ") +
-                 kKindWhere);
+                                "Condition, Box, Notes, ") +
+                 kIncomplete + QStringLiteral(" FROM tblMain WHERE ") + kKindWhere);
 }
 
 std::shared_ptr<engine::Recordset> CollectionData::item(qint64 id) {

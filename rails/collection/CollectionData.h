@@ -32,7 +32,8 @@ enum BrowseColumn {
     bcAcquired,
     bcCondition,
     bcBox,
-    bcNotes, // found by the find, not shown as a column
+    bcNotes,      // found by the find, not shown as a column
+    bcIncomplete, // 1 when a field its add form requires is blank
     bcColumnCount
 };
 

@@ -1,6 +1,7 @@
 // Checking one row of a sheet: what makes it impossible (refused), what leaves it incomplete
 // (blank where the add forms ask for a value) and how each value is read.
 #include "rails/BlankTrim.h"
+#include "rails/exchange/FieldColumns.h"
 #include "rails/exchange/ImportRules.h"
 
 #include "platform/Error.h"
@@ -77,10 +78,10 @@ RowRules settleRules(CsvReader &reader, const ImportOptions &options) {
     }
     ImportOptions &o = rules.options;
     if (!o.mapping)
-        o.mapping = guessMapping(rules.header, samples);
+        o.mapping = guessMapping(rules.header, samples, o.ownFields);
     for (const QString &choice : std::as_const(o.mapChoices)) {
         QString error;
-        if (!chooseColumn(*o.mapping, choice, &error))
+        if (!chooseColumn(*o.mapping, choice, &error, o.ownFields))
             throw platform::Error(platform::ErrPathFileAccess, error);
     }
     rules.at.fill(-1);
@@ -88,7 +89,7 @@ RowRules settleRules(CsvReader &reader, const ImportOptions &options) {
         const ColumnMap &c = o.mapping->at(i);
         if (c.target == kAppendToNotes || c.conflict)
             rules.notesColumns.append(i);
-        else if (c.target >= 0 && rules.at[c.target] < 0)
+        else if (c.target >= 0 && c.target < kFieldCount && rules.at[c.target] < 0)
             rules.at[c.target] = i;
     }
     const auto column = [&](int at) {
@@ -301,6 +302,7 @@ ImportRow checkRecord(const RowRules &rules, const CsvRecord &rec, ImportProblem
     check.dateAndBox();
     check.notes();
     check.finish();
+    readOwnValues(rules, rec.fields, check.row);
     return std::move(check.row);
 }
 

@@ -56,6 +56,17 @@ const QHash<QString, int> &aliasTable() {
     return table;
 }
 
+std::optional<int> ownTarget(const QString &name, const QList<OwnField> &own,
+                             QString *ownName = nullptr) {
+    for (const OwnField &f : own)
+        if (f.name.compare(name.trimmed(), Qt::CaseInsensitive) == 0) {
+            if (ownName)
+                *ownName = f.name;
+            return kOwnFieldBase + int(f.id);
+        }
+    return std::nullopt;
+}
+
 std::optional<int> headerField(const QString &header) {
     const auto it = aliasTable().find(foldHeader(header));
     return it == aliasTable().end() ? std::nullopt : std::optional<int>(*it);
@@ -98,6 +109,8 @@ QString fieldHeader(int field) {
         return QStringLiteral("Notes+");
     if (field == kIgnore)
         return QStringLiteral("-");
+    if (field < 0 || field >= kFieldCount)
+        return {}; // a field of the collector's: see targetName()
     return QLatin1String(kNames[std::size_t(field)].header);
 }
 
@@ -117,13 +130,21 @@ int knownHeaders(const QStringList &header) {
     return n;
 }
 
-Mapping guessMapping(const QStringList &header, const QList<QStringList> &samples) {
+Mapping guessMapping(const QStringList &header, const QList<QStringList> &samples,
+                     const QList<OwnField> &own) {
     Mapping m;
     QList<int> taken;
     for (int i = 0; i < header.size(); ++i) {
         ColumnMap c;
         c.header = header[i];
-        if (const auto f = headerField(header[i])) {
+        // The export's own headers first, then the collector's fields, then the usual names.
+        const auto exact = headerField(header[i]);
+        const bool exported =
+            exact && fieldHeader(*exact).compare(header[i].trimmed(), Qt::CaseInsensitive) == 0;
+        if (const auto o =
+                exported ? std::optional<int>() : ownTarget(header[i], own, &c.ownName)) {
+            c.target = *o;
+        } else if (const auto f = exact) {
             c.target = *f;
         } else if (foldHeader(header[i]) == QLatin1String("reason")) {
             c.target = kIgnore; // the column a saved problem list adds
@@ -142,10 +163,15 @@ Mapping guessMapping(const QStringList &header, const QList<QStringList> &sample
     return m;
 }
 
-void setTarget(Mapping &mapping, int column, int target) {
+QString targetName(const ColumnMap &column) {
+    return column.target >= kOwnFieldBase ? column.ownName : fieldHeader(column.target);
+}
+
+void setTarget(Mapping &mapping, int column, int target, const QString &ownName) {
     if (column < 0 || column >= mapping.size())
         return;
     mapping[column].target = target;
+    mapping[column].ownName = target >= kOwnFieldBase ? ownName : QString();
     mapping[column].guessed = false;
     markConflicts(mapping);
     mapping[column].conflict = false;
@@ -155,10 +181,14 @@ void setTarget(Mapping &mapping, int column, int target) {
             mapping[i].conflict = true;
 }
 
-bool chooseColumn(Mapping &mapping, const QString &choice, QString *error) {
+bool chooseColumn(Mapping &mapping, const QString &choice, QString *error,
+                  const QList<OwnField> &own) {
     const qsizetype eq = choice.lastIndexOf(QLatin1Char('='));
     const QString header = choice.left(eq).trimmed();
-    const auto target = eq < 0 ? std::nullopt : fieldFromName(choice.mid(eq + 1));
+    QString ownName;
+    auto target = eq < 0 ? std::nullopt : fieldFromName(choice.mid(eq + 1));
+    if (eq >= 0 && !target)
+        target = ownTarget(choice.mid(eq + 1), own, &ownName);
     int column = -1;
     for (int i = 0; i < mapping.size() && column < 0; ++i)
         if (mapping[i].header.trimmed().compare(header, Qt::CaseInsensitive) == 0)
@@ -173,7 +203,7 @@ bool chooseColumn(Mapping &mapping, const QString &choice, QString *error) {
                                .arg(choice.mid(eq + 1));
         return false;
     }
-    setTarget(mapping, column, *target);
+    setTarget(mapping, column, *target, ownName);
     return true;
 }
 
@@ -188,13 +218,13 @@ QString mappingKey(const QStringList &header) {
 QString mappingText(const Mapping &mapping) {
     QStringList lines;
     for (const ColumnMap &c : mapping)
-        lines.append(c.header + QLatin1Char('=') + fieldHeader(c.target));
+        lines.append(c.header + QLatin1Char('=') + targetName(c));
     return lines.join(QLatin1Char('\n'));
 }
 
-void applyMappingText(Mapping &mapping, const QString &text) {
+void applyMappingText(Mapping &mapping, const QString &text, const QList<OwnField> &own) {
     for (const QString &line : text.split(QLatin1Char('\n'), Qt::SkipEmptyParts))
-        chooseColumn(mapping, line, nullptr);
+        chooseColumn(mapping, line, nullptr, own);
 }
 
 } // namespace exchange

@@ -1,4 +1,5 @@
 // Reading a sheet through once to say what an import would do, writing nothing.
+#include "rails/exchange/FieldColumns.h"
 #include "rails/exchange/ImportRules.h"
 
 #include "platform/Error.h"
@@ -41,6 +42,7 @@ void countRow(ImportPlan &plan, ImportRow &row, ImportProblem &problem,
         break;
     }
     plan.newChoices += !row.newChoices.isEmpty();
+    detail::noteNewChoices(plan, row);
     const bool listed = row.status == RowStatus::Refused || row.status == RowStatus::Duplicate ||
                         row.status == RowStatus::Incomplete;
     if (listed && plan.problems.size() < kMaxListedProblems)
@@ -51,8 +53,9 @@ void countRow(ImportPlan &plan, ImportRow &row, ImportProblem &problem,
 
 } // namespace
 
-ImportPlan planImport(const QString &file, const ImportOptions &options, const QString &db,
+ImportPlan planImport(const QString &file, const ImportOptions &given, const QString &db,
                       const Progress &progress) {
+    const ImportOptions options = detail::withOwnFields(given, db);
     CsvReader reader(file);
     if (options.delimiter)
         reader.setDelimiter(*options.delimiter);
@@ -75,7 +78,7 @@ ImportPlan planImport(const QString &file, const ImportOptions &options, const Q
     plan.firstValues = rules.firstValues;
     for (const ColumnMap &c : std::as_const(*rules.options.mapping)) {
         if (c.target >= 0 && !c.conflict)
-            plan.columns.append(fieldHeader(c.target));
+            plan.columns.append(targetName(c));
         else if (c.target == kIgnore)
             plan.ignoredColumns.append(c.header);
     }

@@ -1,5 +1,6 @@
 // Writing a checked sheet: rows already in the collection are skipped or update their item,
 // the others are added, numbered as the add forms number new items, all in one transaction.
+#include "rails/exchange/FieldColumns.h"
 #include "rails/exchange/ImportRules.h"
 
 #include "platform/Clock.h"
@@ -219,7 +220,7 @@ class Inserter {
         next_ = rs->Fields(QStringLiteral("Newest")).toLongLong() + 1;
     }
 
-    void add(const ImportRow &r, ExistingItems &existing, const QString &added) {
+    QString add(const ImportRow &r, ExistingItems &existing, const QString &added) {
         const QLatin1String prefix(kindRow(r.kind).prefix);
         // A free item number is kept (a collection exported and read into an empty file keeps
         // its numbers) when its row number was never used, so no add form can repeat it.
@@ -261,6 +262,7 @@ class Inserter {
         // The next item is numbered after this row's ID, as the next add form would.
         next_ = std::max(next_, id + 1);
         existing.claim(itemId);
+        return itemId;
     }
 
   private:
@@ -296,6 +298,7 @@ qint64 importItems(const QString &db, const ImportPlan &plan, const Progress &pr
         c.BeginTrans();
         detail::ExistingItems existing(c, rules);
         std::optional<detail::Inserter> insert(std::in_place, c);
+        detail::OwnValueWriter own(c);
         const QString added = platform::sqlTimestamp(platform::now());
         reader.rewind();
         CsvRecord rec;
@@ -307,9 +310,10 @@ qint64 importItems(const QString &db, const ImportPlan &plan, const Progress &pr
             const RowStatus s = detail::classify(existing, row, plan.options);
             if (s == RowStatus::Update) {
                 detail::updateItem(c, row, existing);
+                own.write(row.itemId, row);
                 ++done;
             } else if (s == RowStatus::Ready || s == RowStatus::Incomplete) {
-                insert->add(row, existing, added);
+                own.write(insert->add(row, existing, added), row);
                 ++done;
             }
             if (++rows % 500 == 0 && progress && !progress(rows, plan.rows))

@@ -14,6 +14,7 @@
 #include <QDateTime>
 #include <QList>
 #include <QLocale>
+#include <QMap>
 #include <QString>
 #include <QStringList>
 #include <optional>
@@ -33,7 +34,10 @@ struct ExportOptions {
     std::optional<ItemKind> kind;  // one kind, or all
     QList<int> fields;             // the columns (Field values) in their order; empty: all
     std::optional<QLocale> locale; // a spreadsheet's form in this locale; none: plain
-    QList<qint64> ids;             // only these items (as Browse shows them); empty: all
+    QList<qint64> ids;             // only these items, in this order (as Browse shows them)
+    // The collector's fields (FieldIDs) written after the designed columns, one column each
+    // headed by the field's name; none given: every field.
+    std::optional<QList<qint64>> ownFields;
 };
 qint64 exportItems(const QString &db, const QString &file, const ExportOptions &options,
                    const Progress &progress = {});
@@ -54,6 +58,7 @@ struct ImportOptions {
     ChoiceLists choices;
     bool addDuplicates = false; // rows equal to an item of their kind: skipped by default
     bool addExisting = false;   // rows naming an existing item number: update it by default
+    QList<OwnField> ownFields;  // the collector's fields a column may go to
 };
 
 enum class RowStatus { Ready, Incomplete, Refused, Duplicate, Update };
@@ -81,6 +86,7 @@ struct ImportRow {
     QStringList newChoices; // fields whose value no list holds
     QStringList missing;    // fields the add forms require that the row leaves blank
     QStringList changed;    // for an update: the fields that differ
+    QList<std::pair<qint64, QString>> ownValues; // FieldID and value of the collector's fields
 };
 
 struct ImportPlan {
@@ -94,6 +100,9 @@ struct ImportPlan {
     qint64 rows = 0;
     qint64 ready = 0, incomplete = 0, refused = 0, duplicates = 0, updates = 0;
     qint64 newChoices = 0;
+    // The values of the rows to write that no choice list holds, by list ("Manufacturer",
+    // "CarType", "LocoType", "Gauge", "Curve", "Condition"), each once.
+    QMap<QString, QStringList> newChoiceEntries;
     QList<ImportRow> sample;       // the first rows, for the preview
     QList<ImportProblem> problems; // refused, incomplete and duplicate rows (the first ones)
     qint64 fileSize = 0;

@@ -1,5 +1,6 @@
 // Writing items to a CSV file, in the plain form scripts and re-import read or in the form a
 // spreadsheet in the user's locale opens without a question.
+#include "rails/exchange/FieldColumns.h"
 #include "rails/exchange/ImportRules.h"
 #include "rails/exchange/SafeTarget.h"
 
@@ -278,25 +279,23 @@ qint64 exportItems(const QString &db, const QString &file, const ExportOptions &
     engine::Statement st(c, exportQuery(options.kind, false));
     if (options.kind)
         st.bindText(1, QByteArrayView("YES"));
+    const detail::OwnFieldValues own(c, options.ownFields);
 
     ExportFile out(file);
     QStringList header;
     for (const int f : std::as_const(order))
         header.append(fieldHeader(f));
+    header += own.headers();
     QByteArray chunk = (QChar(0xFEFF) + csvLine(header, QLatin1Char(format.delimiter))).toUtf8();
-    const QSet<qint64> only(options.ids.begin(), options.ids.end());
+    // Items asked for by id are written in the order asked (as Browse shows them); their lines
+    // wait in their places until the walk is done.
+    QHash<qint64, qsizetype> slotOf;
+    slotOf.reserve(options.ids.size());
+    for (qsizetype i = 0; i < options.ids.size(); ++i)
+        slotOf.insert(options.ids[i], i);
+    std::vector<QByteArray> held(std::size_t(options.ids.size()));
     qint64 done = 0;
-    ItemLine item;
-    while (st.step()) {
-        if (!only.isEmpty() && !only.contains(st.integer(cID)))
-            continue;
-        item.read(st, format);
-        bool first = true;
-        for (const int f : std::as_const(order)) {
-            putField(chunk, item.fields[f], format.delimiter, first);
-            first = false;
-        }
-        chunk += "\r\n";
+    const auto lineDone = [&] {
         if (++done % 1000 == 0) {
             out.write(chunk);
             if (progress && !progress(done, total)) {
@@ -304,7 +303,37 @@ qint64 exportItems(const QString &db, const QString &file, const ExportOptions &
                 throw Error(ErrUserInterrupt, QStringLiteral("The export was cancelled."));
             }
         }
+    };
+    ItemLine item;
+    QStringList ownValues;
+    while (st.step()) {
+        QByteArray *line = &chunk;
+        if (!slotOf.isEmpty()) {
+            const auto it = slotOf.constFind(st.integer(cID));
+            if (it == slotOf.cend())
+                continue;
+            line = &held[std::size_t(*it)];
+        }
+        item.read(st, format);
+        bool first = true;
+        for (const int f : std::as_const(order)) {
+            putField(*line, item.fields[f], format.delimiter, first);
+            first = false;
+        }
+        ownValues.clear();
+        own.append(ownValues, QString::fromUtf8(item.fields[fItemId]));
+        for (const QString &v : std::as_const(ownValues))
+            putField(*line, v.toUtf8(), format.delimiter, false);
+        *line += "\r\n";
+        if (slotOf.isEmpty())
+            lineDone();
     }
+    for (QByteArray &line : held)
+        if (!line.isEmpty()) {
+            chunk += line;
+            line.clear();
+            lineDone();
+        }
     out.write(chunk);
     out.commit();
     if (progress)

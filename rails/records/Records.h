@@ -72,6 +72,8 @@ class Store {
     int renameChoice(qint64 id, const QString &entry, const QString &column,
                      const QStringList &kindFlags);
     void setChoiceHidden(qint64 id, bool hidden);
+    // Adds the entries a list lacks (any letter case), in one transaction; returns how many.
+    int addChoices(const QString &list, const QStringList &entries);
 
     // Fields of the user's own, in their order.
     QList<Field> fields();
@@ -84,10 +86,13 @@ class Store {
     void setFieldValue(const QString &itemId, qint64 fieldId, const QString &value);
     // Item numbers whose extra fields hold `text` (any letter case).
     QSet<QString> itemsWithFieldText(const QString &text);
-    // Every item's values of the fields there are, joined by blanks, by item number.
-    QHash<QString, QString> fieldTextByItem();
     // One field's value of every item that has one.
     QMap<QString, QString> valuesOfField(qint64 fieldId);
+    // Every value of the fields there are, with its item's row counter: ID, FieldID, Value.
+    std::shared_ptr<engine::Recordset> fieldValueRows();
+    // Each item's value at the end of `day` as its history tells it: ID, Amount. Items whose
+    // value then is unknown (added later, or without a value then) have no row.
+    std::shared_ptr<engine::Recordset> valuesAsOf(const QDate &day);
 
     // Every designed column of one item; no row when it is gone.
     std::shared_ptr<engine::Recordset> item(const QString &itemId);

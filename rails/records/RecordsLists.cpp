@@ -247,21 +247,6 @@ QSet<QString> Store::itemsWithFieldText(const QString &text) {
     return out;
 }
 
-QHash<QString, QString> Store::fieldTextByItem() {
-    Session s(path_);
-    auto rs = s.run(QStringLiteral("SELECT v.ItemID, v.Value FROM tblFieldValue v JOIN tblField f "
-                                   "ON f.FieldID = v.FieldID AND f.Removed = 0 "
-                                   "ORDER BY v.ItemID, f.Seq"));
-    QHash<QString, QString> out;
-    for (; !rs->isEOF(); rs->MoveNext()) {
-        QString &text = out[rs->text(0)];
-        if (!text.isEmpty())
-            text += QLatin1Char(' ');
-        text += rs->text(1);
-    }
-    return out;
-}
-
 QMap<QString, QString> Store::valuesOfField(qint64 fieldId) {
     Session s(path_);
     auto rs = s.run(QStringLiteral("SELECT ItemID, Value FROM tblFieldValue WHERE FieldID = ?"),

@@ -1,7 +1,9 @@
 // The collector's own records in the collection file: value history, deleted items with what
 // belonged to them, choice-list entries and fields, whatever path changes an item.
 #include "rails/SchemaAdditions.h"
+#include "rails/collection/CollectionData.h"
 #include "rails/dllRails.h"
+#include "rails/exchange/FieldColumns.h"
 #include "rails/records/Records.h"
 #include "tests/rails/RailsTestData.h"
 #include "tests/support/TestSupport.h"
@@ -255,6 +257,122 @@ class TestRecords : public QObject {
         QVERIFY_THROWS_EXCEPTION(platform::Error, f.store.setFieldValue("RS9", era, "IV"));
         f.store.setFieldValue("RS1", era, "");
         QCOMPARE(f.store.fieldValues("RS1").keys(), QList<qint64>({1}));
+    }
+
+    // The value on a past day as the history tells it: the last change up to the end of that
+    // day; before the first change, the amount that change replaced; nothing for an item
+    // added later or whose value was cleared. Changes of cost do not count.
+    void valueOnAPastDay_data() {
+        QTest::addColumn<QString>("history"); // "changed|old|new" of each value change
+        QTest::addColumn<QVariant>("expected");
+        QTest::newRow("changes before and after")
+            << "2024-03-01 10:00:00||20;2025-05-31 23:59:59|20|25;2025-06-01 00:00:00|25|40"
+            << QVariant(25.0);
+        QTest::newRow("first change later") << "2025-07-01 09:00:00|18|30" << QVariant(18.0);
+        QTest::newRow("added later") << "2025-07-01 09:00:00||30" << QVariant();
+        QTest::newRow("cleared before")
+            << "2024-01-01 00:00:00||20;2025-01-01 00:00:00|20|" << QVariant();
+        QTest::newRow("no history") << "" << QVariant();
+    }
+    void valueOnAPastDay() {
+        QFETCH(QString, history);
+        QFETCH(QVariant, expected);
+        Fixture f;
+        f.addRoco("RS1");
+        f.addRoco("RS2"); // keeps the history the triggers wrote: not before the day
+        f.pf.exec("DELETE FROM tblValueHistory WHERE ItemID = 'RS1'");
+        f.pf.exec("INSERT INTO tblValueHistory (ItemID, Changed, What, OldAmount, NewAmount) "
+                  "VALUES ('RS1', '2025-05-01 00:00:00', 'Cost', NULL, 99)");
+        for (const QString &h : history.split(';', Qt::SkipEmptyParts)) {
+            const QStringList p = h.split('|');
+            f.pf.exec(
+                QStringLiteral("INSERT INTO tblValueHistory (ItemID, Changed, What, "
+                               "OldAmount, NewAmount) VALUES ('RS1', '%1', 'Value', %2, %3)")
+                    .arg(p[0], p[1].isEmpty() ? "NULL" : p[1], p[2].isEmpty() ? "NULL" : p[2]));
+        }
+        const auto rs = f.store.valuesAsOf(QDate(2025, 5, 31));
+        QVariantMap byId;
+        for (; !rs->isEOF(); rs->MoveNext())
+            byId.insert(rs->text(0), rs->Fields(1));
+        const QString rs1 = f.pf.scalar("SELECT ID FROM tblMain WHERE ItemID = 'RS1'").toString();
+        QCOMPARE(byId.keys(), expected.isValid() ? QStringList{rs1} : QStringList());
+        if (expected.isValid())
+            QCOMPARE(byId.value(rs1).toDouble(), expected.toDouble());
+    }
+
+    // Incomplete: a field the item's add form requires is blank. The rolling stock form asks
+    // for neither condition nor box; the locomotive and full set forms ask for both.
+    void incompleteItems_data() {
+        QTest::addColumn<QString>("change");
+        QTest::addColumn<int>("incomplete");
+        QTest::newRow("complete") << "" << 0;
+        QTest::newRow("no curve") << "Curve = NULL" << 1;
+        QTest::newRow("blanks for the seller") << "AccquiredFrom = '   '" << 1;
+        QTest::newRow("no date") << "DateAccquired = NULL" << 1;
+        QTest::newRow("car without condition or box") << "Condition = '', Box = NULL" << 0;
+        QTest::newRow("locomotive without box") << "Car = 'NO', Loco = 'YES', Box = NULL" << 1;
+        QTest::newRow("full set without condition")
+            << "Car = 'NO', FullSet = 'YES', SetNumber = CarNumber, CarNumber = NULL, "
+               "Condition = NULL"
+            << 1;
+    }
+    void incompleteItems() {
+        QFETCH(QString, change);
+        QFETCH(int, incomplete);
+        Fixture f;
+        f.addRoco("RS1");
+        if (!change.isEmpty())
+            f.pf.exec("UPDATE tblMain SET " + change);
+        const auto rows = collection::CollectionData(f.pf.databasePath()).browseRows();
+        QCOMPARE(rows->RecordCount(), 1);
+        QCOMPARE(rows->Fields(collection::bcIncomplete).toInt(), incomplete);
+    }
+
+    // The collector's fields go out after the designed columns, headed by their names, and
+    // come back with the items into an empty collection; a value the new file refuses takes
+    // the items with it.
+    void fieldsRoundTripThroughCsv() {
+        Fixture f;
+        f.addRoco("CL-1");
+        f.addRoco("CL-2");
+        const qint64 era = f.store.addField("Era", records::FieldType::Text);
+        f.store.setFieldValue("CL-2", era, "=IV, \"Epoche\"");
+        f.store.setFieldValue("CL-1", 2, "");
+        const QString csv = f.pf.path() + "/out.csv";
+        QCOMPARE(exchange::exportItems(f.pf.databasePath(), csv, exchange::ExportOptions{}), 2);
+
+        const auto planFor = [&](testing::ProgramFolder &to) {
+            addSchema(to.databasePath());
+            records::Store(to.databasePath()).addField("Era", records::FieldType::Text);
+            exchange::ImportOptions o;
+            o.today = QDate(2030, 1, 1);
+            return exchange::planImport(csv, o, to.databasePath());
+        };
+        testing::ProgramFolder empty;
+        const exchange::ImportPlan plan = planFor(empty);
+        QCOMPARE(plan.columns.mid(plan.columns.size() - 3),
+                 QStringList({"Catalogue No.", "Storage Location", "Era"}));
+        QCOMPARE(exchange::importItems(empty.databasePath(), plan), 2);
+        records::Store copy(empty.databasePath());
+        for (const QString id : {"CL-1", "CL-2"}) {
+            QMap<QString, QString> was, now;
+            for (const auto &fd : f.store.fields()) {
+                was.insert(fd.name, f.store.fieldValues(id).value(fd.id));
+                for (const auto &other : copy.fields())
+                    if (other.name == fd.name)
+                        now.insert(fd.name, copy.fieldValues(id).value(other.id));
+            }
+            QCOMPARE(now, was);
+        }
+        QCOMPARE(copy.fieldValues("CL-2").size(), 3);
+
+        testing::ProgramFolder refusing;
+        refusing.exec("CREATE TABLE tblFieldValue (ItemID TEXT COLLATE NOCASE NOT NULL, "
+                      "FieldID INTEGER NOT NULL, Value TEXT NOT NULL CHECK (Value <> 'Shelf Ö-3'), "
+                      "PRIMARY KEY (ItemID, FieldID))");
+        QVERIFY_THROWS_EXCEPTION(platform::Error,
+                                 exchange::importItems(refusing.databasePath(), planFor(refusing)));
+        QCOMPARE(refusing.scalar("SELECT COUNT(*) FROM tblMain").toInt(), 0);
     }
 };
 

@@ -1,34 +1,24 @@
 #include "trains/collection/CollectionModel.h"
 
+#include "trains/collection/CollectionFold.h"
+
 #include "platform/LocaleText.h"
 
 #include <QDate>
-#include <QHash>
 #include <QLocale>
 #include <algorithm>
 #include <cmath>
 #include <limits>
-#include <numeric>
-#include <string>
-#include <string_view>
 #include <unordered_map>
-#include <unordered_set>
 
 namespace collection {
 
+using detail::kColumnBreak;
+using detail::kSearched;
+using detail::kSource;
+using detail::viewOf;
+
 namespace {
-
-// Record set column of each view column.
-constexpr int kSource[CollectionModel::colCount] = {
-    bcKind,   bcItemId, bcManufacturer, bcRailLine, bcType,     bcNumber,    bcGauge, bcCurve,
-    bcColour, bcFrom,   bcCost,         bcValue,    bcAcquired, bcCondition, bcBox};
-
-// The text columns finding looks in.
-constexpr int kSearched[] = {bcItemId, bcManufacturer, bcRailLine, bcType,      bcNumber, bcGauge,
-                             bcCurve,  bcColour,       bcFrom,     bcCondition, bcNotes};
-
-// Stands between columns in the folded text, so that no word can match across two columns.
-constexpr char kColumnBreak = '\x1f';
 
 constexpr double kNoAmount = std::numeric_limits<double>::quiet_NaN();
 
@@ -53,135 +43,17 @@ qint64 storedDay(QByteArrayView text) {
     return d.isValid() ? d.toJulianDay() : 0;
 }
 
-// Finds texts kept as std::string by a std::string_view, without copying it.
-struct TextHash {
-    using is_transparent = void;
-    std::size_t operator()(std::string_view s) const { return std::hash<std::string_view>{}(s); }
-};
-
 } // namespace
-
-QByteArray foldText(QStringView text) {
-    bool ascii = true;
-    for (QChar c : text)
-        if (c.unicode() >= 0x80) {
-            ascii = false;
-            break;
-        }
-    if (ascii) {
-        QByteArray out = text.toLatin1();
-        for (char &c : out)
-            if (c >= 'A' && c <= 'Z')
-                c = char(c - 'A' + 'a');
-        return out;
-    }
-    // Canonical decomposition puts accents apart as combining marks, which are then dropped;
-    // case folding makes "ß" and "ss" and the like meet.
-    const QString decomposed = text.toString().normalized(QString::NormalizationForm_D);
-    QString kept;
-    kept.reserve(decomposed.size());
-    for (QChar c : decomposed) {
-        const auto cat = c.category();
-        if (cat != QChar::Mark_NonSpacing && cat != QChar::Mark_SpacingCombining &&
-            cat != QChar::Mark_Enclosing)
-            kept.append(c);
-    }
-    return kept.toCaseFolded().toUtf8();
-}
-
-namespace {
-// The natural order of two folded texts: digit runs by value, other bytes as they are.
-int naturalCompareFolded(std::string_view a, std::string_view b) {
-    const auto digit = [](char c) { return c >= '0' && c <= '9'; };
-    std::size_t i = 0, j = 0;
-    while (i < a.size() && j < b.size()) {
-        if (digit(a[i]) && digit(b[j])) {
-            std::size_t ea = i, eb = j;
-            while (ea < a.size() && digit(a[ea]))
-                ++ea;
-            while (eb < b.size() && digit(b[eb]))
-                ++eb;
-            std::size_t sa = i, sb = j;
-            while (sa < ea - 1 && a[sa] == '0')
-                ++sa;
-            while (sb < eb - 1 && b[sb] == '0')
-                ++sb;
-            if (ea - sa != eb - sb)
-                return ea - sa < eb - sb ? -1 : 1;
-            if (const int c = a.substr(sa, ea - sa).compare(b.substr(sb, eb - sb)))
-                return c;
-            i = ea;
-            j = eb;
-            continue;
-        }
-        if (a[i] != b[j])
-            return static_cast<unsigned char>(a[i]) < static_cast<unsigned char>(b[j]) ? -1 : 1;
-        ++i;
-        ++j;
-    }
-    return i < a.size() ? 1 : (j < b.size() ? -1 : 0);
-}
-} // namespace
-
-int naturalCompare(QStringView a, QStringView b) {
-    const QByteArray fa = foldText(a), fb = foldText(b);
-    return naturalCompareFolded(std::string_view(fa.constData(), std::size_t(fa.size())),
-                                std::string_view(fb.constData(), std::size_t(fb.size())));
-}
 
 CollectionModel::CollectionModel(QObject *parent) : QAbstractTableModel(parent) {}
-
-// Folded cell texts for one load: ASCII is folded as it is copied; any other text is folded
-// once however many rows hold it (a maker or a condition repeats thousands of times).
-class CollectionModel::Folder {
-  public:
-    explicit Folder(const engine::Recordset &rows) : rows_(rows) {}
-
-    // The cell's text as UTF-8, read in place where the set holds it as text.
-    QByteArrayView bytes(qsizetype row, int column) {
-        QByteArrayView v;
-        if (rows_.utf8At(row, column, &v))
-            return v;
-        scratch_ = rows_.isNullAt(row, column) ? QByteArray() : rows_.textAt(row, column).toUtf8();
-        return scratch_;
-    }
-
-    // Appends the folded text; a column break in a text becomes a blank.
-    void append(QByteArray &out, QByteArrayView text) {
-        const qsizetype at = out.size();
-        out.resize(at + text.size());
-        char *d = out.data() + at;
-        for (const char b : text) {
-            if (static_cast<unsigned char>(b) >= 0x80) {
-                out.resize(at);
-                out += foldedOnce(text);
-                return;
-            }
-            *d++ = b >= 'A' && b <= 'Z' ? char(b - 'A' + 'a') : b == kColumnBreak ? ' ' : b;
-        }
-    }
-
-  private:
-    const QByteArray &foldedOnce(QByteArrayView text) {
-        const std::string_view key(text.data(), std::size_t(text.size()));
-        auto it = seen_.find(key);
-        if (it == seen_.end()) {
-            QByteArray f = foldText(QString::fromUtf8(text));
-            f.replace(kColumnBreak, ' ');
-            it = seen_.emplace(std::string(key), std::move(f)).first;
-        }
-        return it->second;
-    }
-
-    const engine::Recordset &rows_;
-    QByteArray scratch_;
-    std::unordered_map<std::string, QByteArray, TextHash, std::equal_to<>> seen_;
-};
 
 void CollectionModel::load(std::shared_ptr<engine::Recordset> rows) {
     beginResetModel();
     rows_ = std::move(rows);
     extraByRow_.clear();
+    own_.clear();
+    yearAgo_.clear();
+    idToSource_.clear();
     lastItem_.clear();
     lastSource_ = -1;
     info_.clear();
@@ -191,13 +63,13 @@ void CollectionModel::load(std::shared_ptr<engine::Recordset> rows) {
     info_.reserve(std::size_t(n));
     folded_.reserve(n * 80);
     if (n > 0) {
-        Folder folder(*rows_);
+        detail::CellFolder folder(*rows_);
         QByteArray kindNames[5];
         for (int k = 0; k < 5; ++k)
             kindNames[k] = foldText(kindViewName(ItemKind(k)));
         // Conditions that differ only in case or accents are one condition, shown as first
         // spelt.
-        std::unordered_map<std::string, quint16, TextHash, std::equal_to<>> conditionIndex;
+        std::unordered_map<std::string, quint16, detail::TextHash, std::equal_to<>> conditionAt;
         const auto amount = [this](qsizetype r, int column) {
             return rows_->isNullAt(r, column) ? kNoAmount : rows_->valueAt(r, column).toDouble();
         };
@@ -207,6 +79,7 @@ void CollectionModel::load(std::shared_ptr<engine::Recordset> rows) {
             info.cost = amount(r, bcCost);
             info.value = amount(r, bcValue);
             info.acquired = storedDay(folder.bytes(r, bcAcquired));
+            info.incomplete = rows_->valueAt(r, bcIncomplete).toInt() != 0;
             info.foldStart = quint32(folded_.size());
             folded_ += kindNames[info.kind];
             for (int c : kSearched) {
@@ -218,9 +91,9 @@ void CollectionModel::load(std::shared_ptr<engine::Recordset> rows) {
                     continue;
                 const std::string_view key(folded_.constData() + from,
                                            std::size_t(folded_.size() - from));
-                auto it = conditionIndex.find(key);
-                if (it == conditionIndex.end()) {
-                    it = conditionIndex.emplace(std::string(key), quint16(conditions_.size())).first;
+                auto it = conditionAt.find(key);
+                if (it == conditionAt.end()) {
+                    it = conditionAt.emplace(std::string(key), quint16(conditions_.size())).first;
                     conditions_ << QString::fromUtf8(text);
                 }
                 info.condition = it->second;
@@ -237,6 +110,63 @@ void CollectionModel::load(std::shared_ptr<engine::Recordset> rows) {
     endResetModel();
 }
 
+int CollectionModel::sourceOfId(qint64 id) const {
+    const auto at =
+        std::lower_bound(idToSource_.begin(), idToSource_.end(), std::pair<qint64, int>(id, -1));
+    return at != idToSource_.end() && at->first == id ? at->second : -1;
+}
+
+void CollectionModel::setRecords(const Records &records) {
+    beginResetModel();
+    fields_ = records.fields;
+    own_.assign(std::size_t(fields_.size()), {});
+    extraByRow_.clear();
+    yearAgo_.clear();
+    const auto filled = [](const std::shared_ptr<engine::Recordset> &rs) {
+        return rs && rs->RecordCount() > 0;
+    };
+    const std::size_t n = info_.size();
+    if (rows_ && (filled(records.fieldValues) || filled(records.yearAgo))) {
+        // Stored order is nearly always the ID's order: sorting it then costs one pass.
+        idToSource_.resize(n);
+        for (std::size_t r = 0; r < n; ++r)
+            idToSource_[r] = {rows_->valueAt(qsizetype(r), bcId).toLongLong(), int(r)};
+        if (!std::is_sorted(idToSource_.begin(), idToSource_.end()))
+            std::sort(idToSource_.begin(), idToSource_.end());
+    }
+    if (filled(records.fieldValues)) {
+        const engine::Recordset &v = *records.fieldValues;
+        extraByRow_.resize(n);
+        for (qsizetype i = 0; i < v.RecordCount(); ++i) {
+            const int source = sourceOfId(v.valueAt(i, 0).toLongLong());
+            const qint64 fieldId = v.valueAt(i, 1).toLongLong();
+            const auto field = std::find_if(fields_.begin(), fields_.end(),
+                                            [&](const OwnField &f) { return f.id == fieldId; });
+            if (source < 0 || field == fields_.end())
+                continue;
+            const QString text = v.textAt(i, 2);
+            std::vector<QString> &column = own_[std::size_t(field - fields_.begin())];
+            if (column.empty())
+                column.resize(n);
+            column[std::size_t(source)] = text;
+            QByteArray &extra = extraByRow_[std::size_t(source)];
+            extra += kColumnBreak + foldText(text);
+        }
+    }
+    if (filled(records.yearAgo)) {
+        yearAgo_.assign(n, kNoAmount);
+        const engine::Recordset &a = *records.yearAgo;
+        for (qsizetype i = 0; i < a.RecordCount(); ++i)
+            if (const int source = sourceOfId(a.valueAt(i, 0).toLongLong());
+                source >= 0 && !a.isNullAt(i, 1))
+                yearAgo_[std::size_t(source)] = a.valueAt(i, 1).toDouble();
+    }
+    if (sortColumn_ >= colYearAgo)
+        sortOrder();
+    applyFilter(false);
+    endResetModel();
+}
+
 std::string_view CollectionModel::searchedText(const RowInfo &r, int column) const {
     // The folded line holds the kind name, then each searched column after a column break.
     const auto at = std::find(std::begin(kSearched), std::end(kSearched), kSource[column]);
@@ -249,39 +179,29 @@ std::string_view CollectionModel::searchedText(const RowInfo &r, int column) con
 }
 
 bool CollectionModel::matches(const RowInfo &r) const {
-    if (kindFilter_ >= 0 && r.kind != kindFilter_)
+    if (filter_.kind >= 0 && r.kind != filter_.kind)
         return false;
-    if (conditionFilter_ >= 0 && r.condition != conditionFilter_)
+    if (filter_.condition >= 0 && r.condition != filter_.condition)
         return false;
-    const std::string_view text(folded_.constData() + r.foldStart, r.foldEnd - r.foldStart);
+    if (filter_.incompleteOnly && !r.incomplete)
+        return false;
     const std::size_t source = std::size_t(&r - info_.data());
+    if (filter_.field >= 0) {
+        const std::vector<QString> &column = own_.at(std::size_t(filter_.field));
+        if (column.empty() || column[source].isEmpty())
+            return false;
+        if (!fieldQuery_.isEmpty() && !foldText(column[source]).contains(fieldQuery_))
+            return false;
+    }
+    const std::string_view text(folded_.constData() + r.foldStart, r.foldEnd - r.foldStart);
     const std::string_view extra =
-        source < extraByRow_.size()
-            ? std::string_view(extraByRow_[source].constData(),
-                               std::size_t(extraByRow_[source].size()))
-            : std::string_view();
+        source < extraByRow_.size() ? viewOf(extraByRow_[source]) : std::string_view();
     for (const QByteArray &w : words_) {
-        const std::string_view word(w.constData(), std::size_t(w.size()));
-        if (text.find(word) == std::string_view::npos &&
-            extra.find(word) == std::string_view::npos)
+        const std::string_view word = viewOf(w);
+        if (text.find(word) == std::string_view::npos && extra.find(word) == std::string_view::npos)
             return false;
     }
     return true;
-}
-
-void CollectionModel::setExtraText(const QHash<QString, QString> &byItemId) {
-    extraByRow_.clear();
-    if (!byItemId.isEmpty() && rows_) {
-        extraByRow_.resize(info_.size());
-        for (std::size_t r = 0; r < info_.size(); ++r) {
-            const auto it = byItemId.constFind(rows_->textAt(qsizetype(r), bcItemId));
-            if (it != byItemId.constEnd())
-                extraByRow_[r] = foldText(*it);
-        }
-    }
-    beginResetModel();
-    applyFilter(false);
-    endResetModel();
 }
 
 void CollectionModel::applyFilter(bool narrowing) {
@@ -308,17 +228,21 @@ void CollectionModel::applyFilter(bool narrowing) {
     totals_ = t;
 }
 
-void CollectionModel::setFilter(const QString &text, int kind, int condition) {
-    const QByteArray query = foldText(text.simplified());
+void CollectionModel::setFilter(const Filter &filter) {
+    Filter f = filter;
+    if (f.field >= fields_.size())
+        f.field = -1;
+    const QByteArray query = foldText(f.text.simplified());
     // A query that only grows the last one (the next keystroke) can only narrow what is shown:
     // every word of it holds a word of the last one.
-    const bool narrowing = kind == kindFilter_ && condition == conditionFilter_ &&
-                           query.startsWith(query_) && !query_.isEmpty();
-    if (query == query_ && kind == kindFilter_ && condition == conditionFilter_)
+    Filter same = f;
+    same.text = filter_.text;
+    const bool narrowing = same == filter_ && query.startsWith(query_) && !query_.isEmpty();
+    if (query == query_ && same == filter_)
         return;
     query_ = query;
-    kindFilter_ = kind;
-    conditionFilter_ = condition;
+    fieldQuery_ = foldText(f.fieldText.simplified());
+    filter_ = f;
     words_.clear();
     for (const QByteArray &w : query.split(' '))
         if (!w.isEmpty())
@@ -328,110 +252,8 @@ void CollectionModel::setFilter(const QString &text, int kind, int condition) {
     endResetModel();
 }
 
-void CollectionModel::sortOrder() {
-    const int column = sortColumn_;
-    const bool descending = sortDirection_ == Qt::DescendingOrder;
-    const std::size_t n = info_.size();
-    // Each row's key sits beside its row number in one array, so that sorting reads memory in
-    // order instead of jumping to the row data on every comparison. Ties keep the stored order
-    // whatever the direction.
-    const auto sortBy = [&](auto key, auto less) {
-        using Key = decltype(key(0));
-        std::vector<std::pair<Key, int>> keyed(n);
-        for (std::size_t r = 0; r < n; ++r)
-            keyed[r] = {key(r), int(r)};
-        std::stable_sort(keyed.begin(), keyed.end(), [&](const auto &a, const auto &b) {
-            return descending ? less(b.first, a.first) : less(a.first, b.first);
-        });
-        for (std::size_t i = 0; i < n; ++i)
-            order_[i] = keyed[i].second;
-    };
-    if (column == colCost || column == colValue) {
-        // Amounts by value; an item without one comes first going up.
-        const bool cost = column == colCost;
-        sortBy([&](std::size_t r) { return cost ? info_[r].cost : info_[r].value; },
-               [](double x, double y) {
-                   if (std::isnan(x) || std::isnan(y))
-                       return std::isnan(x) && !std::isnan(y);
-                   return x < y;
-               });
-    } else if (column == colAcquired) {
-        sortBy([&](std::size_t r) { return info_[r].acquired; },
-               [](qint64 x, qint64 y) { return x < y; });
-    } else if (column == colKind) {
-        sortBy([&](std::size_t r) { return int(info_[r].kind); },
-               [](int x, int y) { return x < y; });
-    } else {
-        // Searched columns are already folded, in the find's text; the others are folded once
-        // into one buffer, so the comparisons only read bytes.
-        const bool searched = std::find(std::begin(kSearched), std::end(kSearched),
-                                        kSource[column]) != std::end(kSearched);
-        QByteArray keys;
-        std::vector<std::pair<quint32, quint32>> spans(searched ? 0 : n);
-        if (!searched) {
-            Folder folder(*rows_);
-            for (std::size_t r = 0; r < n; ++r) {
-                const auto start = quint32(keys.size());
-                folder.append(keys, folder.bytes(qsizetype(r), kSource[column]));
-                spans[r] = {start, quint32(keys.size()) - start};
-            }
-        }
-        const auto key = [&](std::size_t r) {
-            return searched ? searchedText(info_[r], column)
-                            : std::string_view(keys.constData() + spans[r].first, spans[r].second);
-        };
-        const auto naturalLess = [](std::string_view x, std::string_view y) {
-            return naturalCompareFolded(x, y) < 0;
-        };
-        // Item numbers are nearly all different: they are sorted as they stand.
-        std::unordered_set<std::string_view> sample;
-        const std::size_t step = std::max<std::size_t>(1, n / 512);
-        for (std::size_t r = 0; r < n; r += step)
-            sample.insert(key(r));
-        if (sample.size() * 4 > n / step) {
-            sortBy(key, naturalLess);
-            return;
-        }
-        // Most columns repeat few texts (makers, gauges): each distinct text is ranked once,
-        // then the rows are placed by rank in one pass, keeping the stored order among equals.
-        std::unordered_map<std::string_view, int> distinctIndex;
-        std::vector<std::string_view> distinct;
-        std::vector<int> distinctOfRow(n);
-        for (std::size_t r = 0; r < n; ++r) {
-            const std::string_view k = key(r);
-            const auto [it, fresh] = distinctIndex.try_emplace(k, int(distinct.size()));
-            if (fresh)
-                distinct.push_back(k);
-            distinctOfRow[r] = it->second;
-        }
-        std::vector<int> byText(distinct.size());
-        std::iota(byText.begin(), byText.end(), 0);
-        std::sort(byText.begin(), byText.end(), [&](int a, int b) {
-            return naturalLess(distinct[std::size_t(a)], distinct[std::size_t(b)]);
-        });
-        std::vector<int> rank(distinct.size());
-        int ranks = 0;
-        for (std::size_t i = 0; i < byText.size(); ++i) {
-            if (i > 0 && naturalCompareFolded(distinct[std::size_t(byText[i - 1])],
-                                              distinct[std::size_t(byText[i])]) != 0)
-                ++ranks;
-            rank[std::size_t(byText[i])] = ranks;
-        }
-        if (descending)
-            for (int &k : rank)
-                k = ranks - k;
-        std::vector<std::size_t> start(std::size_t(ranks) + 2, 0);
-        for (std::size_t r = 0; r < n; ++r)
-            ++start[std::size_t(rank[std::size_t(distinctOfRow[r])]) + 1];
-        for (std::size_t k = 1; k < start.size(); ++k)
-            start[k] += start[k - 1];
-        for (std::size_t r = 0; r < n; ++r)
-            order_[start[std::size_t(rank[std::size_t(distinctOfRow[r])])]++] = int(r);
-    }
-}
-
 void CollectionModel::sort(int column, Qt::SortOrder order) {
-    if (column < 0 || column >= colCount)
+    if (column < 0 || column >= columnCount())
         return;
     beginResetModel();
     sortColumn_ = column;
@@ -446,7 +268,18 @@ int CollectionModel::rowCount(const QModelIndex &parent) const {
 }
 
 int CollectionModel::columnCount(const QModelIndex &parent) const {
-    return parent.isValid() ? 0 : colCount;
+    return parent.isValid() ? 0 : colCount + int(fields_.size());
+}
+
+double CollectionModel::yearAgo(std::size_t source) const {
+    return source < yearAgo_.size() ? yearAgo_[source] : kNoAmount;
+}
+
+double CollectionModel::change(std::size_t source) const {
+    // Unknown (NaN) when either value is: never -100% for a value left blank; no change can
+    // be told from nothing.
+    const double then = yearAgo(source);
+    return then == 0 ? kNoAmount : (info_[source].value - then) / then * 100.0;
 }
 
 QString CollectionModel::displayText(int source, int column) const {
@@ -460,15 +293,28 @@ QString CollectionModel::displayText(int source, int column) const {
         return amountText(info.value);
     case colAcquired:
         return info.acquired ? platform::shortDate(QDate::fromJulianDay(info.acquired)) : QString();
+    case colYearAgo:
+        return amountText(yearAgo(std::size_t(source)));
+    case colChange: {
+        const double c = change(std::size_t(source));
+        const QLocale locale;
+        return std::isnan(c) ? QString()
+                             : (c > 0 ? QStringLiteral("+") : QString()) +
+                                   locale.toString(c, 'f', 1) + locale.percent();
+    }
     default:
         break;
+    }
+    if (column >= colCount) {
+        const std::vector<QString> &values = own_.at(std::size_t(column - colCount));
+        return values.empty() ? QString() : values[std::size_t(source)];
     }
     rows_->moveTo(source);
     return rows_->text(kSource[column]);
 }
 
 QString CollectionModel::cellText(int row, int column) const {
-    if (row < 0 || row >= int(shown_.size()) || column < 0 || column >= colCount)
+    if (row < 0 || row >= int(shown_.size()) || column < 0 || column >= columnCount())
         return {};
     return displayText(shown_[std::size_t(row)], column);
 }
@@ -478,7 +324,9 @@ QVariant CollectionModel::data(const QModelIndex &index, int role) const {
         return {};
     if (role == Qt::DisplayRole)
         return displayText(shown_[std::size_t(index.row())], index.column());
-    if (role == Qt::TextAlignmentRole && (index.column() == colCost || index.column() == colValue))
+    const int c = index.column();
+    if (role == Qt::TextAlignmentRole &&
+        (c == colCost || c == colValue || c == colYearAgo || c == colChange))
         return QVariant::fromValue(Qt::AlignRight | Qt::AlignVCenter);
     return {};
 }
@@ -486,13 +334,36 @@ QVariant CollectionModel::data(const QModelIndex &index, int role) const {
 QVariant CollectionModel::headerData(int section, Qt::Orientation o, int role) const {
     if (o != Qt::Horizontal || role != Qt::DisplayRole)
         return {};
-    static const char *const headers[colCount] = {
-        QT_TR_NOOP("Kind"),          QT_TR_NOOP("ID"),        QT_TR_NOOP("Manufacturer"),
-        QT_TR_NOOP("Rail Line"),     QT_TR_NOOP("Type"),      QT_TR_NOOP("Number"),
-        QT_TR_NOOP("Gauge"),         QT_TR_NOOP("Curve"),     QT_TR_NOOP("Colour"),
-        QT_TR_NOOP("Acquired From"), QT_TR_NOOP("Cost"),      QT_TR_NOOP("Value"),
-        QT_TR_NOOP("Acquired"),      QT_TR_NOOP("Condition"), QT_TR_NOOP("Box")};
+    static const char *const headers[colCount] = {QT_TR_NOOP("Kind"),
+                                                  QT_TR_NOOP("ID"),
+                                                  QT_TR_NOOP("Manufacturer"),
+                                                  QT_TR_NOOP("Rail Line"),
+                                                  QT_TR_NOOP("Type"),
+                                                  QT_TR_NOOP("Number"),
+                                                  QT_TR_NOOP("Gauge"),
+                                                  QT_TR_NOOP("Curve"),
+                                                  QT_TR_NOOP("Colour"),
+                                                  QT_TR_NOOP("Acquired From"),
+                                                  QT_TR_NOOP("Cost"),
+                                                  QT_TR_NOOP("Value"),
+                                                  QT_TR_NOOP("Acquired"),
+                                                  QT_TR_NOOP("Condition"),
+                                                  QT_TR_NOOP("Box"),
+                                                  QT_TR_NOOP("Value Year Ago"),
+                                                  QT_TR_NOOP("Change in a Year")};
+    if (section >= colCount && section < columnCount())
+        return fields_[section - colCount].name;
     return section >= 0 && section < colCount ? tr(headers[section]) : QVariant();
+}
+
+QString CollectionModel::columnKey(int column) const {
+    static const char *const keys[colCount] = {
+        "Kind",     "ID",        "Manufacturer", "RailLine", "Type",  "Number",
+        "Gauge",    "Curve",     "Colour",       "From",     "Cost",  "Value",
+        "Acquired", "Condition", "Box",          "YearAgo",  "Change"};
+    if (column >= colCount && column < columnCount())
+        return QStringLiteral("field:%1").arg(fields_[column - colCount].id);
+    return column >= 0 && column < colCount ? QLatin1String(keys[column]) : QString();
 }
 
 QList<ItemKind> CollectionModel::kindsPresent() const {

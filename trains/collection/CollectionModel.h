@@ -2,13 +2,15 @@
 // The rows of the collection view: every item of every kind, kept as the record set it came
 // in (one packed buffer) plus, per row, the amounts, the date and a folded search text (lower
 // case, accents stripped, columns apart). Finding and sorting work on a vector of row numbers,
-// so a keystroke over 300,000 items touches no widget and copies no text.
+// so a keystroke over 300,000 items touches no widget and copies no text. After the designed
+// columns come the value a year ago, its change, and one column per field of the collector's.
 #include "trains/collection/CollectionData.h"
 
 #include <QAbstractTableModel>
-#include <QHash>
 #include <QByteArray>
+#include <QList>
 #include <QStringList>
+#include <functional>
 #include <memory>
 #include <string_view>
 #include <vector>
@@ -40,7 +42,9 @@ class CollectionModel : public QAbstractTableModel {
         colAcquired,
         colCondition,
         colBox,
-        colCount
+        colYearAgo, // the value as the history knew it a year before today
+        colChange,  // from then to now, in percent
+        colCount    // the fields of the collector's follow
     };
     // What the shown rows add up to.
     struct Totals {
@@ -51,25 +55,48 @@ class CollectionModel : public QAbstractTableModel {
         double pairedCost = 0;
         double pairedValue = 0;
     };
+    // Which rows show: every word of `text` found in some column (or field value), of the kind
+    // (-1 for all) and the condition (-1 for all, else an index into conditions()), only the
+    // incomplete ones when asked, and with a value in the field at `field` (-1: any) holding
+    // `fieldText` (empty: any value).
+    struct Filter {
+        QString text;
+        int kind = -1;
+        int condition = -1;
+        bool incompleteOnly = false;
+        int field = -1;
+        QString fieldText;
+        bool operator==(const Filter &) const = default;
+    };
+    struct OwnField {
+        qint64 id = 0;
+        QString name;
+    };
+    // What the collector's records add to the rows, as the store reads them.
+    struct Records {
+        QList<OwnField> fields;
+        std::shared_ptr<engine::Recordset> fieldValues; // ID, FieldID, Value
+        std::shared_ptr<engine::Recordset> yearAgo;     // ID, Amount
+    };
 
     explicit CollectionModel(QObject *parent = nullptr);
 
     // Replaces every row with the rows of CollectionData::browseRows(); the find, filters and
-    // sort stay as they were.
+    // sort stay as they were. The records of the last load are dropped until setRecords().
     void load(std::shared_ptr<engine::Recordset> rows);
-
-    // Shows the rows where every word of `text` is found in some column, of the kind (-1 for
-    // all) and the condition (-1 for all, else an index into conditions()).
-    void setFilter(const QString &text, int kind, int condition);
-    // Text the find searches beside the listed columns (the collector's own fields), by item
-    // number; read again after every load.
-    void setExtraText(const QHash<QString, QString> &byItemId);
+    // The fields (their columns follow the fixed ones), their values (found by the find too)
+    // and the values of a year ago.
+    void setRecords(const Records &records);
+    void setFilter(const Filter &filter);
     void sort(int column, Qt::SortOrder order = Qt::AscendingOrder) override;
 
     int rowCount(const QModelIndex &parent = {}) const override;
     int columnCount(const QModelIndex &parent = {}) const override;
     QVariant data(const QModelIndex &index, int role) const override;
     QVariant headerData(int section, Qt::Orientation o, int role) const override;
+    // A name for a column that stays when fields come and go ("Cost", "field:3").
+    QString columnKey(int column) const;
+    const QList<OwnField> &ownFields() const { return fields_; }
 
     Totals totals() const { return totals_; }
     qsizetype totalRows() const { return qsizetype(info_.size()); }
@@ -92,14 +119,18 @@ class CollectionModel : public QAbstractTableModel {
         quint32 foldEnd;
         quint16 condition;
         quint8 kind;
+        bool incomplete;
     };
-    class Folder;
     // A searched column's folded text within the row's folded line.
     std::string_view searchedText(const RowInfo &r, int column) const;
     void applyFilter(bool narrowing);
     void sortOrder();
+    void sortByText(const std::function<std::string_view(std::size_t)> &key);
     bool matches(const RowInfo &r) const;
     QString displayText(int source, int column) const;
+    double yearAgo(std::size_t source) const;
+    double change(std::size_t source) const;
+    int sourceOfId(qint64 id) const;
 
     mutable std::shared_ptr<engine::Recordset> rows_;
     std::vector<RowInfo> info_;
@@ -108,10 +139,14 @@ class CollectionModel : public QAbstractTableModel {
     std::vector<int> order_; // every row in sort order
     std::vector<int> shown_; // the rows that pass, in sort order
     std::vector<QByteArray> words_;
-    std::vector<QByteArray> extraByRow_; // folded, by stored row; empty when there is none
+    std::vector<QByteArray> extraByRow_; // folded field values, by stored row; may be empty
+    QList<OwnField> fields_;
+    std::vector<std::vector<QString>> own_;          // by field, then stored row; may be empty
+    std::vector<double> yearAgo_;                    // by stored row; empty when none is known
+    std::vector<std::pair<qint64, int>> idToSource_; // sorted by ID
+    Filter filter_;
     QByteArray query_;
-    int kindFilter_ = -1;
-    int conditionFilter_ = -1;
+    QByteArray fieldQuery_;
     int sortColumn_ = colId;
     Qt::SortOrder sortDirection_ = Qt::AscendingOrder;
     Totals totals_;

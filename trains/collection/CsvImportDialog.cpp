@@ -5,6 +5,7 @@
 #include "trains/collection/BackgroundWork.h"
 #include "trains/collection/BackupDialogs.h"
 #include "trains/collection/FileChooser.h"
+#include "trains/collection/NewChoices.h"
 #include "trains/items/ChoiceLists.h"
 
 #include "platform/Clock.h"
@@ -182,8 +183,13 @@ exchange::ImportOptions CsvImportDialog::options() const {
     exchange::ImportOptions o;
     o.kind = kKinds[std::max(0, cboKind->currentIndex())];
     o.today = platform::now().date();
-    o.choices = {items::manufacturers(), items::carTypesAddOrder(), items::locomotiveTypes(),
-                 items::gauges(),        items::minimumCurves(),    items::conditions()};
+    // The lists as the forms offer them: the collector's entries are no new choices.
+    o.choices = {items::offeredEntries(QStringLiteral("Manufacturer"), items::manufacturers()),
+                 items::offeredEntries(QStringLiteral("CarType"), items::carTypesAddOrder()),
+                 items::offeredEntries(QStringLiteral("LocoType"), items::locomotiveTypes()),
+                 items::offeredEntries(QStringLiteral("Gauge"), items::gauges()),
+                 items::offeredEntries(QStringLiteral("Curve"), items::minimumCurves()),
+                 items::offeredEntries(QStringLiteral("Condition"), items::conditions())};
     o.addDuplicates = cboDuplicates->currentData().toBool();
     o.addExisting = cboExisting->currentData().toBool();
     if (settled_) {
@@ -214,7 +220,7 @@ bool CsvImportDialog::preview() {
             QSettings().value(kMappingKey + exchange::mappingKey(plan.header)).toString();
         if (!kept.isEmpty()) {
             o.mapping = plan.options.mapping;
-            exchange::applyMappingText(*o.mapping, kept);
+            exchange::applyMappingText(*o.mapping, kept, plan.options.ownFields);
             r = read();
         }
     }
@@ -292,6 +298,8 @@ void CsvImportDialog::showMapping() {
         box->setAccessibleName(m[i].header);
         for (int f = 0; f < exchange::kFieldCount; ++f)
             box->addItem(exchange::fieldHeader(f), f);
+        for (const exchange::OwnField &f : std::as_const(plan_.options.ownFields))
+            box->addItem(f.name, exchange::kOwnFieldBase + int(f.id));
         box->addItem(QStringLiteral("Append to Notes"), exchange::kAppendToNotes);
         box->addItem(QStringLiteral("Ignore"), exchange::kIgnore);
         box->setCurrentIndex(box->findData(m[i].conflict ? exchange::kAppendToNotes : m[i].target));
@@ -305,7 +313,11 @@ void CsvImportDialog::showMapping() {
 void CsvImportDialog::columnChosen(int column, int target) {
     if (!mapping_)
         return;
-    exchange::setTarget(*mapping_, column, target);
+    QString ownName;
+    for (const exchange::OwnField &f : std::as_const(plan_.options.ownFields))
+        if (exchange::kOwnFieldBase + int(f.id) == target)
+            ownName = f.name;
+    exchange::setTarget(*mapping_, column, target, ownName);
     preview();
 }
 
@@ -338,6 +350,7 @@ void CsvImportDialog::cmdImport_Click() {
     MsgBox(count(written) + QStringLiteral(" item(s) imported."),
            {platform::MsgIcon::None, platform::MsgButtons::OK, platform::MsgDefault::Button1},
            kImportTitle);
+    offerNewChoices(plan_, collectionPath(), kImportTitle);
     accept();
 }
 

@@ -4,7 +4,10 @@
 #include "trains/collection/BackupDialogs.h"
 #include "trains/collection/FileChooser.h"
 
+#include "rails/exchange/FieldColumns.h"
 #include "rails/exchange/ItemExchange.h"
+
+#include "platform/Error.h"
 
 #include "platform/LocaleText.h"
 #include "platform/MsgBox.h"
@@ -31,6 +34,8 @@ using platform::vbCrLf;
 const QString kExportTitle = QStringLiteral("Export to CSV");
 const QString kFieldsKey = QStringLiteral("Export/Fields");
 const QString kFormatKey = QStringLiteral("Export/Format");
+// The FieldID of an entry that is a field of the collector's.
+constexpr int kOwnFieldRole = Qt::UserRole + 1;
 
 } // namespace
 
@@ -76,6 +81,15 @@ ExportDialog::ExportDialog(QWidget *parent, const QList<qint64> &shown)
                                 ? Qt::Checked
                                 : Qt::Unchecked);
     }
+    // The collector's fields after the designed ones; a file without them has none.
+    QList<exchange::OwnField> own;
+    platform::trap([&] { own = exchange::ownFields(collectionPath()); },
+                   [](const platform::Error &) {});
+    for (const exchange::OwnField &f : std::as_const(own)) {
+        auto *item = new QListWidgetItem(f.name, lstFields);
+        item->setData(kOwnFieldRole, f.id);
+        item->setCheckState(kept.isEmpty() || kept.contains(f.name) ? Qt::Checked : Qt::Unchecked);
+    }
     cboFormat->setCurrentIndex(settings.value(kFormatKey).toInt() == 1 ? 1 : 0);
     auto *fieldsCaption = new QLabel(QStringLiteral("Fi&elds"), this);
     fieldsCaption->setBuddy(lstFields);
@@ -98,10 +112,14 @@ void ExportDialog::cmdExport_Click() {
     if (cboFormat->currentIndex() == 1)
         options.locale = QLocale();
     QStringList chosen;
+    options.ownFields = QList<qint64>();
     for (int i = 0; i < lstFields->count(); ++i)
-        if (lstFields->item(i)->checkState() == Qt::Checked) {
-            options.fields.append(lstFields->item(i)->data(Qt::UserRole).toInt());
-            chosen.append(lstFields->item(i)->text());
+        if (const QListWidgetItem *item = lstFields->item(i); item->checkState() == Qt::Checked) {
+            if (item->data(kOwnFieldRole).isValid())
+                options.ownFields->append(item->data(kOwnFieldRole).toLongLong());
+            else
+                options.fields.append(item->data(Qt::UserRole).toInt());
+            chosen.append(item->text());
         }
     if (options.fields.isEmpty()) {
         MsgBox(QStringLiteral("Choose at least one field to export."), platform::exclamation(),
@@ -126,8 +144,8 @@ void ExportDialog::cmdExport_Click() {
     settings.setValue(kFieldsKey, chosen);
     settings.setValue(kFormatKey, cboFormat->currentIndex());
     reportDone(itemCount(items) + QStringLiteral(" written to") + vbCrLf +
-               QDir::toNativeSeparators(file),
-           kExportTitle);
+                   QDir::toNativeSeparators(file),
+               kExportTitle);
     accept();
 }
 

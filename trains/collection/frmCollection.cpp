@@ -1,26 +1,21 @@
 #include "trains/collection/frmCollection.h"
 
+#include "rails/records/Records.h"
 #include "trains/CollectionEvents.h"
 #include "trains/collection/CollectionModel.h"
+#include "trains/collection/ExportDialog.h"
 #include "trains/collection/ItemDetails.h"
-#include "trains/collection/PhotoImport.h"
 #include "trains/collection/frmCollectionColumns.h"
-#include "trains/collection/PhotoViewer.h"
-#include "trains/items/ChoiceLists.h"
-#include "trains/reports/InventoryDialog.h"
 #include "trains/modGlobal.h"
-#include "rails/records/Records.h"
+#include "trains/reports/InventoryDialog.h"
 
+#include "platform/Clock.h"
 #include "platform/Error.h"
 #include "platform/LocaleText.h"
 #include "platform/MsgBox.h"
 #include "platform/Pointer.h"
 
-#include <QComboBox>
-#include <QDate>
-#include <QFileDialog>
 #include <QGridLayout>
-#include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
@@ -29,33 +24,22 @@
 #include <QLocale>
 #include <QMdiArea>
 #include <QMdiSubWindow>
-#include <QResizeEvent>
 #include <QPushButton>
+#include <QResizeEvent>
 #include <QShortcut>
 #include <QSplitter>
+#include <QTableView>
 #include <QTextBrowser>
 #include <QTimer>
-#include <QToolButton>
-#include <QTableView>
 #include <QVBoxLayout>
-
-#include <numeric>
 
 namespace collection {
 
-namespace {
-frmCollection::FileAsker &fileAsker() {
-    static frmCollection::FileAsker asker;
-    return asker;
-}
-
-void showError(const QString &what, const platform::Error &e) {
+void frmCollection::showError(const QString &what, const platform::Error &e) {
     platform::setScreenPointer(platform::Pointer::Default);
     platform::MsgBox(what + platform::vbCrLf + platform::vbCrLf + e.Description(),
                      platform::critical(), kAppTitle);
 }
-
-} // namespace
 
 frmCollection::frmCollection(QWidget *parent) : QWidget(parent) {
     setObjectName(QStringLiteral("frmCollection"));
@@ -69,24 +53,7 @@ frmCollection::frmCollection(QWidget *parent) : QWidget(parent) {
 }
 
 void frmCollection::buildControls() {
-    txtFind = new QLineEdit(this);
-    txtFind->setObjectName(QStringLiteral("txtFind"));
-    txtFind->setClearButtonEnabled(true);
-    txtFind->setPlaceholderText(tr("Words to find in any column"));
-    txtFind->installEventFilter(this);
-    for (QToolButton *clear : txtFind->findChildren<QToolButton *>())
-        clear->setAccessibleName(tr("Clear Find"));
-    auto *lblFind = new QLabel(tr("&Find:"), this);
-    lblFind->setBuddy(txtFind);
-    cboKind = new QComboBox(this);
-    cboKind->setObjectName(QStringLiteral("cboKind"));
-    auto *lblKind = new QLabel(tr("&Kind:"), this);
-    lblKind->setBuddy(cboKind);
-    cboCondition = new QComboBox(this);
-    cboCondition->setObjectName(QStringLiteral("cboCondition"));
-    auto *lblCondition = new QLabel(tr("C&ondition:"), this);
-    lblCondition->setBuddy(cboCondition);
-
+    QLayout *filters = buildFilters(); // first, so that Tab goes from the find to the list
     // A table, not a tree: resetting it after a keystroke costs nothing per row.
     lvCollection = new QTableView(this);
     lvCollection->setObjectName(QStringLiteral("lvCollection"));
@@ -108,6 +75,13 @@ void frmCollection::buildControls() {
     // Tab goes on to the next control, as everywhere else; arrows move in the table.
     lvCollection->setTabKeyNavigation(false);
     setUpColumns(lvCollection->horizontalHeader());
+    // The value history is read when a column of it is first shown, not for every Browse.
+    connect(lvCollection->horizontalHeader(), &QHeaderView::sectionResized, this,
+            [this](int column, int oldSize, int) {
+                if (!pastRead_ && oldSize == 0 &&
+                    (column == CollectionModel::colYearAgo || column == CollectionModel::colChange))
+                    readRecords();
+            });
 
     lblTotals = new QLabel(this);
     lblTotals->setObjectName(QStringLiteral("lblTotals"));
@@ -115,6 +89,27 @@ void frmCollection::buildControls() {
     // Long totals of a large collection wrap instead of widening the view.
     lblTotals->setWordWrap(true);
 
+    auto *left = new QWidget(this);
+    auto *leftBox = new QVBoxLayout(left);
+    leftBox->setContentsMargins(0, 0, 0, 0);
+    leftBox->addLayout(filters);
+    leftBox->addWidget(lvCollection, 1);
+    leftBox->addWidget(lblTotals);
+
+    auto *split = new QSplitter(this);
+    split->addWidget(left);
+    split->addWidget(buildPane());
+    split->setStretchFactor(0, 5);
+    split->setStretchFactor(1, 2);
+    split->setSizes({5000, 2000});
+    auto *box = new QVBoxLayout(this);
+    box->addWidget(split);
+    resize(1100, 600);
+    connectControls();
+    showChosen();
+}
+
+QWidget *frmCollection::buildPane() {
     txtDetail = new QTextBrowser(this);
     txtDetail->setObjectName(QStringLiteral("txtDetail"));
     txtDetail->setAccessibleName(tr("Item details"));
@@ -139,53 +134,29 @@ void frmCollection::buildControls() {
     cmdRemovePhoto = button(tr("&Remove Photo"), "cmdRemovePhoto");
     cmdViewPhoto = button(tr("&View Photo..."), "cmdViewPhoto");
     cmdPrintShown = button(tr("Print &What's Shown..."), "cmdPrintShown");
+    cmdExportShown = button(tr("E&xport What's Shown..."), "cmdExportShown");
+    cmdExportShown->setToolTip(tr("The items on show, in their order, as a CSV file"));
 
-    // Find above the two filters, and the photo buttons two by two, so that the view fits
-    // the main window at its smallest without scrolling.
-    auto *find = new QHBoxLayout;
-    find->addWidget(lblFind);
-    find->addWidget(txtFind, 1);
-    auto *filters = new QHBoxLayout;
-    filters->addWidget(lblKind);
-    filters->addWidget(cboKind, 1);
-    filters->addWidget(lblCondition);
-    filters->addWidget(cboCondition, 1);
-
-    auto *left = new QWidget(this);
-    auto *leftBox = new QVBoxLayout(left);
-    leftBox->setContentsMargins(0, 0, 0, 0);
-    leftBox->addLayout(find);
-    leftBox->addLayout(filters);
-    leftBox->addWidget(lvCollection, 1);
-    leftBox->addWidget(lblTotals);
-
+    // The photo buttons two by two, so that the view fits the main window at its smallest
+    // without scrolling.
     auto *right = new QWidget(this);
     auto *rightBox = new QVBoxLayout(right);
     rightBox->setContentsMargins(0, 0, 0, 0);
     rightBox->addWidget(txtDetail, 1);
     rightBox->addWidget(lstPhotos);
-    auto *photoButtons = new QGridLayout;
-    photoButtons->addWidget(cmdAddPhotos, 0, 0);
-    photoButtons->addWidget(cmdRemovePhoto, 0, 1);
-    photoButtons->addWidget(cmdViewPhoto, 1, 0);
-    photoButtons->addWidget(cmdEdit, 1, 1);
-    photoButtons->addWidget(cmdOpenCard, 2, 0);
-    photoButtons->addWidget(cmdPrintShown, 2, 1);
-    rightBox->addLayout(photoButtons);
+    auto *buttons = new QGridLayout;
+    buttons->addWidget(cmdAddPhotos, 0, 0);
+    buttons->addWidget(cmdRemovePhoto, 0, 1);
+    buttons->addWidget(cmdViewPhoto, 1, 0);
+    buttons->addWidget(cmdEdit, 1, 1);
+    buttons->addWidget(cmdOpenCard, 2, 0);
+    buttons->addWidget(cmdPrintShown, 2, 1);
+    buttons->addWidget(cmdExportShown, 3, 1);
+    rightBox->addLayout(buttons);
+    return right;
+}
 
-    auto *split = new QSplitter(this);
-    split->addWidget(left);
-    split->addWidget(right);
-    split->setStretchFactor(0, 5);
-    split->setStretchFactor(1, 2);
-    split->setSizes({5000, 2000});
-    auto *box = new QVBoxLayout(this);
-    box->addWidget(split);
-    resize(1100, 600);
-
-    connect(txtFind, &QLineEdit::textChanged, this, &frmCollection::applyFilter);
-    connect(cboKind, &QComboBox::currentIndexChanged, this, &frmCollection::applyFilter);
-    connect(cboCondition, &QComboBox::currentIndexChanged, this, &frmCollection::applyFilter);
+void frmCollection::connectControls() {
     connect(model_, &QAbstractItemModel::modelReset, this, [this] {
         // The chosen item stays chosen when it is still shown after a find, sort or reload.
         const int row = model_->rowOfItem(chosenItem_);
@@ -223,7 +194,7 @@ void frmCollection::buildControls() {
     connect(cmdRemovePhoto, &QPushButton::clicked, this, &frmCollection::cmdRemovePhoto_Click);
     connect(cmdViewPhoto, &QPushButton::clicked, this, &frmCollection::cmdViewPhoto_Click);
     connect(cmdPrintShown, &QPushButton::clicked, this, &frmCollection::cmdPrintShown_Click);
-    showChosen();
+    connect(cmdExportShown, &QPushButton::clicked, this, &frmCollection::cmdExportShown_Click);
 }
 
 void frmCollection::reload() {
@@ -234,12 +205,7 @@ void frmCollection::reload() {
         [](const platform::Error &e) { showError(tr("The collection could not be read."), e); });
     if (ok) {
         model_->load(rows);
-        // The collector's own fields are found too; a file without them finds none.
-        platform::trap(
-            [&] {
-                model_->setExtraText(records::Store(data_.databasePath()).fieldTextByItem());
-            },
-            [](const platform::Error &) {});
+        readRecords();
         fillFilterLists();
         // The chosen item may have been changed or deleted meanwhile.
         const int row = model_->rowOfItem(chosenItem_);
@@ -252,6 +218,26 @@ void frmCollection::reload() {
     platform::setScreenPointer(platform::Pointer::Default);
 }
 
+void frmCollection::readRecords() {
+    // The collector's fields and the values of a year ago; a file without them has none.
+    const QHeaderView *header = lvCollection->horizontalHeader();
+    pastRead_ = !header->isSectionHidden(CollectionModel::colYearAgo) ||
+                !header->isSectionHidden(CollectionModel::colChange);
+    CollectionModel::Records records;
+    platform::trap(
+        [&] {
+            records::Store store(data_.databasePath());
+            for (const records::Field &f : store.fields())
+                records.fields.append({f.id, f.name});
+            records.fieldValues = store.fieldValueRows();
+            if (pastRead_)
+                records.yearAgo = store.valuesAsOf(platform::now().date().addYears(-1));
+        },
+        [](const platform::Error &) {});
+    model_->setRecords(records);
+    applyColumns(lvCollection->horizontalHeader());
+}
+
 void frmCollection::reloadSoon() {
     // Several writes in a row (or a form's own refresh) read the collection only once.
     if (reloadPending_)
@@ -261,47 +247,6 @@ void frmCollection::reloadSoon() {
         reloadPending_ = false;
         reload();
     });
-}
-
-void frmCollection::fillFilterLists() {
-    const QSignalBlocker blockKind(cboKind);
-    const QSignalBlocker blockCondition(cboCondition);
-    const int kind = cboKind->currentData().isValid() ? cboKind->currentData().toInt() : -1;
-    const QString condition =
-        cboCondition->currentIndex() > 0 ? cboCondition->currentText() : QString();
-    cboKind->clear();
-    cboKind->addItem(tr("All kinds"), -1);
-    for (ItemKind k : model_->kindsPresent())
-        cboKind->addItem(kindViewName(k), int(k));
-    cboKind->setCurrentIndex(std::max(0, cboKind->findData(kind)));
-    cboCondition->clear();
-    cboCondition->addItem(tr("All conditions"), -1);
-    // The conditions in the forms' order, from best to worst; others after them.
-    const QStringList &conditions = model_->conditions();
-    const QStringList &designed = items::conditions();
-    const auto rank = [&](const QString &c) {
-        const qsizetype at = designed.indexOf(c, Qt::CaseInsensitive);
-        return at < 0 ? designed.size() : at;
-    };
-    std::vector<int> byRank(std::size_t(conditions.size()));
-    std::iota(byRank.begin(), byRank.end(), 0);
-    std::stable_sort(byRank.begin(), byRank.end(), [&](int a, int b) {
-        const qsizetype ra = rank(conditions[a]), rb = rank(conditions[b]);
-        return ra != rb ? ra < rb : naturalCompare(conditions[a], conditions[b]) < 0;
-    });
-    for (const int i : byRank)
-        cboCondition->addItem(conditions[i].isEmpty() ? tr("(none)") : conditions[i], i);
-    const int found = condition.isEmpty() ? 0 : cboCondition->findText(condition);
-    cboCondition->setCurrentIndex(std::max(0, found));
-    // The row indexes of the conditions may have changed with the reload.
-    model_->setFilter(txtFind->text(), cboKind->currentData().toInt(),
-                      cboCondition->currentData().toInt());
-    updateTotals();
-}
-
-void frmCollection::applyFilter() {
-    model_->setFilter(txtFind->text(), cboKind->currentData().toInt(),
-                      cboCondition->currentData().toInt());
 }
 
 void frmCollection::updateTotals() {
@@ -317,8 +262,7 @@ void frmCollection::updateTotals() {
     lblTotals->setText(tr("%1 of %2 items    Original cost: %3    Current value: %4    Change: %5")
                            .arg(locale.toString(qlonglong(t.count)),
                                 locale.toString(qlonglong(model_->totalRows())),
-                                platform::moneyText(t.cost), platform::moneyText(t.value),
-                                change));
+                                platform::moneyText(t.cost), platform::moneyText(t.value), change));
 }
 
 int frmCollection::chosenRow() const {
@@ -359,43 +303,31 @@ void frmCollection::showDetail(const QString &html) {
     txtDetail->setAccessibleDescription(txtDetail->toPlainText());
 }
 
-void frmCollection::showPhotos() {
-    lstPhotos->clear();
-    QList<PhotoInfo> photos;
-    platform::trap(
-        [&] { photos = data_.photos(chosenItem_); },
-        [](const platform::Error &e) { showError(tr("The photos could not be read."), e); });
-    for (const PhotoInfo &p : photos) {
-        QPixmap thumb;
-        thumb.loadFromData(p.thumb, "JPEG");
-        auto *item = new QListWidgetItem(QIcon(thumb), p.caption, lstPhotos);
-        item->setData(Qt::UserRole, p.photoId);
-        item->setToolTip(p.caption);
-        // A photo without a caption is still named, by its place among the item's photos.
-        const QString place = tr("Photo %1 of %2").arg(lstPhotos->count()).arg(photos.size());
-        item->setData(Qt::AccessibleTextRole,
-                      p.caption.isEmpty() ? place : place + QStringLiteral(": ") + p.caption);
-    }
-    cmdRemovePhoto->setEnabled(false);
-    cmdViewPhoto->setEnabled(false);
-    if (lstPhotos->count() > 0)
-        lstPhotos->setCurrentRow(0);
-}
-
 void frmCollection::cmdEdit_Click() {
     if (chosenItem_.isEmpty() || !cmdEdit->isEnabled())
         return;
     emit editRequested(model_->kind(chosenRow()), chosenItem_);
 }
 
-void frmCollection::cmdPrintShown_Click() {
+QList<qint64> frmCollection::shownIds() const {
     // The items on show, in the order shown: the find, the filters and the sort decide.
-    reports::InventoryOptions shown;
+    QList<qint64> ids;
+    ids.reserve(model_->rowCount());
     for (int r = 0; r < model_->rowCount(); ++r)
-        shown.rowIds.append(model_->rowId(r));
+        ids.append(model_->rowId(r));
+    return ids;
+}
+
+void frmCollection::cmdPrintShown_Click() {
+    reports::InventoryOptions shown;
+    shown.rowIds = shownIds();
     if (shown.rowIds.isEmpty())
         return;
     reports::printInventory(this, shown, false);
+}
+
+void frmCollection::cmdExportShown_Click() {
+    exportWhatIsShown(this, shownIds());
 }
 
 void frmCollection::cmdOpenCard_Click() {
@@ -408,70 +340,6 @@ QString frmCollection::neighbourOf(const QString &itemId, int step) const {
     if (row < 0 || row + step < 0 || row + step >= model_->rowCount())
         return {};
     return model_->itemId(row + step);
-}
-
-void frmCollection::setPhotoFileAsker(FileAsker asker) {
-    fileAsker() = std::move(asker);
-}
-
-void frmCollection::cmdAddPhotos_Click() {
-    if (chosenItem_.isEmpty())
-        return;
-    const QStringList paths =
-        fileAsker()
-            ? fileAsker()(this)
-            : QFileDialog::getOpenFileNames(this, tr("Add Photos"), QString(), photoFileFilter());
-    if (!paths.isEmpty())
-        addPhotoFiles(paths);
-}
-
-int frmCollection::addPhotoFiles(const QStringList &paths) {
-    int stored = 0;
-    for (const QString &path : paths) {
-        platform::setScreenPointer(platform::Pointer::Wait);
-        const PreparedPhoto photo = preparePhoto(path);
-        platform::setScreenPointer(platform::Pointer::Default);
-        if (!photo.error.isEmpty()) {
-            platform::MsgBox(photo.error, platform::exclamation(), kAppTitle);
-            continue;
-        }
-        platform::trap(
-            [&] {
-                data_.addPhoto(chosenItem_, photo.image, photo.thumb, QString());
-                ++stored;
-            },
-            [&](const platform::Error &e) {
-                showError(tr("The photo %1 could not be stored.").arg(path), e);
-            });
-    }
-    showPhotos();
-    if (stored > 0)
-        lstPhotos->setCurrentRow(lstPhotos->count() - 1);
-    return stored;
-}
-
-void frmCollection::cmdRemovePhoto_Click() {
-    QListWidgetItem *item = lstPhotos->currentItem();
-    if (!item)
-        return;
-    const auto answer = platform::MsgBox(
-        tr("Remove the chosen photo of %1 from the collection? ").arg(chosenItem_),
-        {platform::MsgIcon::Question, platform::MsgButtons::YesNo, platform::MsgDefault::Button2},
-        kAppTitle);
-    if (answer != platform::MsgResult::Yes)
-        return;
-    platform::trap(
-        [&] { data_.removePhoto(item->data(Qt::UserRole).toLongLong()); },
-        [](const platform::Error &e) { showError(tr("The photo could not be removed."), e); });
-    showPhotos();
-}
-
-void frmCollection::cmdViewPhoto_Click() {
-    if (lstPhotos->count() == 0)
-        return;
-    PhotoViewer viewer(data_, chosenItem_, std::max(0, lstPhotos->currentRow()), this);
-    viewer.exec();
-    showPhotos();
 }
 
 void frmCollection::showEvent(QShowEvent *event) {

@@ -1,19 +1,26 @@
 #pragma once
-// Browse Collection: every item of every kind in one list, found as you type, filtered by kind
-// and condition, sorted by any column, with the totals of what is shown, and a detail pane
-// with the chosen item's fields, notes and photos.
+// Browse Collection: every item of every kind in one list, found as you type, filtered by kind,
+// condition, completeness and the collector's fields, sorted by any column, with the totals of
+// what is shown, and a detail pane with the chosen item's fields, notes and photos. What is
+// shown can be printed or exported as it stands.
 #include "trains/collection/CollectionData.h"
 
 #include <QWidget>
 #include <functional>
 
+class QCheckBox;
 class QComboBox;
+class QLayout;
 class QLabel;
 class QLineEdit;
 class QListWidget;
 class QPushButton;
 class QTextBrowser;
 class QTableView;
+
+namespace platform {
+class Error;
+}
 
 namespace collection {
 
@@ -43,6 +50,8 @@ class frmCollection : public QWidget {
     void cmdViewPhoto_Click();
     // The inventory PDF of the items on show, in their order.
     void cmdPrintShown_Click();
+    // The CSV export of the items on show, in their order.
+    void cmdExportShown_Click();
     // Adds picture files to the chosen item; a file that cannot be used is named in a message
     // and the rest are still added. Returns how many were stored.
     int addPhotoFiles(const QStringList &paths);
@@ -54,6 +63,9 @@ class frmCollection : public QWidget {
     QLineEdit *txtFind = nullptr;
     QComboBox *cboKind = nullptr;
     QComboBox *cboCondition = nullptr;
+    QCheckBox *chkIncomplete = nullptr; // only items lacking what the add forms require
+    QComboBox *cboField = nullptr;      // a field of the collector's that must hold a value
+    QLineEdit *txtFieldValue = nullptr; // ... containing this text (empty: any value)
     QTableView *lvCollection = nullptr;
     QLabel *lblTotals = nullptr;
     QTextBrowser *txtDetail = nullptr;
@@ -64,6 +76,7 @@ class frmCollection : public QWidget {
     QPushButton *cmdRemovePhoto = nullptr;
     QPushButton *cmdViewPhoto = nullptr;
     QPushButton *cmdPrintShown = nullptr;
+    QPushButton *cmdExportShown = nullptr;
 
   signals:
     // The user asked to edit the item in its kind's own edit form.
@@ -77,8 +90,15 @@ class frmCollection : public QWidget {
 
   private:
     void buildControls();
+    QWidget *buildPane();
+    void connectControls();
+    QLayout *buildFilters();
     void applyFilter();
     void fillFilterLists();
+    void fillFieldFilter();
+    QList<qint64> shownIds() const;
+    void readRecords();
+    static void showError(const QString &what, const platform::Error &e);
     void updateTotals();
     void showChosen();
     void showDetail(const QString &html);
@@ -90,6 +110,7 @@ class frmCollection : public QWidget {
     QString chosenItem_;
     qint64 chosenId_ = 0;
     bool reloadPending_ = false;
+    bool pastRead_ = false;   // the values of a year ago are read (only while their columns show)
     QWidget *area_ = nullptr; // the main window's client area, when shown inside it
 };
 

@@ -3,6 +3,9 @@
 // numbers and amounts, and typing as a keyboard does.
 #include "tests/support/TestSupport.h"
 
+#include "rails/SchemaAdditions.h"
+#include "rails/engine/Connection.h"
+
 #include <QTest>
 
 namespace collectionkit {
@@ -37,6 +40,15 @@ inline void seed(const testing::ProgramFolder &pf) {
                 .arg(kind == "Car" ? "'YES'" : "'NO'", kind == "Loco" ? "'YES'" : "'NO'",
                      set ? "'YES'" : "'NO'"));
     }
+}
+
+// The tables of the collector's records, as start-up adds them.
+inline void addRecordTables(const testing::ProgramFolder &pf) {
+    engine::Connection c;
+    c.ConnectionString = QStringLiteral("Provider=SQLite;Data Source=") + pf.databasePath() + ';';
+    c.Open();
+    rails::applySchemaAdditions(c);
+    c.Close();
 }
 
 // Types as a keyboard does, letters beyond ASCII included.

@@ -6,16 +6,21 @@
 #include "tests/trains/support/ShellFixture.h"
 
 #include "trains/collection/CollectionModel.h"
+#include "trains/collection/ExportDialog.h"
+#include "trains/collection/FileChooser.h"
 #include "trains/collection/PhotoViewer.h"
 #include "trains/collection/frmCollection.h"
 #include "trains/collection/frmCollectionColumns.h"
 #include "trains/modGlobal.h"
 #include "trains/shell/frmMain.h"
 
+#include "rails/records/Records.h"
+
 #include "platform/LocaleText.h"
 
 #include <QAccessible>
 #include <QAction>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QHeaderView>
 #include <QImage>
@@ -27,6 +32,7 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QSettings>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTextBrowser>
@@ -65,6 +71,9 @@ class TestBrowse : public QObject {
     void init() {
         pf = std::make_unique<testing::ProgramFolder>();
         SetProgramFolder(pf->path());
+        // Remembered columns start afresh in each test.
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, pf->path());
+        addRecordTables(*pf);
         boxes = std::make_unique<ScriptedMsgBox>();
         main = new frmMain;
         main->Form_Load();
@@ -247,6 +256,100 @@ class TestBrowse : public QObject {
         QVERIFY2(view->lblTotals->text().contains(totals), qPrintable(view->lblTotals->text()));
         // Cost 119.50 and value 170 of the three items with both: +42.3%, not -100%.
         QVERIFY2(view->lblTotals->text().contains("+42"), qPrintable(view->lblTotals->text()));
+    }
+
+    // With a find on and a sort by cost, the export holds exactly the items shown, in the
+    // order shown.
+    void exportWhatIsShownWritesTheShownItems() {
+        seed(*pf);
+        const QString file = pf->path() + "/shown.csv";
+        collection::setFileChooser([&](const collection::FileRequest &) { return file; });
+        frmCollection *view = openView();
+        type(view->txtFind, "santa");
+        view->list()->sortByColumn(CollectionModel::colCost, Qt::AscendingOrder);
+        QCOMPARE(view->model()->rowCount(), 2);
+        QTest::mouseClick(view->cmdExportShown, Qt::LeftButton);
+        auto *dialog = view->findChild<collection::ExportDialog *>();
+        QVERIFY(dialog);
+        boxes->answer(platform::MsgResult::OK);
+        QTest::mouseClick(dialog->findChild<QPushButton *>("cmdExport"), Qt::LeftButton);
+        collection::setFileChooser({});
+        QVERIFY2(boxes->boxes().last().prompt.contains("2 items written to"),
+                 qPrintable(boxes->boxes().last().prompt));
+        QFile f(file);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QStringList ids;
+        for (const QByteArray &line : f.readAll().split('\n').mid(1))
+            if (!line.isEmpty())
+                ids << QString(line).section(',', 1, 1);
+        QCOMPARE(ids, QStringList({"LL-3", "CL-10"}));
+    }
+
+    // Incomplete only: items lacking what their add form requires. A field of the collector's:
+    // the items holding a value, then those whose value holds the typed text.
+    void incompleteAndFieldFilters() {
+        seed(*pf);
+        pf->exec("UPDATE tblMain SET Curve = NULL WHERE ItemID = 'CL-2'");
+        records::Store().setFieldValue("LL-3", 2, "Shelf B");
+        records::Store().setFieldValue("SL-4", 2, "Dachboden Ö");
+        frmCollection *view = openView();
+        const auto shown = [&] {
+            QStringList ids;
+            for (int r = 0; r < view->model()->rowCount(); ++r)
+                ids << view->model()->itemId(r);
+            return ids;
+        };
+        QTest::mouseClick(view->chkIncomplete, Qt::LeftButton);
+        QCOMPARE(shown(), QStringList({"CL-2"}));
+        QTest::mouseClick(view->chkIncomplete, Qt::LeftButton);
+        QCOMPARE(shown().size(), 4);
+        QVERIFY(!view->txtFieldValue->isEnabled());
+        view->cboField->setCurrentIndex(view->cboField->findText("Storage Location"));
+        QCOMPARE(shown(), QStringList({"LL-3", "SL-4"}));
+        type(view->txtFieldValue, "bod");
+        QCOMPARE(shown(), QStringList({"SL-4"}));
+        type(view->txtFind, "shelf");
+        QCOMPARE(shown(), QStringList());
+    }
+
+    // The fields and the value of a year ago as columns, chosen in the header's menu and
+    // remembered; the change is blank where either value is.
+    void fieldAndYearAgoColumns() {
+        seed(*pf);
+        pf->exec("UPDATE tblMain SET CurrentValue = NULL WHERE ItemID = 'SL-4'");
+        pf->exec("DELETE FROM tblValueHistory");
+        pf->exec("INSERT INTO tblValueHistory (ItemID, Changed, What, OldAmount, NewAmount) "
+                 "VALUES ('CL-10', '2001-01-01 00:00:00', 'Value', NULL, 100), "
+                 "('SL-4', '2001-01-01 00:00:00', 'Value', NULL, 400), "
+                 "('CL-2', '2001-01-01 00:00:00', 'Value', NULL, 0)");
+        records::Store().setFieldValue("LL-3", 2, "Shelf B");
+        frmCollection *view = openView();
+        QHeaderView *h = view->list()->horizontalHeader();
+        std::unique_ptr<QMenu> menu(collection::columnMenu(h, nullptr));
+        for (QAction *a : menu->actions())
+            if (a->text() == "Storage Location" || a->text() == "Value Year Ago" ||
+                a->text() == "Change in a Year")
+                a->trigger();
+        const QStringList chosen = shownColumns(h);
+        QCOMPARE(chosen.mid(chosen.size() - 3),
+                 QStringList({"Value Year Ago", "Change in a Year", "Storage Location"}));
+        CollectionModel *m = view->model();
+        const int storage = CollectionModel::colCount + 1;
+        QCOMPARE(m->cellText(m->rowOfItem("LL-3"), storage), QString("Shelf B"));
+        QCOMPARE(m->cellText(m->rowOfItem("CL-10"), CollectionModel::colYearAgo),
+                 platform::moneyText(100));
+        QCOMPARE(m->cellText(m->rowOfItem("CL-10"), CollectionModel::colChange), QString("+50.0%"));
+        QCOMPARE(m->cellText(m->rowOfItem("SL-4"), CollectionModel::colChange), QString());
+        QCOMPARE(m->cellText(m->rowOfItem("CL-2"), CollectionModel::colChange), QString());
+        QCOMPARE(m->cellText(m->rowOfItem("LL-3"), CollectionModel::colYearAgo), QString());
+        view->list()->sortByColumn(storage, Qt::DescendingOrder);
+        QCOMPARE(m->itemId(0), QString("LL-3"));
+
+        main->childWindow("frmCollection")->close();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        records::Store().addField("Era", records::FieldType::Text); // a new field stays hidden
+        view = openView();
+        QCOMPARE(shownColumns(view->list()->horizontalHeader()), chosen);
     }
 };
 

@@ -13,6 +13,8 @@
 #include "trains/shell/frmMain.h"
 
 #include "rails/exchange/Collection.h"
+#include "rails/records/Records.h"
+#include "tests/trains/collection/CollectionKit.h"
 
 #include "platform/Clock.h"
 
@@ -21,11 +23,11 @@
 #include <QDir>
 #include <QLabel>
 #include <QListWidget>
-#include <QTableWidget>
 #include <QMdiArea>
 #include <QMenu>
 #include <QPushButton>
 #include <QSettings>
+#include <QTableWidget>
 #include <QTest>
 
 using namespace testing;
@@ -36,30 +38,30 @@ class TestCollectionExchange : public QObject {
     std::unique_ptr<testing::ProgramFolder> pf;
     std::unique_ptr<ScriptedMsgBox> boxes;
     std::unique_ptr<FakeClock> clock;
-    frmMain* main = nullptr;
+    frmMain *main = nullptr;
     QStringList asked; // titles of the file requests
     QString answer;    // the path the file chooser gives
 
-    void trigger(const char* name) {
-        auto* a = main->findChild<QAction*>(QLatin1String(name));
+    void trigger(const char *name) {
+        auto *a = main->findChild<QAction *>(QLatin1String(name));
         QVERIFY2(a, name);
         a->trigger();
     }
-    QString write(const QString& name, const QByteArray& bytes) {
+    QString write(const QString &name, const QByteArray &bytes) {
         QFile f(pf->path() + "/" + name);
         f.open(QIODevice::WriteOnly);
         f.write(bytes);
         return f.fileName();
     }
-    void expectBox(const QString& title, MsgIcon icon, const QString& text) {
+    void expectBox(const QString &title, MsgIcon icon, const QString &text) {
         QVERIFY(!boxes->boxes().isEmpty());
-        const platform::MsgRequest& b = boxes->boxes().last();
+        const platform::MsgRequest &b = boxes->boxes().last();
         QCOMPARE(b.title, title);
         QCOMPARE(b.icon, icon);
         QVERIFY2(b.prompt.contains(text), qPrintable(b.prompt));
     }
 
-private slots:
+  private slots:
     void init() {
         pf = std::make_unique<testing::ProgramFolder>();
         SetProgramFolder(pf->path());
@@ -68,7 +70,7 @@ private slots:
         boxes = std::make_unique<ScriptedMsgBox>();
         clock = std::make_unique<FakeClock>();
         asked.clear();
-        collection::setFileChooser([this](const collection::FileRequest& r) {
+        collection::setFileChooser([this](const collection::FileRequest &r) {
             asked << r.title + (r.save ? " (save)" : " (open)");
             return answer;
         });
@@ -89,11 +91,11 @@ private slots:
     }
 
     void collectionMenuHoldsTheFourCommands() {
-        auto* menu = main->findChild<QMenu*>("mnuCollection");
+        auto *menu = main->findChild<QMenu *>("mnuCollection");
         QVERIFY(menu);
         QStringList entries;
         // Below the browse, summary, inventory and currency commands.
-        for (QAction* a : menu->actions().mid(4, 5))
+        for (QAction *a : menu->actions().mid(4, 5))
             entries << (a->isSeparator() ? QString("-") : a->objectName() + " " + a->text());
         QCOMPARE(entries, QStringList({"-", "mnuCollectionBackup Back &Up Collection…",
                                        "mnuCollectionRestore &Restore From Backup…",
@@ -106,7 +108,8 @@ private slots:
         boxes->answer(platform::MsgResult::OK);
         trigger("mnuCollectionBackup");
         QCOMPARE(asked, QStringList{"Back Up Collection (save)"});
-        expectBox("Back Up Collection", MsgIcon::None, "The backup holds 2 items and passed its integrity check.");
+        expectBox("Back Up Collection", MsgIcon::None,
+                  "The backup holds 2 items and passed its integrity check.");
         QCOMPARE(exchange::checkCollection(answer).items, qint64(2));
 
         answer = pf->path() + "/no/such/folder/copy.trk";
@@ -126,7 +129,8 @@ private slots:
         {
             QFile f(other.databasePath());
             QVERIFY(f.open(QIODevice::ReadWrite));
-            QVERIFY(f.setFileTime(QDateTime(QDate(2026, 11, 30), QTime(12, 0)), QFileDevice::FileModificationTime));
+            QVERIFY(f.setFileTime(QDateTime(QDate(2026, 11, 30), QTime(12, 0)),
+                                  QFileDevice::FileModificationTime));
         }
         answer = other.databasePath();
         main->mnuAddNewCar_Click();
@@ -135,7 +139,8 @@ private slots:
         boxes->answer(platform::MsgResult::No);
         trigger("mnuCollectionRestore");
         QCOMPARE(boxes->boxes().first().prompt.section("\r\n", 0, 0),
-                 QString("Replace the current collection (2 items) with the backup of 30 Nov 2026 (1 item)?"));
+                 QString("Replace the current collection (2 items) with the backup of 30 Nov 2026 "
+                         "(1 item)?"));
         QCOMPARE(boxes->boxes().first().icon, MsgIcon::Question);
         QCOMPARE(pf->scalar("SELECT COUNT(*) FROM tblMain").toInt(), 2);
         QCOMPARE(main->mdiArea()->subWindowList().size(), 1);
@@ -146,7 +151,8 @@ private slots:
         trigger("mnuCollectionRestore");
         expectBox("Restore From Backup", MsgIcon::None, "it holds 1 item.");
         QCOMPARE(main->mdiArea()->subWindowList().size(), 0);
-        QCOMPARE(pf->scalar("SELECT group_concat(ItemID) FROM tblMain").toString(), QString("SL-9"));
+        QCOMPARE(pf->scalar("SELECT group_concat(ItemID) FROM tblMain").toString(),
+                 QString("SL-9"));
         QCOMPARE(exchange::checkCollection(collection::newestAutomaticBackup()).items, qint64(2));
 
         boxes->clear();
@@ -155,20 +161,21 @@ private slots:
         trigger("mnuCollectionRestore");
         QCOMPARE(boxes->boxes().size(), 1);
         expectBox("Restore From Backup", MsgIcon::Critical, "is not a Quillon collection");
-        QCOMPARE(pf->scalar("SELECT group_concat(ItemID) FROM tblMain").toString(), QString("SL-9"));
+        QCOMPARE(pf->scalar("SELECT group_concat(ItemID) FROM tblMain").toString(),
+                 QString("SL-9"));
     }
 
     void exportWritesTheChosenKind() {
         answer = pf->path() + "/locos.csv";
         trigger("mnuCollectionExport");
-        auto* dialog = main->findChild<collection::ExportDialog*>();
+        auto *dialog = main->findChild<collection::ExportDialog *>();
         QVERIFY(dialog);
         dialog->cboKind->setFocus();
         QTest::keyClick(dialog->cboKind, Qt::Key_Down);
         QTest::keyClick(dialog->cboKind, Qt::Key_Down);
         QCOMPARE(dialog->cboKind->currentText(), QString("Locomotives"));
         boxes->answer(platform::MsgResult::OK);
-        QTest::mouseClick(dialog->findChild<QPushButton*>("cmdExport"), Qt::LeftButton);
+        QTest::mouseClick(dialog->findChild<QPushButton *>("cmdExport"), Qt::LeftButton);
         expectBox("Export to CSV", MsgIcon::None, "1 item written to");
         QFile f(answer);
         QVERIFY(f.open(QIODevice::ReadOnly));
@@ -181,7 +188,7 @@ private slots:
     void exportWhatIsShownWritesThoseItemsAndFields() {
         answer = pf->path() + "/shown.csv";
         collection::exportWhatIsShown(main, {2});
-        auto* dialog = main->findChild<collection::ExportDialog*>();
+        auto *dialog = main->findChild<collection::ExportDialog *>();
         QVERIFY(dialog);
         dialog->lstFields->setFocus();
         for (const int row : {1, 15}) { // Item ID and Notes left out
@@ -189,7 +196,7 @@ private slots:
             QTest::keyClick(dialog->lstFields, Qt::Key_Space);
         }
         boxes->answer(platform::MsgResult::OK);
-        QTest::mouseClick(dialog->findChild<QPushButton*>("cmdExport"), Qt::LeftButton);
+        QTest::mouseClick(dialog->findChild<QPushButton *>("cmdExport"), Qt::LeftButton);
         expectBox("Export to CSV", MsgIcon::None, "1 item written to");
         QFile f(answer);
         QVERIFY(f.open(QIODevice::ReadOnly));
@@ -199,7 +206,7 @@ private slots:
         QVERIFY(!lines[0].contains("Item ID"));
         QVERIFY(lines[1].startsWith("Locomotive,Atlas,"));
         trigger("mnuCollectionExport");
-        auto* next = main->findChildren<collection::ExportDialog*>().last();
+        auto *next = main->findChildren<collection::ExportDialog *>().last();
         QCOMPARE(next->lstFields->item(1)->checkState(), Qt::Unchecked);
         QCOMPARE(next->lstFields->item(2)->checkState(), Qt::Checked);
         next->close();
@@ -210,15 +217,17 @@ private slots:
                                  "Lionel,Steam,1,14.03.19,\"1.234,50\",B3,ja\n"
                                  "Lionel,Steam,2,14.03.2027,\"12,50\",B4,ja\n");
         trigger("mnuCollectionImport");
-        auto* dialog = main->findChild<collection::CsvImportDialog*>();
+        auto *dialog = main->findChild<collection::CsvImportDialog *>();
         QVERIFY(dialog);
         QCOMPARE(boxes->boxes().size(), 0);
-        QVERIFY2(dialog->lblSummary->text().startsWith("1 item(s) to import (1 incomplete"), qPrintable(dialog->lblSummary->text()));
+        QVERIFY2(dialog->lblSummary->text().startsWith("1 item(s) to import (1 incomplete"),
+                 qPrintable(dialog->lblSummary->text()));
         QCOMPARE(dialog->tblProblems->item(1, 0)->text(), QString("3"));
-        QVERIFY(dialog->tblProblems->item(1, 4)->text().contains("2027-03-14 is later than the current date"));
+        QVERIFY(dialog->tblProblems->item(1, 4)->text().contains(
+            "2027-03-14 is later than the current date"));
         QCOMPARE(dialog->cboDecimal->currentIndex(), 1); // comma, as the amounts show
         // The shelf column is appended to the notes until the user says otherwise.
-        auto* shelf = dialog->tblMapping->findChild<QComboBox*>("cboColumn_5");
+        auto *shelf = dialog->tblMapping->findChild<QComboBox *>("cboColumn_5");
         QCOMPARE(shelf->currentText(), QString("Append to Notes"));
         shelf->setFocus();
         QTest::keyClicks(shelf, "Ign");
@@ -234,13 +243,15 @@ private slots:
         boxes->answer(platform::MsgResult::OK);
         QTest::mouseClick(dialog->cmdImport, Qt::LeftButton);
         expectBox("Import from CSV", MsgIcon::None, "1 item(s) imported.");
-        QCOMPARE(pf->query("SELECT ItemID, Loco, OriginalCost, DateAccquired, Box, Notes FROM tblMain WHERE ID = 3"),
+        QCOMPARE(pf->query("SELECT ItemID, Loco, OriginalCost, DateAccquired, Box, Notes FROM "
+                           "tblMain WHERE ID = 3"),
                  QList<QVariantList>({{"LL-3", "YES", 1234.5, "2019-03-14", "YES", ""}}));
         // The same headers next time: the choice comes back, and the row now counts as there.
         boxes->clear();
         trigger("mnuCollectionImport");
-        auto* again = main->findChildren<collection::CsvImportDialog*>().last();
-        QCOMPARE(again->tblMapping->findChild<QComboBox*>("cboColumn_5")->currentText(), QString("Ignore"));
+        auto *again = main->findChildren<collection::CsvImportDialog *>().last();
+        QCOMPARE(again->tblMapping->findChild<QComboBox *>("cboColumn_5")->currentText(),
+                 QString("Ignore"));
         QCOMPARE(again->plan().duplicates, 0); // a car is no repeat of a locomotive
         again->cboKind->setCurrentIndex(1);
         QCOMPARE(again->plan().duplicates, 1);
@@ -251,8 +262,47 @@ private slots:
         boxes->answer(platform::MsgResult::OK);
         trigger("mnuCollectionImport");
         expectBox("Import from CSV", MsgIcon::Critical, "The file is not a text file.");
-        for (auto* d : main->findChildren<collection::CsvImportDialog*>())
+        for (auto *d : main->findChildren<collection::CsvImportDialog *>())
             QVERIFY(!d->isVisible()); // the first closed after its import; no new one opened
+    }
+
+    // A column headed like a field of the collector's goes to it (the drop-down offers the
+    // fields); values no list holds are offered for the lists in one question, per list, and
+    // once added they are no new choices in the next import.
+    void importFillsFieldsAndOffersNewChoices() {
+        collectionkit::addRecordTables(*pf);
+        answer = write("zeuke.csv", "Kind,Manufacturer,Type,Number,Gauge,Storage Location\n"
+                                    "Rolling Stock,Zeuke,Kühlwagen,1,TT Gauge,Shelf 1\n"
+                                    "Rolling Stock,zeuke,Box Car,2,TT Gauge,\n"
+                                    "Locomotive,Zeuke,Dampflok,3,TT Gauge,Shelf 2\n");
+        trigger("mnuCollectionImport");
+        auto *dialog = main->findChildren<collection::CsvImportDialog *>().last();
+        auto *storage = dialog->tblMapping->findChild<QComboBox *>("cboColumn_5");
+        QCOMPARE(storage->currentText(), QString("Storage Location"));
+        QVERIFY(storage->findText("Catalogue No.") >= 0);
+        QCOMPARE(dialog->plan().newChoiceEntries.value("Manufacturer"), QStringList({"Zeuke"}));
+        boxes->answer(platform::MsgResult::OK);
+        boxes->answer(platform::MsgResult::Yes);
+        QTest::mouseClick(dialog->cmdImport, Qt::LeftButton);
+        QCOMPARE(boxes->boxes().size(), 2);
+        expectBox("Import from CSV", MsgIcon::Question, "Manufacturers: 1");
+        const QString asked = boxes->boxes().last().prompt;
+        for (const char *line :
+             {"Car Types: 1", "Locomotive Types (locomotives and train sets): 1", "Gauges: 1"})
+            QVERIFY2(asked.contains(line), qPrintable(asked));
+        QCOMPARE(pf->query("SELECT List, Entry FROM tblChoice ORDER BY List"),
+                 QList<QVariantList>({{"CarType", QString::fromUtf8("Kühlwagen")},
+                                      {"Gauge", "TT Gauge"},
+                                      {"LocoType", "Dampflok"},
+                                      {"Manufacturer", "Zeuke"}}));
+        QCOMPARE(pf->query("SELECT ItemID, Value FROM tblFieldValue ORDER BY ItemID"),
+                 QList<QVariantList>({{"CL-3", "Shelf 1"}, {"LL-5", "Shelf 2"}}));
+
+        boxes->clear();
+        trigger("mnuCollectionImport");
+        auto *again = main->findChildren<collection::CsvImportDialog *>().last();
+        QCOMPARE(again->plan().newChoices, 0);
+        again->close();
     }
 
     void automaticBackupAtMostDaily() {
@@ -264,7 +314,8 @@ private slots:
         clock->advance(23 * 3600);
         collection::startAutomaticBackup();
         collection::waitForAutomaticBackup();
-        QCOMPARE(QDir(exchange::automaticBackupFolder(collection::collectionPath())).count(), 3u); // ., .., one
+        QCOMPARE(QDir(exchange::automaticBackupFolder(collection::collectionPath())).count(),
+                 3u);         // ., .., one
         clock->advance(3600); // a day later, but nothing changed: no second copy
         collection::startAutomaticBackup();
         collection::waitForAutomaticBackup();
