@@ -9,7 +9,6 @@
 
 #include <QFileInfo>
 #include <dlfcn.h>
-#include <sqlite3.h>
 
 using platform::Error;
 using platform::MsgBox;
@@ -39,7 +38,7 @@ QString literal(const QString& value) {
 // The designed update and delete statements name one item by its number; when no row has
 // that number nothing was stored or deleted, and the caller must not be told otherwise.
 void requireOneRow(engine::Connection& c, const QString& itemId) {
-    if (sqlite3_changes(c.handle()) == 0)
+    if (c.changes() == 0)
         throw Error(platform::ErrNoCurrentRecord,
                     QStringLiteral("There is no item numbered %1 in the collection; nothing was "
                                    "changed.")

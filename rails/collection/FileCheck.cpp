@@ -1,38 +1,23 @@
 #include "rails/collection/FileCheck.h"
 
 #include "rails/engine/Connection.h"
+#include "rails/engine/Statement.h"
+#include "platform/Error.h"
 #include "rails/exchange/FileIdentity.h"
 
-#include <QFile>
 #include <QStringList>
 #include <sqlite3.h>
 
 namespace {
 
-// An open read-only handle, closed whatever happens.
-struct ReadOnlyFile {
-    sqlite3 *db = nullptr;
-    ~ReadOnlyFile() { sqlite3_close_v2(db); }
-
-    CollectionCheckResult failed(int rc) const {
-        const int code = db ? sqlite3_extended_errcode(db) : rc;
-        return {CollectionStateOf(code),
-                QString::fromUtf8(db ? sqlite3_errmsg(db) : sqlite3_errstr(rc))};
-    }
-
-    // The first column of every row the statement gives.
-    int collect(const char *sql, QStringList &out) const {
-        sqlite3_stmt *st = nullptr;
-        int r = sqlite3_prepare_v2(db, sql, -1, &st, nullptr);
-        if (r == SQLITE_OK) {
-            while ((r = sqlite3_step(st)) == SQLITE_ROW)
-                out << QString::fromUtf8(
-                    reinterpret_cast<const char *>(sqlite3_column_text(st, 0)));
-        }
-        sqlite3_finalize(st);
-        return r == SQLITE_DONE ? SQLITE_OK : r;
-    }
-};
+// The first column of every row the statement gives.
+QStringList firstColumn(engine::Connection &c, const char *sql) {
+    QStringList out;
+    engine::Statement st(c, sql);
+    while (st.step())
+        out << st.text(0);
+    return out;
+}
 
 CollectionCheckResult designedTablesPresent(const QStringList &tables) {
     QStringList missing;
@@ -68,25 +53,18 @@ CollectionCheckResult CheckCollectionFile(const QString &path) {
     if (exchange::readFileIdentity(path).foreign())
         return {CollectionState::Damaged, QStringLiteral("the file belongs to another program")};
     // Read-only: the check itself can never write to the file it judges.
-    ReadOnlyFile f;
-    int rc =
-        sqlite3_open_v2(QFile::encodeName(path).constData(), &f.db, SQLITE_OPEN_READONLY, nullptr);
-    if (rc != SQLITE_OK)
-        return f.failed(rc);
-    sqlite3_extended_result_codes(f.db, 1);
-    sqlite3_busy_timeout(f.db, engine::Connection().busyTimeoutMs);
-
-    // quick_check reads every page but skips the index cross-checks of integrity_check: it
-    // finds a truncated or overwritten file at a fraction of the cost.
-    QStringList rows;
-    if ((rc = f.collect("PRAGMA quick_check", rows)) != SQLITE_OK)
-        return f.failed(rc);
-    if (rows.value(0).compare(QLatin1String("ok"), Qt::CaseInsensitive) != 0)
-        return {CollectionState::Damaged,
-                rows.isEmpty() ? QStringLiteral("the check gave no answer") : rows.first()};
-    QStringList tables;
-    if ((rc = f.collect("SELECT name FROM sqlite_master WHERE type = 'table'", tables)) !=
-        SQLITE_OK)
-        return f.failed(rc);
-    return designedTablesPresent(tables);
+    try {
+        engine::Connection c;
+        c.openFile(path, engine::OpenMode::ReadOnly);
+        // quick_check reads every page but skips the index cross-checks of integrity_check: it
+        // finds a truncated or overwritten file at a fraction of the cost.
+        const QStringList rows = firstColumn(c, "PRAGMA quick_check");
+        if (rows.value(0).compare(QLatin1String("ok"), Qt::CaseInsensitive) != 0)
+            return {CollectionState::Damaged,
+                    rows.isEmpty() ? QStringLiteral("the check gave no answer") : rows.first()};
+        return designedTablesPresent(
+            firstColumn(c, "SELECT name FROM sqlite_master WHERE type = 'table'"));
+    } catch (const platform::Error &e) {
+        return {CollectionStateOf(e.Number()), e.Description()};
+    }
 }

@@ -160,6 +160,10 @@ void Connection::executeScript(const QByteArray &sql) {
     exec(sql.constData());
 }
 
+std::int64_t Connection::changes() const {
+    return db_ ? sqlite3_changes64(db_) : 0;
+}
+
 std::int64_t Connection::lastInsertRowId() const {
     return db_ ? sqlite3_last_insert_rowid(db_) : 0;
 }

@@ -65,6 +65,8 @@ class Connection {
     // Runs a script of statements separated by semicolons (a schema), returning no rows.
     void executeScript(const QByteArray &sql);
     std::int64_t lastInsertRowId() const;
+    // The rows the last insert, update or delete changed.
+    std::int64_t changes() const;
     // Closing leaves a write-ahead log beside the file as it is instead of folding it in.
     void keepLogOnClose();
     // Raises the error of the connection's last failed call.

@@ -6,7 +6,7 @@
 
 #include <QSet>
 #include <algorithm>
-#include <sqlite3.h>
+#include "rails/engine/Statement.h"
 
 namespace exchange {
 
@@ -59,26 +59,6 @@ ImportOptions withOwnFields(const ImportOptions &options, const QString &db) {
     if (o.ownFields.isEmpty() && !db.isEmpty())
         o.ownFields = ownFields(db);
     return o;
-}
-
-std::vector<qsizetype> exportOrder(const engine::Recordset &rs, const QList<qint64> &ids) {
-    std::vector<qsizetype> order;
-    const int idColumn = rs.fieldIndex(QStringLiteral("ID"));
-    if (ids.isEmpty()) {
-        order.resize(std::size_t(rs.RecordCount()));
-        for (qsizetype r = 0; r < rs.RecordCount(); ++r)
-            order[std::size_t(r)] = r;
-        return order;
-    }
-    QHash<qint64, qsizetype> rowOf;
-    rowOf.reserve(rs.RecordCount());
-    for (qsizetype r = 0; r < rs.RecordCount(); ++r)
-        rowOf.insert(rs.valueAt(r, idColumn).toLongLong(), r);
-    order.reserve(std::size_t(ids.size()));
-    for (const qint64 id : ids)
-        if (const auto it = rowOf.constFind(id); it != rowOf.constEnd())
-            order.push_back(*it);
-    return order;
 }
 
 OwnFieldValues::OwnFieldValues(engine::Connection &c,
@@ -146,42 +126,27 @@ void noteNewChoices(ImportPlan &plan, const ImportRow &row) {
 
 OwnValueWriter::OwnValueWriter(engine::Connection &c) : c_(c) {}
 
-OwnValueWriter::~OwnValueWriter() {
-    sqlite3_finalize(set_);
-    sqlite3_finalize(clear_);
-}
-
-void OwnValueWriter::run(sqlite3_stmt *stmt, const QString &itemId, qint64 fieldId,
-                         const QString *value) {
-    const QByteArray id = itemId.toUtf8();
-    const QByteArray text = value ? value->toUtf8() : QByteArray();
-    sqlite3_bind_text64(stmt, 1, id.constData(), sqlite3_uint64(id.size()), SQLITE_TRANSIENT,
-                        SQLITE_UTF8);
-    sqlite3_bind_int64(stmt, 2, fieldId);
-    if (value)
-        sqlite3_bind_text64(stmt, 3, text.constData(), sqlite3_uint64(text.size()),
-                            SQLITE_TRANSIENT, SQLITE_UTF8);
-    const int rc = sqlite3_step(stmt);
-    sqlite3_reset(stmt);
-    if (rc != SQLITE_DONE)
-        throw platform::Error(sqlite3_extended_errcode(c_.handle()),
-                              QString::fromUtf8(sqlite3_errmsg(c_.handle())));
-}
+OwnValueWriter::~OwnValueWriter() = default;
 
 void OwnValueWriter::write(const QString &itemId, const ImportRow &row) {
     if (row.ownValues.isEmpty())
         return;
     // Prepared at the first value, so that a sheet without such columns needs no field table.
-    const auto prepare = [&](const char *sql, sqlite3_stmt **stmt) {
-        if (!*stmt && sqlite3_prepare_v2(c_.handle(), sql, -1, stmt, nullptr) != SQLITE_OK)
-            throw platform::Error(sqlite3_extended_errcode(c_.handle()),
-                                  QString::fromUtf8(sqlite3_errmsg(c_.handle())));
-    };
-    prepare("INSERT OR REPLACE INTO tblFieldValue (ItemID, FieldID, Value) VALUES (?, ?, ?)",
-            &set_);
-    prepare("DELETE FROM tblFieldValue WHERE ItemID = ? AND FieldID = ?", &clear_);
-    for (const auto &[fieldId, value] : row.ownValues)
-        run(value.isEmpty() ? clear_ : set_, itemId, fieldId, value.isEmpty() ? nullptr : &value);
+    if (!set_) {
+        set_ = std::make_unique<engine::Statement>(
+            c_, "INSERT OR REPLACE INTO tblFieldValue (ItemID, FieldID, Value) VALUES (?, ?, ?)");
+        clear_ = std::make_unique<engine::Statement>(
+            c_, "DELETE FROM tblFieldValue WHERE ItemID = ? AND FieldID = ?");
+    }
+    for (const auto &[fieldId, value] : row.ownValues) {
+        engine::Statement &st = value.isEmpty() ? *clear_ : *set_;
+        st.reset();
+        st.bindText(1, QStringView(itemId));
+        st.bindInt(2, fieldId);
+        if (!value.isEmpty())
+            st.bindText(3, QStringView(value));
+        st.run();
+    }
 }
 
 } // namespace detail

@@ -4,12 +4,12 @@
 // values in the transaction that writes the items. Also what an import met beyond the choice
 // lists, so that it can be offered for the lists.
 #include "rails/engine/Connection.h"
+#include "rails/engine/Statement.h"
 #include "rails/exchange/ItemExchange.h"
 
 #include <QHash>
+#include <memory>
 #include <vector>
-
-struct sqlite3_stmt;
 
 namespace exchange {
 
@@ -22,9 +22,6 @@ struct RowRules;
 
 // The import options with the collection's fields, when the caller named none.
 ImportOptions withOwnFields(const ImportOptions &options, const QString &db);
-
-// The export's rows: those of `ids` in that order (all in stored order when it is empty).
-std::vector<qsizetype> exportOrder(const engine::Recordset &rs, const QList<qint64> &ids);
 
 // The values of the fields an export writes, read in one statement.
 class OwnFieldValues {
@@ -55,10 +52,8 @@ class OwnValueWriter {
     void write(const QString &itemId, const ImportRow &row);
 
   private:
-    void run(sqlite3_stmt *stmt, const QString &itemId, qint64 fieldId, const QString *value);
     engine::Connection &c_;
-    sqlite3_stmt *set_ = nullptr;
-    sqlite3_stmt *clear_ = nullptr;
+    std::unique_ptr<engine::Statement> set_, clear_;
 };
 
 } // namespace detail

@@ -3,9 +3,9 @@
 #include "rails/records/RecordsSession.h"
 
 #include "platform/Error.h"
+#include "rails/engine/Statement.h"
 
 #include <QObject>
-#include <sqlite3.h>
 #include <string>
 #include <unordered_map>
 
@@ -29,28 +29,13 @@ struct PastValue {
     bool known = false;
 };
 
-std::string itemKey(const unsigned char *text, int bytes) {
+std::string itemKey(QByteArrayView text) {
     // Item numbers compare without regard to case, as the item table compares them.
-    std::string key(reinterpret_cast<const char *>(text), std::size_t(bytes));
+    std::string key(text.data(), std::size_t(text.size()));
     for (char &c : key)
         if (c >= 'a' && c <= 'z')
             c = char(c - 'a' + 'A');
     return key;
-}
-
-// Steps through one statement, handing each row to `row`.
-template <class F> void eachRow(sqlite3 *h, const char *sql, const QByteArray &bound, F row) {
-    sqlite3_stmt *stmt = nullptr;
-    int rc = sqlite3_prepare_v2(h, sql, -1, &stmt, nullptr);
-    if (rc == SQLITE_OK && !bound.isNull())
-        rc = sqlite3_bind_text(stmt, 1, bound.constData(), int(bound.size()), SQLITE_TRANSIENT);
-    while (rc == SQLITE_OK && (rc = sqlite3_step(stmt)) == SQLITE_ROW) {
-        row(stmt);
-        rc = SQLITE_OK;
-    }
-    sqlite3_finalize(stmt);
-    if (rc != SQLITE_DONE)
-        throw platform::Error(sqlite3_extended_errcode(h), QString::fromUtf8(sqlite3_errmsg(h)));
 }
 
 } // namespace
@@ -61,36 +46,35 @@ std::shared_ptr<engine::Recordset> Store::valuesAsOf(const QDate &day) {
     // for a large collection) and each item's value worked out on the way.
     const QByteArray next = day.addDays(1).toString(QStringLiteral("yyyy-MM-dd")).toUtf8();
     Session s(path_);
-    sqlite3 *h = s.c.handle();
     std::unordered_map<std::string, PastValue> byItem;
-    eachRow(h,
-            "SELECT ItemID, Changed < ?, OldAmount, NewAmount FROM tblValueHistory "
-            "WHERE What = 'Value' ORDER BY HistID",
-            next, [&](sqlite3_stmt *row) {
-                PastValue &v =
-                    byItem[itemKey(sqlite3_column_text(row, 0), sqlite3_column_bytes(row, 0))];
-                if (sqlite3_column_int(row, 1)) {
-                    v.before = true;
-                    v.known = sqlite3_column_type(row, 3) != SQLITE_NULL;
-                    v.amount = sqlite3_column_double(row, 3);
-                } else if (!v.before && !v.after) {
-                    v.after = true;
-                    v.known = sqlite3_column_type(row, 2) != SQLITE_NULL;
-                    v.amount = sqlite3_column_double(row, 2);
-                }
-            });
+    engine::Statement history(s.c, "SELECT ItemID, Changed < ?, OldAmount, NewAmount "
+                                   "FROM tblValueHistory WHERE What = 'Value' ORDER BY HistID");
+    history.bindText(1, QByteArrayView(next));
+    while (history.step()) {
+        PastValue &v = byItem[itemKey(history.bytes(0))];
+        if (history.integer(1)) {
+            v.before = true;
+            v.known = !history.isNull(3);
+            v.amount = history.real(3);
+        } else if (!v.before && !v.after) {
+            v.after = true;
+            v.known = !history.isNull(2);
+            v.amount = history.real(2);
+        }
+    }
     auto out = std::make_shared<engine::Recordset>();
     out->setColumns({QStringLiteral("ID"), QStringLiteral("Amount")});
-    if (!byItem.empty())
-        eachRow(h, "SELECT ID, ItemID FROM tblMain", QByteArray(), [&](sqlite3_stmt *row) {
-            const auto it =
-                byItem.find(itemKey(sqlite3_column_text(row, 1), sqlite3_column_bytes(row, 1)));
+    if (!byItem.empty()) {
+        engine::Statement items(s.c, "SELECT ID, ItemID FROM tblMain");
+        while (items.step()) {
+            const auto it = byItem.find(itemKey(items.bytes(1)));
             if (it == byItem.end() || !it->second.known)
-                return;
-            out->appendInteger(sqlite3_column_int64(row, 0));
+                continue;
+            out->appendInteger(items.integer(0));
             out->appendReal(it->second.amount);
             out->endRow();
-        });
+        }
+    }
     out->finish();
     return out;
 }
