@@ -16,7 +16,7 @@ struct FieldNames {
 
 // The names collectors give their columns, in English and German.
 const std::array<FieldNames, kFieldCount> kNames{{
-    {"Kind", "kind|itemkind|category|art|itemtype"},
+    {"Kind", "kind|itemkind|category|art|itemtype|typeofitem|kindofitem|itemcategory|gattung"},
     {"Item ID", "itemid|id|itemnumber|itemno"},
     {"Manufacturer", "manufacturer|maker|make|brand|mfr|mfg|hersteller|marke"},
     {"Rail Line", "railline|roadname|railroad|road|railway|line|bahn|bahngesellschaft"},
@@ -56,10 +56,28 @@ const QHash<QString, int> &aliasTable() {
     return table;
 }
 
+// The names collectors give the two fields every collection starts with.
+const char *const kCatalogueAliases = "catalogueno|catalogno|catno|cataloguenumber|"
+                                      "catalognumber|catalogue|catalog|partno|artno|artnr|"
+                                      "artikelnummer|katalognummer|katalognr";
+const char *const kStorageAliases = "storagelocation|storage|location|shelf|stored|storedin|"
+                                    "lagerort|regal|standort";
+
+bool ownFieldNamed(const OwnField &f, const QString &folded) {
+    const QString name = foldHeader(f.name);
+    if (name == folded)
+        return true;
+    const char *aliases = name == QLatin1String("catalogueno")       ? kCatalogueAliases
+                          : name == QLatin1String("storagelocation") ? kStorageAliases
+                                                                     : nullptr;
+    return aliases && QString::fromLatin1(aliases).split(QLatin1Char('|')).contains(folded);
+}
+
 std::optional<int> ownTarget(const QString &name, const QList<OwnField> &own,
                              QString *ownName = nullptr) {
+    const QString folded = foldHeader(name);
     for (const OwnField &f : own)
-        if (f.name.compare(name.trimmed(), Qt::CaseInsensitive) == 0) {
+        if (f.name.compare(name.trimmed(), Qt::CaseInsensitive) == 0 || ownFieldNamed(f, folded)) {
             if (ownName)
                 *ownName = f.name;
             return kOwnFieldBase + int(f.id);

@@ -36,7 +36,8 @@ Sheet collectorsSheet(bool german) {
     const QStringList types = {"40' Box Car", "Hopper", "Diesel; rebuilt", "Tank \"Esso\""};
     Sheet s;
     QStringList lines = {QStringList{"Type of item", "Make", "Description", "Road No.", "Scale",
-                                     "Purchased", "Price paid", "Boxed", "Provenance", "Notes"}
+                                     "Purchased", "Price paid", "Boxed", "Provenance", "Notes",
+                                     "Cat. No.", "Shelf"}
                              .join(sep)};
     for (int i = 0; i < 300; ++i) {
         const QDate d(1985 + i % 40, 1 + i % 12, 1 + i % 28);
@@ -81,17 +82,20 @@ Sheet collectorsSheet(bool german) {
                                    german ? QStringList{"Ja", "Nein", ""}[i % 3]
                                           : QStringList{"Yes", "n", ""}[i % 3],
                                    provenance,
-                                   i % 7 ? QString() : "line one\nline two"};
+                                   i % 7 ? QString() : "line one\nline two",
+                                   "4" + number,
+                                   QStringLiteral("Shelf %1").arg(i % 9)};
         QStringList quoted;
         for (const QString &c : cells)
             quoted << field(c, sep);
         lines << quoted.join(sep);
     }
     const QString badDate = german ? "31.02.2019" : "2/31/2019";
-    lines << QStringList{"Wagon", "", "", "", "", "", "", "", "", ""}.join(sep)
-          << QStringList{"Wagon", "Roco", "Hopper", "9001", "HO", badDate, "", "", "", ""}.join(sep)
-          << QStringList{"Wagon", "Roco", "Hopper", "9002", "HO", "", "twelve", "", "", ""}.join(
-                 sep);
+    lines << QStringList{"Wagon", "", "", "", "", "", "", "", "", "", "", ""}.join(sep)
+          << QStringList{"Wagon", "Roco", "Hopper", "9001", "HO", badDate, "", "", "", "", "", ""}
+                 .join(sep)
+          << QStringList{"Wagon", "Roco", "Hopper", "9002", "HO", "", "twelve", "", "", "", "", ""}
+                 .join(sep);
     s.text = lines.join("\r\n").toUtf8() + "\r\n";
     return s;
 }
@@ -196,6 +200,13 @@ class TestSheet : public QObject {
         QCOMPARE(rows(db, "SELECT DISTINCT Manufacturer FROM tblMain WHERE Manufacturer "
                           "COLLATE BINARY IN ('Marklin', 'marklin', 'Märklin')"),
                  QList<QVariantList>{{QString("Marklin")}});
+
+        // The catalogue number and the shelf go to the collector's two ready fields.
+        QCOMPARE(rows(db, "SELECT COUNT(*) FROM tblFieldValue v JOIN tblMain m ON "
+                          "m.ItemID = v.ItemID WHERE v.Value IN ('4' || "
+                          "COALESCE(m.CarNumber, m.SetNumber), 'Shelf 4')")[0][0]
+                     .toInt(),
+                 300 + 300 / 9);
 
         // The same sheet again adds nothing.
         QCOMPARE(railsdb(import + QStringList{"--skip-bad"}).code, 0);
