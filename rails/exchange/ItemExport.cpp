@@ -204,6 +204,24 @@ struct ItemLine {
     }
 };
 
+// The byte order mark and the header row: the designed columns chosen, then the collector's
+// fields.
+QByteArray headerLine(const QList<int> &order, const detail::OwnFieldValues &own, char delimiter) {
+    QStringList header;
+    for (const int f : order)
+        header.append(fieldHeader(f));
+    header += own.headers();
+    return (QChar(0xFEFF) + csvLine(header, QLatin1Char(delimiter))).toUtf8();
+}
+
+QHash<qint64, qsizetype> placesOf(const QList<qint64> &ids) {
+    QHash<qint64, qsizetype> place;
+    place.reserve(ids.size());
+    for (qsizetype i = 0; i < ids.size(); ++i)
+        place.insert(ids[i], i);
+    return place;
+}
+
 } // namespace
 
 qint64 exportItems(const QString &db, const QString &file, std::optional<ItemKind> kind,
@@ -282,17 +300,10 @@ qint64 exportItems(const QString &db, const QString &file, const ExportOptions &
     const detail::OwnFieldValues own(c, options.ownFields);
 
     ExportFile out(file);
-    QStringList header;
-    for (const int f : std::as_const(order))
-        header.append(fieldHeader(f));
-    header += own.headers();
-    QByteArray chunk = (QChar(0xFEFF) + csvLine(header, QLatin1Char(format.delimiter))).toUtf8();
+    QByteArray chunk = headerLine(order, own, format.delimiter);
     // Items asked for by id are written in the order asked (as Browse shows them); their lines
     // wait in their places until the walk is done.
-    QHash<qint64, qsizetype> slotOf;
-    slotOf.reserve(options.ids.size());
-    for (qsizetype i = 0; i < options.ids.size(); ++i)
-        slotOf.insert(options.ids[i], i);
+    const QHash<qint64, qsizetype> slotOf = placesOf(options.ids);
     std::vector<QByteArray> held(std::size_t(options.ids.size()));
     qint64 done = 0;
     const auto lineDone = [&] {

@@ -183,25 +183,7 @@ ItemFieldSet::ItemFieldSet(QWidget *form, const QString &typeCaption, const QStr
         txtBox[i]->setObjectName(QStringLiteral("txtBox_%1").arg(i));
         txtBox[i]->setMaxLength(kTextLimits[i]);
     }
-    // Yes and No form a group named by their caption, so assistive tools announce both as the
-    // answers to "Box Included".
-    auto *boxRow = new QGroupBox(fieldColumn_);
-    boxRow->setObjectName(QStringLiteral("boxGroup"));
-    boxRow->setFlat(true);
-    boxRow->setAccessibleName(captionText[12]);
-    boxRow->setStyleSheet(QStringLiteral("QGroupBox { border: none; margin: 0; padding: 0; }"));
-    optBox[0] = new QRadioButton(QStringLiteral("Yes"), boxRow);
-    optBox[1] = new QRadioButton(QStringLiteral("No"), boxRow);
-    optBox[0]->setObjectName(QStringLiteral("optBox_0"));
-    optBox[1]->setObjectName(QStringLiteral("optBox_1"));
-    auto *group = new QButtonGroup(this);
-    group->addButton(optBox[0], 0);
-    group->addButton(optBox[1], 1);
-    auto *boxLayout = new QHBoxLayout(boxRow);
-    boxLayout->setContentsMargins(0, 0, 0, 0);
-    boxLayout->addWidget(optBox[0]);
-    boxLayout->addWidget(optBox[1]);
-    boxLayout->addStretch();
+    QGroupBox *boxRow = buildBoxRow(captionText[12]);
 
     datBox = new DatePicker(fieldColumn_);
     datBox->setObjectName(QStringLiteral("datBox"));
@@ -219,7 +201,35 @@ ItemFieldSet::ItemFieldSet(QWidget *form, const QString &typeCaption, const QStr
     imgBox->setAlignment(Qt::AlignCenter);
     imgBox->setMinimumSize(200, 150);
 
-    // Captions on the left, inputs beside them, in field order.
+    layOut(boxRow);
+    wireBehaviour();
+}
+
+QGroupBox *ItemFieldSet::buildBoxRow(const QString &caption) {
+    // Yes and No form a group named by their caption, so assistive tools announce both as the
+    // answers to "Box Included".
+    auto *boxRow = new QGroupBox(fieldColumn_);
+    boxRow->setObjectName(QStringLiteral("boxGroup"));
+    boxRow->setFlat(true);
+    boxRow->setAccessibleName(caption);
+    boxRow->setStyleSheet(QStringLiteral("QGroupBox { border: none; margin: 0; padding: 0; }"));
+    optBox[0] = new QRadioButton(QStringLiteral("Yes"), boxRow);
+    optBox[1] = new QRadioButton(QStringLiteral("No"), boxRow);
+    optBox[0]->setObjectName(QStringLiteral("optBox_0"));
+    optBox[1]->setObjectName(QStringLiteral("optBox_1"));
+    auto *group = new QButtonGroup(this);
+    group->addButton(optBox[0], 0);
+    group->addButton(optBox[1], 1);
+    auto *boxLayout = new QHBoxLayout(boxRow);
+    boxLayout->setContentsMargins(0, 0, 0, 0);
+    boxLayout->addWidget(optBox[0]);
+    boxLayout->addWidget(optBox[1]);
+    boxLayout->addStretch();
+    return boxRow;
+}
+
+// Captions on the left, inputs beside them, in field order; the notes and picture beside.
+void ItemFieldSet::layOut(QGroupBox *boxRow) {
     auto *grid = new QGridLayout(fieldColumn_);
     grid->setContentsMargins(0, 0, 0, 0);
     const std::array<QWidget *, 13> inputs{cboBox[0], txtBox[0], cboBox[1], txtBox[1], cboBox[2],
@@ -237,7 +247,10 @@ ItemFieldSet::ItemFieldSet(QWidget *form, const QString &typeCaption, const QStr
     notes->addWidget(lblData[13]);
     notes->addWidget(rtBox, 2);
     notes->addWidget(imgBox, 1);
+}
 
+// Captions that follow their field's focus, and Enter moving on through the text boxes.
+void ItemFieldSet::wireBehaviour() {
     behaviour_ = new FieldBehaviour(this);
     for (int i = 0; i < 5; ++i)
         behaviour_->addField(cboBox[i], lblData[kComboCaption[i]]);

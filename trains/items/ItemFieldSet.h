@@ -3,6 +3,7 @@
 // limits and choice lists; the caption highlight and the Enter chain; and what the forms do
 // with the fields as a whole: clear them, check them, hand them to the store, fill them from
 // a list row.
+#include <QGroupBox>
 #include <QObject>
 #include <QStringList>
 #include <array>
@@ -72,6 +73,9 @@ class ItemFieldSet : public QObject {
     static double amountFromText(const QString &text);
 
   private:
+    QGroupBox *buildBoxRow(const QString &caption);
+    void layOut(QGroupBox *boxRow);
+    void wireBehaviour();
     QWidget *fieldColumn_ = nullptr;
     QWidget *notesColumn_ = nullptr;
     FieldBehaviour *behaviour_ = nullptr;
