@@ -212,9 +212,8 @@ FloorPages prepareFloor(const QString &db) {
                            QObject::tr("Total value")});
     for (int k = 0; k < 5; ++k)
         if (count[k] > 0)
-            f.coverRows.push_back({kindViewName(ItemKind(k)),
-                                   QLocale().toString(count[k]), platform::moneyText(cost[k]),
-                                   platform::moneyText(worth[k])});
+            f.coverRows.push_back({kindViewName(ItemKind(k)), QLocale().toString(count[k]),
+                                   platform::moneyText(cost[k]), platform::moneyText(worth[k])});
     f.coverRows.push_back({QObject::tr("Whole collection"),
                            QLocale().toString(qlonglong(rows.size())),
                            platform::moneyText(std::accumulate(cost, cost + 5, 0.0)),

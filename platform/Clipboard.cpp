@@ -6,7 +6,7 @@
 namespace platform {
 
 void clearClipboard() {
-    if (qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
+    if (qobject_cast<QGuiApplication *>(QCoreApplication::instance()))
         QGuiApplication::clipboard()->clear();
 }
 

@@ -3,14 +3,18 @@
 namespace platform {
 
 namespace {
-std::function<QDateTime()>& clock() {
+std::function<QDateTime()> &clock() {
     static std::function<QDateTime()> c;
     return c;
 }
 } // namespace
 
-QDateTime now() { return clock() ? clock()() : QDateTime::currentDateTime(); }
+QDateTime now() {
+    return clock() ? clock()() : QDateTime::currentDateTime();
+}
 
-void setClock(std::function<QDateTime()> c) { clock() = std::move(c); }
+void setClock(std::function<QDateTime()> c) {
+    clock() = std::move(c);
+}
 
 } // namespace platform

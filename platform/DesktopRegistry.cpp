@@ -10,11 +10,13 @@ namespace {
 const QString kBrowserKey = QStringLiteral("htmlfile\\shell\\open\\command");
 const QString kSysInfoKey = QStringLiteral("SOFTWARE\\Microsoft\\Shared Tools\\MSINFO");
 
-bool same(const QString& a, const QString& b) { return a.compare(b, Qt::CaseInsensitive) == 0; }
+bool same(const QString &a, const QString &b) {
+    return a.compare(b, Qt::CaseInsensitive) == 0;
+}
 } // namespace
 
 DesktopRegistry::DesktopRegistry(QString searchPath, QStringList folders) {
-    for (const QString& d : searchPath.split(QLatin1Char(':'), Qt::SkipEmptyParts))
+    for (const QString &d : searchPath.split(QLatin1Char(':'), Qt::SkipEmptyParts))
         dirs_ << d;
     dirs_ << folders;
 }
@@ -24,26 +26,25 @@ std::shared_ptr<DesktopRegistry> DesktopRegistry::forThisMachine() {
         QProcessEnvironment::systemEnvironment().value(QStringLiteral("PATH")),
         QStringList{QStringLiteral("/usr/local/bin"), QStringLiteral("/usr/bin"),
                     QStringLiteral("/bin"), QStringLiteral("/usr/sbin"),
-                    QStringLiteral("/snap/bin"),
-                    QStringLiteral("/var/lib/flatpak/exports/bin"),
+                    QStringLiteral("/snap/bin"), QStringLiteral("/var/lib/flatpak/exports/bin"),
                     QDir::homePath() + QStringLiteral("/.local/bin")});
 }
 
-const QStringList& DesktopRegistry::urlOpeners() {
+const QStringList &DesktopRegistry::urlOpeners() {
     static const QStringList p{QStringLiteral("xdg-open"), QStringLiteral("x-www-browser")};
     return p;
 }
 
-const QStringList& DesktopRegistry::systemInfoPrograms() {
+const QStringList &DesktopRegistry::systemInfoPrograms() {
     static const QStringList p{QStringLiteral("hardinfo2"), QStringLiteral("hardinfo"),
                                QStringLiteral("kinfocenter"),
                                QStringLiteral("gnome-system-monitor")};
     return p;
 }
 
-QString DesktopRegistry::findProgram(const QStringList& programs) const {
-    for (const QString& program : programs) {
-        for (const QString& dir : dirs_) {
+QString DesktopRegistry::findProgram(const QStringList &programs) const {
+    for (const QString &program : programs) {
+        for (const QString &dir : dirs_) {
             const QFileInfo f(dir + QLatin1Char('/') + program);
             if (f.isFile() && f.isExecutable())
                 return f.absoluteFilePath();
@@ -52,7 +53,7 @@ QString DesktopRegistry::findProgram(const QStringList& programs) const {
     return {};
 }
 
-bool DesktopRegistry::hasKey(std::uint32_t root, const QString& path) const {
+bool DesktopRegistry::hasKey(std::uint32_t root, const QString &path) const {
     if (root == HKEY_CLASSES_ROOT && same(path, kBrowserKey))
         return !findProgram(urlOpeners()).isEmpty();
     if (root == HKEY_LOCAL_MACHINE && same(path, kSysInfoKey))
@@ -60,8 +61,8 @@ bool DesktopRegistry::hasKey(std::uint32_t root, const QString& path) const {
     return false;
 }
 
-std::optional<RegistryValue> DesktopRegistry::value(std::uint32_t root, const QString& path,
-                                                    const QString& name) const {
+std::optional<RegistryValue> DesktopRegistry::value(std::uint32_t root, const QString &path,
+                                                    const QString &name) const {
     if (root == HKEY_CLASSES_ROOT && same(path, kBrowserKey) && name.isEmpty()) {
         const QString opener = findProgram(urlOpeners());
         if (!opener.isEmpty())

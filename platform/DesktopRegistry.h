@@ -9,23 +9,23 @@
 namespace platform {
 
 class DesktopRegistry : public RegistryBackend {
-public:
+  public:
     // `searchPath` is a PATH-style list; `folders` are looked in after it.
     DesktopRegistry(QString searchPath, QStringList folders);
     // The process's PATH and the usual program folders.
     static std::shared_ptr<DesktopRegistry> forThisMachine();
 
-    bool hasKey(std::uint32_t root, const QString& path) const override;
-    std::optional<RegistryValue> value(std::uint32_t root, const QString& path,
-                                       const QString& name) const override;
+    bool hasKey(std::uint32_t root, const QString &path) const override;
+    std::optional<RegistryValue> value(std::uint32_t root, const QString &path,
+                                       const QString &name) const override;
 
     // The full path of the first of `programs` found, empty when none is installed.
-    QString findProgram(const QStringList& programs) const;
+    QString findProgram(const QStringList &programs) const;
 
-    static const QStringList& urlOpeners();
-    static const QStringList& systemInfoPrograms();
+    static const QStringList &urlOpeners();
+    static const QStringList &systemInfoPrograms();
 
-private:
+  private:
     QStringList dirs_;
 };
 

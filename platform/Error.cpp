@@ -7,7 +7,7 @@ namespace platform {
 Error::Error(int number, QString description)
     : number_(number), description_(std::move(description)), what_(description_.toUtf8()) {}
 
-bool resumeNext(const std::function<void()>& step) {
+bool resumeNext(const std::function<void()> &step) {
     try {
         step();
         return true;
@@ -16,19 +16,19 @@ bool resumeNext(const std::function<void()>& step) {
     }
 }
 
-bool trap(const std::function<void()>& block, const std::function<void(const Error&)>& handler) {
+bool trap(const std::function<void()> &block, const std::function<void(const Error &)> &handler) {
     try {
         block();
         return true;
-    } catch (const Error& e) {
+    } catch (const Error &e) {
         handler(e);
-    } catch (const std::exception& e) {
+    } catch (const std::exception &e) {
         handler(Error(5, QString::fromUtf8(e.what())));
     }
     return false;
 }
 
-QString writeFailureReason(const QFileDevice& file) {
+QString writeFailureReason(const QFileDevice &file) {
     const QString said = file.errorString();
     return said.isEmpty() || said == QLatin1String("Unknown error")
                ? QStringLiteral("the disk may be full")

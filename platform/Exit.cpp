@@ -8,7 +8,7 @@
 namespace platform {
 
 namespace {
-ExitHook& hook() {
+ExitHook &hook() {
     static ExitHook h;
     return h;
 }
@@ -20,7 +20,9 @@ void setExitHook(ExitHook h) {
     requested = false;
 }
 
-bool exitRequested() { return requested; }
+bool exitRequested() {
+    return requested;
+}
 
 void exitProcess(int code) {
     requested = true;

@@ -18,30 +18,36 @@
 namespace platform {
 
 namespace {
-QString& helpFile() {
+QString &helpFile() {
     static QString f;
     return f;
 }
-HelpHandler& handler() {
+HelpHandler &handler() {
     static HelpHandler h;
     return h;
 }
-QPointer<HelpWindow>& openWindow() {
+QPointer<HelpWindow> &openWindow() {
     static QPointer<HelpWindow> w;
     return w;
 }
 } // namespace
 
-void setAppHelpFile(const QString& collectionFile) { helpFile() = collectionFile; }
-QString appHelpFile() { return helpFile(); }
-void setHelpHandler(HelpHandler h) { handler() = std::move(h); }
+void setAppHelpFile(const QString &collectionFile) {
+    helpFile() = collectionFile;
+}
+QString appHelpFile() {
+    return helpFile();
+}
+void setHelpHandler(HelpHandler h) {
+    handler() = std::move(h);
+}
 
-void ShowHelp(const QString& collectionFile) {
+void ShowHelp(const QString &collectionFile) {
     if (handler()) {
         handler()(collectionFile);
         return;
     }
-    HelpWindow* w = openWindow();
+    HelpWindow *w = openWindow();
     if (!w || w->collectionFile() != collectionFile) {
         delete w;
         w = new HelpWindow(collectionFile);
@@ -53,16 +59,16 @@ void ShowHelp(const QString& collectionFile) {
     w->activateWindow();
 }
 
-HelpBrowser::HelpBrowser(QHelpEngine* engine, QWidget* parent)
+HelpBrowser::HelpBrowser(QHelpEngine *engine, QWidget *parent)
     : QTextBrowser(parent), engine_(engine) {}
 
-QVariant HelpBrowser::loadResource(int type, const QUrl& name) {
+QVariant HelpBrowser::loadResource(int type, const QUrl &name) {
     if (name.scheme() == QLatin1String("qthelp"))
         return engine_->fileData(name);
     return QTextBrowser::loadResource(type, name);
 }
 
-HelpWindow::HelpWindow(const QString& collectionFile, QWidget* parent)
+HelpWindow::HelpWindow(const QString &collectionFile, QWidget *parent)
     : QMainWindow(parent), collection_(collectionFile) {
     setObjectName(QStringLiteral("helpWindow"));
     setWindowTitle(QStringLiteral("Quillon Help"));
@@ -77,9 +83,9 @@ HelpWindow::HelpWindow(const QString& collectionFile, QWidget* parent)
     panes_->setObjectName(QStringLiteral("helpPanes"));
     panes_->addTab(engine_->contentWidget(), tr("&Contents"));
 
-    auto* index = new QWidget;
-    auto* indexLayout = new QVBoxLayout(index);
-    auto* lookFor = new QLabel(tr("&Look for:"));
+    auto *index = new QWidget;
+    auto *indexLayout = new QVBoxLayout(index);
+    auto *lookFor = new QLabel(tr("&Look for:"));
     indexFilter_ = new QLineEdit;
     indexFilter_->setObjectName(QStringLiteral("indexFilter"));
     lookFor->setBuddy(indexFilter_);
@@ -88,13 +94,13 @@ HelpWindow::HelpWindow(const QString& collectionFile, QWidget* parent)
     indexLayout->addWidget(engine_->indexWidget());
     panes_->addTab(index, tr("&Index"));
 
-    auto* searchPane = new QWidget;
-    auto* searchLayout = new QVBoxLayout(searchPane);
+    auto *searchPane = new QWidget;
+    auto *searchLayout = new QVBoxLayout(searchPane);
     searchLayout->addWidget(engine_->searchEngine()->queryWidget());
     searchLayout->addWidget(engine_->searchEngine()->resultWidget(), 1);
     panes_->addTab(searchPane, tr("&Search"));
 
-    auto* split = new QSplitter;
+    auto *split = new QSplitter;
     split->addWidget(panes_);
     split->addWidget(browser_);
     split->setStretchFactor(1, 1);
@@ -105,23 +111,22 @@ HelpWindow::HelpWindow(const QString& collectionFile, QWidget* parent)
     connect(engine_->contentWidget(), &QHelpContentWidget::linkActivated, this,
             &HelpWindow::showPage);
     connect(engine_->indexWidget(), &QHelpIndexWidget::documentActivated, this,
-            [this](const QHelpLink& link, const QString&) { showPage(link.url); });
+            [this](const QHelpLink &link, const QString &) { showPage(link.url); });
     connect(engine_->indexWidget(), &QHelpIndexWidget::documentsActivated, this,
-            [this](const QList<QHelpLink>& links, const QString&) {
+            [this](const QList<QHelpLink> &links, const QString &) {
                 if (!links.isEmpty())
                     showPage(links.first().url);
             });
     connect(indexFilter_, &QLineEdit::textChanged, engine_->indexWidget(),
-            [this](const QString& t) { engine_->indexWidget()->filterIndices(t); });
+            [this](const QString &t) { engine_->indexWidget()->filterIndices(t); });
     connect(indexFilter_, &QLineEdit::returnPressed, engine_->indexWidget(),
             &QHelpIndexWidget::activateCurrentItem);
     connect(engine_->searchEngine()->queryWidget(), &QHelpSearchQueryWidget::search, this,
             [this] { this->search(engine_->searchEngine()->queryWidget()->searchInput()); });
     connect(engine_->searchEngine()->resultWidget(), &QHelpSearchResultWidget::requestShowLink,
             this, &HelpWindow::showPage);
-    connect(engine_->contentModel(), &QHelpContentModel::contentsCreated, this, [this] {
-        engine_->contentWidget()->expandAll();
-    });
+    connect(engine_->contentModel(), &QHelpContentModel::contentsCreated, this,
+            [this] { engine_->contentWidget()->expandAll(); });
 
     // The full-text index is built once per collection and kept beside it.
     connect(engine_->searchEngine(), &QHelpSearchEngine::indexingFinished, this,
@@ -133,11 +138,13 @@ HelpWindow::HelpWindow(const QString& collectionFile, QWidget* parent)
         showPage(QUrl(QStringLiteral("qthelp://%1/doc/index.html").arg(docs.first())));
 }
 
-void HelpWindow::search(const QString& words) {
+void HelpWindow::search(const QString &words) {
     engine_->searchEngine()->queryWidget()->setSearchInput(words);
     engine_->searchEngine()->search(words);
 }
 
-void HelpWindow::showPage(const QUrl& url) { browser_->setSource(url); }
+void HelpWindow::showPage(const QUrl &url) {
+    browser_->setSource(url);
+}
 
 } // namespace platform

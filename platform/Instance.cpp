@@ -10,25 +10,25 @@
 namespace platform {
 
 namespace {
-QHash<QString, std::shared_ptr<QLockFile>>& held() {
+QHash<QString, std::shared_ptr<QLockFile>> &held() {
     static QHash<QString, std::shared_ptr<QLockFile>> locks;
     return locks;
 }
 
-QString key(const QString& folder) {
+QString key(const QString &folder) {
     const QString canonical = QFileInfo(folder).canonicalFilePath();
     return canonical.isEmpty() ? QDir::cleanPath(QFileInfo(folder).absoluteFilePath()) : canonical;
 }
 } // namespace
 
-QString instanceLockPath(const QString& programFolder) {
+QString instanceLockPath(const QString &programFolder) {
     const QByteArray hash =
         QCryptographicHash::hash(key(programFolder).toUtf8(), QCryptographicHash::Sha1).toHex();
     return QDir::tempPath() + QStringLiteral("/quillon-") + QString::fromLatin1(hash.left(16)) +
            QStringLiteral(".lock");
 }
 
-bool PrevInstance(const QString& programFolder) {
+bool PrevInstance(const QString &programFolder) {
     const QString k = key(programFolder);
     if (held().contains(k))
         return false; // this process is the running instance
@@ -43,7 +43,7 @@ bool PrevInstance(const QString& programFolder) {
 }
 
 void releaseInstanceLocks() {
-    for (const auto& l : std::as_const(held()))
+    for (const auto &l : std::as_const(held()))
         l->unlock();
     held().clear();
 }

@@ -7,23 +7,23 @@
 
 namespace platform {
 
-bool appendLogBlock(const QString& path, const QStringList& bannerIfNew, const QStringList& lines) {
+bool appendLogBlock(const QString &path, const QStringList &bannerIfNew, const QStringList &lines) {
     QFile f(path);
     const bool isNew = !QFileInfo::exists(path);
     if (!f.open(QIODevice::WriteOnly | QIODevice::Append))
         return false;
     QByteArray out;
-    const QStringList& head = isNew ? bannerIfNew : QStringList();
-    for (const QString& l : head)
+    const QStringList &head = isNew ? bannerIfNew : QStringList();
+    for (const QString &l : head)
         out += l.toUtf8() + "\r\n";
-    for (const QString& l : lines)
+    for (const QString &l : lines)
         out += l.toUtf8() + "\r\n";
     const bool ok = f.write(out) == out.size();
     f.close();
     return ok && f.error() == QFileDevice::NoError;
 }
 
-QString logRecordLine(const QDateTime& when, const QString& errorText) {
+QString logRecordLine(const QDateTime &when, const QString &errorText) {
     const QStringList items{shortDate(when.date()), timeText(when.time()), errorText};
     QString line;
     for (int i = 0; i < items.size(); ++i) {

@@ -9,12 +9,12 @@
 namespace platform {
 
 namespace {
-MsgBoxHandler& handler() {
+MsgBoxHandler &handler() {
     static MsgBoxHandler h;
     return h;
 }
 
-MsgResult showDialog(const MsgRequest& r) {
+MsgResult showDialog(const MsgRequest &r) {
     QMessageBox box;
     box.setWindowTitle(r.title);
     // The dialog shows CR LF as two breaks; a plain LF is what Qt expects.
@@ -22,10 +22,18 @@ MsgResult showDialog(const MsgRequest& r) {
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     box.setText(text);
     switch (r.icon) {
-    case MsgIcon::Critical: box.setIcon(QMessageBox::Critical); break;
-    case MsgIcon::Question: box.setIcon(QMessageBox::Question); break;
-    case MsgIcon::Exclamation: box.setIcon(QMessageBox::Warning); break;
-    case MsgIcon::None: box.setIcon(QMessageBox::NoIcon); break;
+    case MsgIcon::Critical:
+        box.setIcon(QMessageBox::Critical);
+        break;
+    case MsgIcon::Question:
+        box.setIcon(QMessageBox::Question);
+        break;
+    case MsgIcon::Exclamation:
+        box.setIcon(QMessageBox::Warning);
+        break;
+    case MsgIcon::None:
+        box.setIcon(QMessageBox::NoIcon);
+        break;
     }
     if (r.buttons == MsgButtons::OK) {
         box.setStandardButtons(QMessageBox::Ok);
@@ -41,22 +49,24 @@ MsgResult showDialog(const MsgRequest& r) {
     }
     box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
     box.setDefaultButton(r.defaultButton == MsgDefault::Button2 ? QMessageBox::No
-                                                                 : QMessageBox::Yes);
+                                                                : QMessageBox::Yes);
     box.setEscapeButton(QMessageBox::No);
     return box.exec() == QMessageBox::Yes ? MsgResult::Yes : MsgResult::No;
 }
 } // namespace
 
-void setMsgBoxHandler(MsgBoxHandler h) { handler() = std::move(h); }
+void setMsgBoxHandler(MsgBoxHandler h) {
+    handler() = std::move(h);
+}
 
-MsgResult MsgBox(const QString& prompt, MsgStyle style, const QString& title) {
+MsgResult MsgBox(const QString &prompt, MsgStyle style, const QString &title) {
     const MsgRequest r{prompt, title, style.icon, style.buttons, style.defaultButton};
     if (handler())
         return handler()(r);
     return showDialog(r);
 }
 
-QString errorBoxText(const Error& e, const QString& where, const QString& which) {
+QString errorBoxText(const Error &e, const QString &where, const QString &which) {
     return QStringLiteral("ERROR # ") + QString::number(e.Number()) + vbCrLf + vbCrLf +
            e.Description() + vbCrLf + where + vbCrLf + which;
 }

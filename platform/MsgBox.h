@@ -25,16 +25,20 @@ struct MsgRequest {
     MsgDefault defaultButton;
 };
 
-using MsgBoxHandler = std::function<MsgResult(const MsgRequest&)>;
+using MsgBoxHandler = std::function<MsgResult(const MsgRequest &)>;
 
 // Installs a handler in place of the Qt dialog; an empty handler restores the dialog.
 void setMsgBoxHandler(MsgBoxHandler handler);
 
-MsgResult MsgBox(const QString& prompt, MsgStyle style, const QString& title);
+MsgResult MsgBox(const QString &prompt, MsgStyle style, const QString &title);
 
 // Convenience styles used throughout.
-inline MsgStyle critical() { return {MsgIcon::Critical, MsgButtons::OK, MsgDefault::Button1}; }
-inline MsgStyle exclamation() { return {MsgIcon::Exclamation, MsgButtons::OK, MsgDefault::Button1}; }
+inline MsgStyle critical() {
+    return {MsgIcon::Critical, MsgButtons::OK, MsgDefault::Button1};
+}
+inline MsgStyle exclamation() {
+    return {MsgIcon::Exclamation, MsgButtons::OK, MsgDefault::Button1};
+}
 
 // CR LF, the line break of every message text.
 inline const QString vbCrLf = QStringLiteral("\r\n");
@@ -43,6 +47,6 @@ class Error;
 // The text of the box that reports a failed step: "ERROR # " and the number, a blank line, the
 // description, then the two lines that say where it failed ("In the Dynamic Link Library",
 // "Function: AddCar").
-QString errorBoxText(const Error& e, const QString& where, const QString& which);
+QString errorBoxText(const Error &e, const QString &where, const QString &which);
 
 } // namespace platform

@@ -8,7 +8,7 @@
 
 namespace platform {
 
-RegistryValue RegistryValue::text(const QString& s) {
+RegistryValue RegistryValue::text(const QString &s) {
     RegistryValue v;
     v.type = REG_SZ;
     v.data = s.toLocal8Bit();
@@ -26,36 +26,40 @@ RegistryValue RegistryValue::dword(std::uint32_t n) {
 
 namespace {
 
-std::shared_ptr<RegistryBackend>& installed() {
+std::shared_ptr<RegistryBackend> &installed() {
     static std::shared_ptr<RegistryBackend> b;
     return b;
 }
 
-const RegistryBackend& backend() {
+const RegistryBackend &backend() {
     if (installed())
         return *installed();
     static const std::shared_ptr<DesktopRegistry> desktop = DesktopRegistry::forThisMachine();
     return *desktop;
 }
 
-bool isRootKey(std::uint32_t root) { return root >= HKEY_CLASSES_ROOT && root <= HKEY_DYN_DATA; }
+bool isRootKey(std::uint32_t root) {
+    return root >= HKEY_CLASSES_ROOT && root <= HKEY_DYN_DATA;
+}
 
 struct OpenKey {
     std::uint32_t root;
     QString path;
 };
 
-QHash<HKEY, OpenKey>& openKeys() {
+QHash<HKEY, OpenKey> &openKeys() {
     static QHash<HKEY, OpenKey> keys;
     return keys;
 }
 
 } // namespace
 
-void setRegistryBackend(std::shared_ptr<RegistryBackend> b) { installed() = std::move(b); }
+void setRegistryBackend(std::shared_ptr<RegistryBackend> b) {
+    installed() = std::move(b);
+}
 
-long RegOpenKeyEx(std::uint32_t root, const QString& subKey, std::uint32_t, std::uint32_t,
-                  HKEY* result) {
+long RegOpenKeyEx(std::uint32_t root, const QString &subKey, std::uint32_t, std::uint32_t,
+                  HKEY *result) {
     if (result)
         *result = 0;
     if (!isRootKey(root) || !result)
@@ -69,8 +73,8 @@ long RegOpenKeyEx(std::uint32_t root, const QString& subKey, std::uint32_t, std:
     return ERROR_SUCCESS;
 }
 
-long RegQueryValueEx(HKEY key, const QString& valueName, std::uint32_t* type, char* data,
-                     std::uint32_t* size) {
+long RegQueryValueEx(HKEY key, const QString &valueName, std::uint32_t *type, char *data,
+                     std::uint32_t *size) {
     const auto it = openKeys().constFind(key);
     if (it == openKeys().constEnd())
         return ERROR_INVALID_HANDLE;
@@ -92,6 +96,8 @@ long RegQueryValueEx(HKEY key, const QString& valueName, std::uint32_t* type, ch
     return ERROR_SUCCESS;
 }
 
-long RegCloseKey(HKEY key) { return openKeys().remove(key) ? ERROR_SUCCESS : ERROR_INVALID_HANDLE; }
+long RegCloseKey(HKEY key) {
+    return openKeys().remove(key) ? ERROR_SUCCESS : ERROR_INVALID_HANDLE;
+}
 
 } // namespace platform

@@ -40,30 +40,30 @@ inline constexpr std::uint32_t KEY_READ_ALL = 0x2003Fu;
 struct RegistryValue {
     std::uint32_t type = REG_SZ;
     QByteArray data; // as stored; text values include their terminating zero
-    static RegistryValue text(const QString& s);
+    static RegistryValue text(const QString &s);
     static RegistryValue dword(std::uint32_t v);
 };
 
 // What a registry knows. Key paths use backslashes and compare without regard to case.
 class RegistryBackend {
-public:
+  public:
     virtual ~RegistryBackend() = default;
-    virtual bool hasKey(std::uint32_t root, const QString& path) const = 0;
+    virtual bool hasKey(std::uint32_t root, const QString &path) const = 0;
     // An empty name asks for the key's default value.
-    virtual std::optional<RegistryValue> value(std::uint32_t root, const QString& path,
-                                               const QString& name) const = 0;
+    virtual std::optional<RegistryValue> value(std::uint32_t root, const QString &path,
+                                               const QString &name) const = 0;
 };
 
 // Installs a backend in place of the desktop's; nullptr restores the desktop's.
 void setRegistryBackend(std::shared_ptr<RegistryBackend> backend);
 
-long RegOpenKeyEx(std::uint32_t root, const QString& subKey, std::uint32_t options,
-                  std::uint32_t samDesired, HKEY* result);
+long RegOpenKeyEx(std::uint32_t root, const QString &subKey, std::uint32_t options,
+                  std::uint32_t samDesired, HKEY *result);
 // Reads a value into `data`, which holds `*size` bytes. On success *size is the number of
 // bytes stored (for text, including the terminating zero); ERROR_MORE_DATA when the value does
 // not fit (the buffer is left alone and *size tells what is needed).
-long RegQueryValueEx(HKEY key, const QString& valueName, std::uint32_t* type, char* data,
-                     std::uint32_t* size);
+long RegQueryValueEx(HKEY key, const QString &valueName, std::uint32_t *type, char *data,
+                     std::uint32_t *size);
 long RegCloseKey(HKEY key);
 
 } // namespace platform

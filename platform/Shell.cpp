@@ -7,17 +7,21 @@
 namespace platform {
 
 namespace {
-ShellHandler& handler() {
+ShellHandler &handler() {
     static ShellHandler h;
     return h;
 }
 
-[[noreturn]] void fileNotFound() { throw Error(ErrFileNotFound, QStringLiteral("File not found")); }
+[[noreturn]] void fileNotFound() {
+    throw Error(ErrFileNotFound, QStringLiteral("File not found"));
+}
 } // namespace
 
-void setShellHandler(ShellHandler h) { handler() = std::move(h); }
+void setShellHandler(ShellHandler h) {
+    handler() = std::move(h);
+}
 
-qint64 Shell(const QString& commandLine, WindowStyle style) {
+qint64 Shell(const QString &commandLine, WindowStyle style) {
     if (handler()) {
         if (!handler()(commandLine, style))
             fileNotFound();

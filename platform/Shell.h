@@ -10,11 +10,11 @@ namespace platform {
 enum class WindowStyle { Hide, NormalFocus };
 
 // Returns the new process's id.
-qint64 Shell(const QString& commandLine, WindowStyle style);
+qint64 Shell(const QString &commandLine, WindowStyle style);
 
 // Tests install a handler that sees every command line instead of starting it; it returns
 // false to make the start fail. An empty handler restores real starting.
-using ShellHandler = std::function<bool(const QString& commandLine, WindowStyle style)>;
+using ShellHandler = std::function<bool(const QString &commandLine, WindowStyle style)>;
 void setShellHandler(ShellHandler handler);
 
 } // namespace platform

@@ -3,7 +3,7 @@
 // collector typed at either end of a note stay where they were.
 #include <QString>
 
-inline QString trimBlanks(const QString& t) {
+inline QString trimBlanks(const QString &t) {
     qsizetype b = 0, e = t.size();
     while (b < e && t[b] == QLatin1Char(' '))
         ++b;

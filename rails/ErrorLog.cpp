@@ -8,12 +8,14 @@
 namespace rails {
 
 namespace {
-const QString kBlankRule = QStringLiteral("%") + QString(51, QLatin1Char(' ')) + QStringLiteral("%");
+const QString kBlankRule =
+    QStringLiteral("%") + QString(51, QLatin1Char(' ')) + QStringLiteral("%");
 const QString kRule = QStringLiteral("%") + QString(51, QLatin1Char('-')) + QStringLiteral("%");
-const QString kShortRule = QStringLiteral("%") + QString(33, QLatin1Char('-')) + QStringLiteral("%");
+const QString kShortRule =
+    QStringLiteral("%") + QString(33, QLatin1Char('-')) + QStringLiteral("%");
 } // namespace
 
-bool writeErrorLog(const QString& folder, const QString& label, const platform::Error& e,
+bool writeErrorLog(const QString &folder, const QString &label, const platform::Error &e,
                    LogEntryKind kind) {
     const QString path = folder + QStringLiteral("/error.log");
     const QDateTime when = platform::now();
@@ -22,8 +24,9 @@ bool writeErrorLog(const QString& folder, const QString& label, const platform::
     const QString number = QString::number(e.Number());
 
     // A new file opens with the banner and its own record line (a blank before "Error: ").
-    const QStringList banner{kRule, QString(blanks, QLatin1Char(' ')) + QStringLiteral("Quillon - Error Log"),
-                             kRule, kBlankRule};
+    const QStringList banner{
+        kRule, QString(blanks, QLatin1Char(' ')) + QStringLiteral("Quillon - Error Log"), kRule,
+        kBlankRule};
     QStringList bodyNew{platform::logRecordLine(when, QStringLiteral(" Error: ") + number), label,
                         kRule, e.Description(), closing};
     QStringList bodyAppend{kBlankRule};

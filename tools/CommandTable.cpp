@@ -158,8 +158,7 @@ int run(const QStringList &args) {
         return usage(why);
     if (inv.has("--kind")) {
         const auto kind = kindOption(inv);
-        if (!kind || (kind != ItemKind::Car && kind != ItemKind::Loco &&
-                      kind != ItemKind::Set))
+        if (!kind || (kind != ItemKind::Car && kind != ItemKind::Loco && kind != ItemKind::Set))
             return usage(QStringLiteral("unknown kind '%1': use cars, locos or sets")
                              .arg(inv.value("--kind")));
     }

@@ -5,20 +5,20 @@
 #include <QLabel>
 #include <QWidget>
 
-FieldBehaviour::FieldBehaviour(QObject* parent) : QObject(parent) {}
+FieldBehaviour::FieldBehaviour(QObject *parent) : QObject(parent) {}
 
-void FieldBehaviour::addField(QWidget* input, QLabel* caption) {
+void FieldBehaviour::addField(QWidget *input, QLabel *caption) {
     captions_.insert(input, caption);
     caption->setBuddy(input);
     input->installEventFilter(this);
 }
 
-void FieldBehaviour::addEnterNext(QWidget* from, QWidget* to) {
+void FieldBehaviour::addEnterNext(QWidget *from, QWidget *to) {
     next_.insert(from, to);
     from->installEventFilter(this);
 }
 
-void FieldBehaviour::highlight(QLabel* caption, bool on) {
+void FieldBehaviour::highlight(QLabel *caption, bool on) {
     if (!caption)
         return;
     QFont f = caption->font();
@@ -29,12 +29,12 @@ void FieldBehaviour::highlight(QLabel* caption, bool on) {
     caption->setPalette(p);
 }
 
-bool FieldBehaviour::isHighlighted(const QLabel* caption) {
+bool FieldBehaviour::isHighlighted(const QLabel *caption) {
     return caption && caption->font().bold() &&
            caption->palette().color(QPalette::WindowText) == QColor(0, 0, 255);
 }
 
-bool FieldBehaviour::eventFilter(QObject* watched, QEvent* event) {
+bool FieldBehaviour::eventFilter(QObject *watched, QEvent *event) {
     switch (event->type()) {
     case QEvent::FocusIn:
         highlight(captions_.value(watched), true);
@@ -43,10 +43,10 @@ bool FieldBehaviour::eventFilter(QObject* watched, QEvent* event) {
         highlight(captions_.value(watched), false);
         break;
     case QEvent::KeyPress: {
-        auto* key = static_cast<QKeyEvent*>(event);
+        auto *key = static_cast<QKeyEvent *>(event);
         if (key->key() != Qt::Key_Return && key->key() != Qt::Key_Enter)
             break;
-        if (QWidget* to = next_.value(watched)) {
+        if (QWidget *to = next_.value(watched)) {
             to->setFocus(Qt::TabFocusReason);
             return true;
         }

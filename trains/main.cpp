@@ -1,6 +1,6 @@
 // Ravazo: the windowed program of Quillon.
-#include "trains/shell/frmMain.h"
 #include "trains/modGlobal.h"
+#include "trains/shell/frmMain.h"
 #include "trains/shell/modMain.h"
 
 #include "platform/Memory.h"
@@ -8,7 +8,7 @@
 #include <QApplication>
 #include <QIcon>
 
-int main(int argc, char* argv[]) {
+int main(int argc, char *argv[]) {
     platform::shareOneHeap();
     QApplication app(argc, argv);
     app.setApplicationName(QStringLiteral("Quillon"));

@@ -16,7 +16,7 @@
 #include <QWidget>
 
 namespace {
-std::function<void()>& reportRelease() {
+std::function<void()> &reportRelease() {
     static std::function<void()> r;
     return r;
 }
@@ -29,17 +29,17 @@ QDateTime toWholeSecond(QDateTime t) {
 
 } // namespace
 
-dllRails& Rails() {
+dllRails &Rails() {
     if (!objRails)
         throw platform::Error(platform::ErrObjectNotSet,
                               QStringLiteral("Object variable or With block variable not set"));
     return *objRails;
 }
 
-void UnloadForm(QWidget* form) {
+void UnloadForm(QWidget *form) {
     if (!form)
         return;
-    if (auto* sub = qobject_cast<QMdiSubWindow*>(form->parentWidget()))
+    if (auto *sub = qobject_cast<QMdiSubWindow *>(form->parentWidget()))
         sub->close();
     else
         form->close();
@@ -48,9 +48,7 @@ void UnloadForm(QWidget* form) {
 bool Pause(qint16 seconds) {
     platform::resumeNext([seconds] {
         const QDateTime start = toWholeSecond(platform::now());
-        const auto passed = [&] {
-            return start.secsTo(toWholeSecond(platform::now())) > seconds;
-        };
+        const auto passed = [&] { return start.secsTo(toWholeSecond(platform::now())) > seconds; };
         if (passed())
             return;
         // Wait in the event loop, looking at the clock on every short tick, instead of
@@ -68,7 +66,9 @@ bool Pause(qint16 seconds) {
     return true;
 }
 
-void SetReportRelease(std::function<void()> release) { reportRelease() = std::move(release); }
+void SetReportRelease(std::function<void()> release) {
+    reportRelease() = std::move(release);
+}
 
 void ShutDown() {
     using platform::resumeNext;
@@ -85,22 +85,23 @@ void ShutDown() {
     platform::exitProcess(0);
 }
 
-std::uint32_t RootKeyFromFlags(bool classesRoot, bool currentConfig, bool currentUser,
-                               bool dynData, bool localMachine, bool performanceData,
-                               bool users) {
+std::uint32_t RootKeyFromFlags(bool classesRoot, bool currentConfig, bool currentUser, bool dynData,
+                               bool localMachine, bool performanceData, bool users) {
     using namespace platform;
-    const std::pair<bool, std::uint32_t> order[] = {
-        {classesRoot, HKEY_CLASSES_ROOT},   {currentConfig, HKEY_CURRENT_CONFIG},
-        {currentUser, HKEY_CURRENT_USER},   {dynData, HKEY_DYN_DATA},
-        {localMachine, HKEY_LOCAL_MACHINE}, {performanceData, HKEY_PERFORMANCE_DATA},
-        {users, HKEY_USERS}};
-    for (const auto& [set, root] : order)
+    const std::pair<bool, std::uint32_t> order[] = {{classesRoot, HKEY_CLASSES_ROOT},
+                                                    {currentConfig, HKEY_CURRENT_CONFIG},
+                                                    {currentUser, HKEY_CURRENT_USER},
+                                                    {dynData, HKEY_DYN_DATA},
+                                                    {localMachine, HKEY_LOCAL_MACHINE},
+                                                    {performanceData, HKEY_PERFORMANCE_DATA},
+                                                    {users, HKEY_USERS}};
+    for (const auto &[set, root] : order)
         if (set)
             return root;
     return 0;
 }
 
-QString GetRegistryString(const QString& keyPath, const QString& valueName, bool classesRoot,
+QString GetRegistryString(const QString &keyPath, const QString &valueName, bool classesRoot,
                           bool currentConfig, bool currentUser, bool dynData, bool localMachine,
                           bool performanceData, bool users, bool trailingSeparator) {
     using namespace platform;

@@ -1,8 +1,8 @@
 #include "rails/collection/FileCheck.h"
 
+#include "platform/Error.h"
 #include "rails/engine/Connection.h"
 #include "rails/engine/Statement.h"
-#include "platform/Error.h"
 #include "rails/exchange/FileIdentity.h"
 
 #include <QStringList>

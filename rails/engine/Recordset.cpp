@@ -52,7 +52,7 @@ void raiseClosed() {
                                "requested name or ordinal."));
 }
 
-std::size_t putHeader(char* out, std::uint64_t v) {
+std::size_t putHeader(char *out, std::uint64_t v) {
     std::size_t n = 0;
     while (v >= 0x80) {
         out[n++] = char(std::uint8_t(v) | 0x80);
@@ -64,8 +64,8 @@ std::size_t putHeader(char* out, std::uint64_t v) {
 
 // Most cells are a few bytes: copied with fixed-size moves the compiler writes in place (two
 // that overlap cover every length between their sizes) instead of a call per cell.
-inline void copyCell(char* out, const void* from, std::size_t bytes) {
-    const auto* in = static_cast<const char*>(from);
+inline void copyCell(char *out, const void *from, std::size_t bytes) {
+    const auto *in = static_cast<const char *>(from);
     if (bytes >= 8 && bytes <= 16) {
         std::memcpy(out, in, 8);
         std::memcpy(out + bytes - 8, in + bytes - 8, 8);
@@ -88,7 +88,7 @@ std::size_t headerSize(std::uint64_t v) {
     return n;
 }
 
-std::uint64_t getHeader(const char*& p) {
+std::uint64_t getHeader(const char *&p) {
     std::uint64_t v = 0;
     for (int shift = 0;; shift += 7) {
         const auto byte = std::uint8_t(*p++);
@@ -106,11 +106,11 @@ struct Recordset::RowCache {
     std::uint64_t version = 0;
     qsizetype row = -1;
     int count = 0;
-    const char* next = nullptr;
+    const char *next = nullptr;
     std::vector<CellRef> cells;
 };
 
-Recordset::RowCache& Recordset::rowCache() {
+Recordset::RowCache &Recordset::rowCache() {
     thread_local RowCache cache;
     return cache;
 }
@@ -120,9 +120,11 @@ void Recordset::changed() {
     version_ = ++versions;
 }
 
-Recordset::Recordset(Recordset&& other) noexcept { *this = std::move(other); }
+Recordset::Recordset(Recordset &&other) noexcept {
+    *this = std::move(other);
+}
 
-Recordset& Recordset::operator=(Recordset&& other) noexcept {
+Recordset &Recordset::operator=(Recordset &&other) noexcept {
     if (this != &other) {
         columns_ = std::exchange(other.columns_, {});
         blocks_ = std::exchange(other.blocks_, {});
@@ -142,12 +144,12 @@ Recordset Recordset::clone() const {
     Recordset c;
     c.columns_ = columns_;
     c.blocks_.reserve(blocks_.size());
-    for (const Block& b : blocks_) {
+    for (const Block &b : blocks_) {
         Block n;
         n.capacity = b.capacity;
         n.used = b.used;
         n.firstRow = b.firstRow;
-        n.data.reset(static_cast<char*>(std::malloc(b.capacity ? b.capacity : 1)));
+        n.data.reset(static_cast<char *>(std::malloc(b.capacity ? b.capacity : 1)));
         if (!n.data)
             throw std::bad_alloc();
         if (b.used)
@@ -201,7 +203,7 @@ void Recordset::Close() {
     *this = Recordset();
 }
 
-int Recordset::fieldIndex(const QString& column) const {
+int Recordset::fieldIndex(const QString &column) const {
     const int n = int(columns_.size());
     // Forms read the fields of a row one after the other: try the column after the last first.
     const int hint = lastField_ + 1 < n ? lastField_ + 1 : 0;
@@ -228,7 +230,7 @@ void Recordset::requireColumn(int column) const {
         raiseNoItem();
 }
 
-const Recordset::CellRef& Recordset::cellAt(qsizetype row, int column) const {
+const Recordset::CellRef &Recordset::cellAt(qsizetype row, int column) const {
     if (!open_)
         raiseClosed();
     if (row < 0 || row >= RecordCount())
@@ -236,13 +238,12 @@ const Recordset::CellRef& Recordset::cellAt(qsizetype row, int column) const {
     requireColumn(column);
     // A row's cells are found once, and only as far as the columns read: a sort reads one
     // column of every row.
-    RowCache& found = rowCache();
+    RowCache &found = rowCache();
     if (found.version != version_ || found.row != row) {
-        const auto block = std::upper_bound(blocks_.begin(), blocks_.end(), row,
-                                            [](qsizetype r, const Block& b) {
-                                                return r < b.firstRow;
-                                            }) -
-                           1;
+        const auto block =
+            std::upper_bound(blocks_.begin(), blocks_.end(), row,
+                             [](qsizetype r, const Block &b) { return r < b.firstRow; }) -
+            1;
         found.next = block->data.get() + rows_[std::size_t(row)];
         found.cells.resize(std::size_t(columns_.size()));
         found.count = 0;
@@ -250,7 +251,7 @@ const Recordset::CellRef& Recordset::cellAt(qsizetype row, int column) const {
         found.version = version_;
     }
     while (found.count <= column) {
-        CellRef& c = found.cells[std::size_t(found.count++)];
+        CellRef &c = found.cells[std::size_t(found.count++)];
         const std::uint64_t header = getHeader(found.next);
         c.type = CellType(header & 7);
         c.size = std::size_t(header >> 3);
@@ -260,14 +261,15 @@ const Recordset::CellRef& Recordset::cellAt(qsizetype row, int column) const {
     return found.cells[std::size_t(column)];
 }
 
-const Recordset::CellRef& Recordset::cell(int column) const {
+const Recordset::CellRef &Recordset::cell(int column) const {
     requireRow();
     return cellAt(pos_, column);
 }
 
-QVariant Recordset::value(const CellRef& c) {
+QVariant Recordset::value(const CellRef &c) {
     switch (c.type) {
-    case CellType::Null: return QVariant();
+    case CellType::Null:
+        return QVariant();
     case CellType::Integer: {
         int64_t v;
         std::memcpy(&v, c.data, sizeof v);
@@ -278,13 +280,15 @@ QVariant Recordset::value(const CellRef& c) {
         std::memcpy(&v, c.data, sizeof v);
         return QVariant(v);
     }
-    case CellType::Text: return QVariant(QString::fromUtf8(c.data, qsizetype(c.size)));
-    case CellType::Blob: return QVariant(QByteArray(c.data, qsizetype(c.size)));
+    case CellType::Text:
+        return QVariant(QString::fromUtf8(c.data, qsizetype(c.size)));
+    case CellType::Blob:
+        return QVariant(QByteArray(c.data, qsizetype(c.size)));
     }
     return QVariant();
 }
 
-QVariant Recordset::Fields(const QString& column) const {
+QVariant Recordset::Fields(const QString &column) const {
     const int i = fieldIndex(column);
     if (i < 0) {
         requireRow();
@@ -293,12 +297,16 @@ QVariant Recordset::Fields(const QString& column) const {
     return Fields(i);
 }
 
-QVariant Recordset::Fields(int column) const { return value(cell(column)); }
+QVariant Recordset::Fields(int column) const {
+    return value(cell(column));
+}
 
-QVariant Recordset::valueAt(qsizetype row, int column) const { return value(cellAt(row, column)); }
+QVariant Recordset::valueAt(qsizetype row, int column) const {
+    return value(cellAt(row, column));
+}
 
 QString Recordset::textAt(qsizetype row, int column) const {
-    const CellRef& c = cellAt(row, column);
+    const CellRef &c = cellAt(row, column);
     if (c.type == CellType::Text)
         return QString::fromUtf8(c.data, qsizetype(c.size));
     if (c.type == CellType::Null)
@@ -306,8 +314,8 @@ QString Recordset::textAt(qsizetype row, int column) const {
     return value(c).toString();
 }
 
-bool Recordset::utf8At(qsizetype row, int column, QByteArrayView* bytes) const {
-    const CellRef& c = cellAt(row, column);
+bool Recordset::utf8At(qsizetype row, int column, QByteArrayView *bytes) const {
+    const CellRef &c = cellAt(row, column);
     if (c.type != CellType::Text)
         return false;
     *bytes = QByteArrayView(c.data, qsizetype(c.size));
@@ -323,18 +331,22 @@ QString Recordset::text(int column) const {
     return textAt(pos_, column);
 }
 
-void Recordset::appendTextTo(int column, QString& out) const { out += text(column); }
+void Recordset::appendTextTo(int column, QString &out) const {
+    out += text(column);
+}
 
-bool Recordset::isNull(int column) const { return cell(column).type == CellType::Null; }
+bool Recordset::isNull(int column) const {
+    return cell(column).type == CellType::Null;
+}
 
 void Recordset::setColumns(QStringList names) {
     columns_ = std::move(names);
     changed();
 }
 
-char* Recordset::room(std::size_t bytes) {
+char *Recordset::room(std::size_t bytes) {
     if (!blocks_.empty()) {
-        Block& last = blocks_.back();
+        Block &last = blocks_.back();
         if (last.capacity - last.used >= bytes)
             return last.data.get() + last.used;
     }
@@ -346,7 +358,7 @@ char* Recordset::room(std::size_t bytes) {
         raiseOutOfMemory();
     Block next;
     next.capacity = partial + bytes <= kBlockBytes ? kBlockBytes : partial + bytes + kBlockBytes;
-    next.data.reset(static_cast<char*>(std::malloc(next.capacity)));
+    next.data.reset(static_cast<char *>(std::malloc(next.capacity)));
     if (!next.data)
         throw std::bad_alloc();
     next.firstRow = RecordCount();
@@ -369,13 +381,13 @@ char* Recordset::room(std::size_t bytes) {
 void Recordset::trimLastBlock() {
     if (blocks_.empty())
         return;
-    Block& last = blocks_.back();
+    Block &last = blocks_.back();
     // A tail smaller than a page is left: cut off, it becomes a small free piece of the heap
     // between large blocks, where it keeps the heap from giving the blocks back.
     if (last.used == 0 || last.capacity - last.used < kPageBytes)
         return;
     // Rows are found by their offset in the block, so the block may move.
-    if (auto* p = static_cast<char*>(std::realloc(last.data.get(), last.used))) {
+    if (auto *p = static_cast<char *>(std::realloc(last.data.get(), last.used))) {
         (void)last.data.release();
         last.data.reset(p);
         last.capacity = last.used;
@@ -390,24 +402,25 @@ std::uint64_t headerOf(Recordset::CellType type, std::size_t bytes) {
 
 // Writes a cell (header, then bytes) and returns where the next one starts. Written in place in
 // the loops that call it: a call per cell is what writing rows whole saves.
-[[gnu::always_inline]] inline char* writeCell(char* out, Recordset::CellType type, const void* data, std::size_t bytes) {
+[[gnu::always_inline]] inline char *writeCell(char *out, Recordset::CellType type, const void *data,
+                                              std::size_t bytes) {
     out += putHeader(out, headerOf(type, bytes));
     copyCell(out, data, bytes);
     return out + bytes;
 }
 } // namespace
 
-void Recordset::appendCell(CellType type, const void* data, std::size_t bytes) {
+void Recordset::appendCell(CellType type, const void *data, std::size_t bytes) {
     if (tooLarge(bytes, 0))
         raiseOutOfMemory();
     if (cellsInRow_ == 0)
         rowStart_ = blocks_.empty() ? 0 : blocks_.back().used;
-    char* out = room(kMaxHeader + bytes);
+    char *out = room(kMaxHeader + bytes);
     blocks_.back().used += std::size_t(writeCell(out, type, data, bytes) - out);
     ++cellsInRow_;
 }
 
-void Recordset::appendRow(const CellIn* cells, int count) {
+void Recordset::appendRow(const CellIn *cells, int count) {
     if (cellsInRow_ != 0 || count != columns_.size())
         throw std::logic_error("record set row does not match its columns");
     // The row's exact size: blocks fill as far as when cells were added one by one.
@@ -418,29 +431,35 @@ void Recordset::appendRow(const CellIn* cells, int count) {
         need += headerSize(headerOf(cells[i].type, cells[i].bytes)) + cells[i].bytes;
     }
     rowStart_ = blocks_.empty() ? 0 : blocks_.back().used;
-    char* const start = room(need);
-    char* out = start;
+    char *const start = room(need);
+    char *out = start;
     for (int i = 0; i < count; ++i)
         out = writeCell(out, cells[i].type, cells[i].data, cells[i].bytes);
-    Block& last = blocks_.back();
+    Block &last = blocks_.back();
     rowStart_ = std::size_t(start - last.data.get());
     last.used = rowStart_ + std::size_t(out - start);
     rows_.push_back(rowStart_);
 }
 
-void Recordset::appendInteger(int64_t v) { appendCell(CellType::Integer, &v, sizeof v); }
+void Recordset::appendInteger(int64_t v) {
+    appendCell(CellType::Integer, &v, sizeof v);
+}
 
-void Recordset::appendReal(double v) { appendCell(CellType::Real, &v, sizeof v); }
+void Recordset::appendReal(double v) {
+    appendCell(CellType::Real, &v, sizeof v);
+}
 
-void Recordset::appendText(const char* utf8, qsizetype bytes) {
+void Recordset::appendText(const char *utf8, qsizetype bytes) {
     appendCell(CellType::Text, utf8, bytes > 0 ? std::size_t(bytes) : 0);
 }
 
-void Recordset::appendBlob(const void* data, qsizetype bytes) {
+void Recordset::appendBlob(const void *data, qsizetype bytes) {
     appendCell(CellType::Blob, data, bytes > 0 ? std::size_t(bytes) : 0);
 }
 
-void Recordset::appendNull() { appendCell(CellType::Null, nullptr, 0); }
+void Recordset::appendNull() {
+    appendCell(CellType::Null, nullptr, 0);
+}
 
 void Recordset::endRow() {
     // A row holds one cell per column; anything else would shift every later read.
@@ -463,9 +482,9 @@ void Recordset::finish() {
 }
 
 std::size_t Recordset::memoryUsed() const {
-    std::size_t bytes = sizeof(*this) + rows_.capacity() * sizeof(std::size_t) +
-                        blocks_.capacity() * sizeof(Block);
-    for (const Block& b : blocks_)
+    std::size_t bytes =
+        sizeof(*this) + rows_.capacity() * sizeof(std::size_t) + blocks_.capacity() * sizeof(Block);
+    for (const Block &b : blocks_)
         bytes += b.capacity;
     return bytes;
 }

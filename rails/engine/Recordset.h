@@ -16,15 +16,15 @@
 namespace engine {
 
 class Recordset {
-public:
+  public:
     enum StateValue { adStateClosed = 0, adStateOpen = 1 };
 
     Recordset() = default;
     // Moving leaves the source closed and empty.
-    Recordset(Recordset&& other) noexcept;
-    Recordset& operator=(Recordset&& other) noexcept;
-    Recordset(const Recordset&) = delete;
-    Recordset& operator=(const Recordset&) = delete;
+    Recordset(Recordset &&other) noexcept;
+    Recordset &operator=(Recordset &&other) noexcept;
+    Recordset(const Recordset &) = delete;
+    Recordset &operator=(const Recordset &) = delete;
     ~Recordset() = default;
     // A full copy, for a reader on another thread that must not share the position.
     Recordset clone() const;
@@ -35,7 +35,7 @@ public:
     void MoveNext();
     // The current row's value of the column; a Null value is a null QVariant. Raises an error
     // when there is no current row or no such column.
-    QVariant Fields(const QString& column) const;
+    QVariant Fields(const QString &column) const;
     QVariant Fields(int column) const;
     int State() const { return open_ ? adStateOpen : adStateClosed; }
     void Close();
@@ -43,13 +43,13 @@ public:
     // Column access for code that walks many rows.
     int fieldCount() const { return int(columns_.size()); }
     QString fieldName(int column) const { return columns_.value(column); }
-    int fieldIndex(const QString& column) const; // -1 when absent
+    int fieldIndex(const QString &column) const; // -1 when absent
     qsizetype RecordCount() const { return qsizetype(rows_.size()); }
     // Text of a cell without building a QVariant; empty for Null.
     QString text(int column) const;
     bool isNull(int column) const;
     // Appends the text of a cell to `out` (nothing for Null).
-    void appendTextTo(int column, QString& out) const;
+    void appendTextTo(int column, QString &out) const;
     // Moves to the given row (0-based); past the end means EOF.
     void moveTo(qsizetype row);
     qsizetype position() const { return pos_; }
@@ -59,15 +59,15 @@ public:
     QString textAt(qsizetype row, int column) const;
     bool isNullAt(qsizetype row, int column) const;
     // The stored bytes (UTF-8) of a text cell, without decoding them; false for any other type.
-    bool utf8At(qsizetype row, int column, QByteArrayView* bytes) const;
+    bool utf8At(qsizetype row, int column, QByteArrayView *bytes) const;
 
     // Building (used by the connection while it reads rows; a set may grow after finish).
     enum class CellType : uint8_t { Null, Integer, Real, Text, Blob };
     void setColumns(QStringList names);
     void appendInteger(int64_t v);
     void appendReal(double v);
-    void appendText(const char* utf8, qsizetype bytes);
-    void appendBlob(const void* data, qsizetype bytes);
+    void appendText(const char *utf8, qsizetype bytes);
+    void appendBlob(const void *data, qsizetype bytes);
     void appendNull();
     void endRow();
     // A whole row at once, one cell per column: what the connection uses for every row it
@@ -75,17 +75,17 @@ public:
     // their 8-byte value.
     struct CellIn {
         CellType type = CellType::Null;
-        const void* data = nullptr;
+        const void *data = nullptr;
         std::size_t bytes = 0;
     };
-    void appendRow(const CellIn* cells, int count);
+    void appendRow(const CellIn *cells, int count);
     void finish(); // opens the set at its first row; the last block is trimmed to its contents
                    // when more than a page of it is left
     std::size_t memoryUsed() const;
 
-private:
+  private:
     struct Free {
-        void operator()(char* p) const { std::free(p); }
+        void operator()(char *p) const { std::free(p); }
     };
     struct Block {
         std::unique_ptr<char, Free> data;
@@ -94,23 +94,23 @@ private:
         qsizetype firstRow = 0;
     };
     struct CellRef {
-        const char* data = nullptr;
+        const char *data = nullptr;
         std::size_t size = 0;
         CellType type = CellType::Null;
     };
-    const CellRef& cellAt(qsizetype row, int column) const;
-    const CellRef& cell(int column) const;
+    const CellRef &cellAt(qsizetype row, int column) const;
+    const CellRef &cell(int column) const;
     void requireRow() const;
     void requireColumn(int column) const;
-    void appendCell(CellType type, const void* data, std::size_t bytes);
-    char* room(std::size_t bytes);
+    void appendCell(CellType type, const void *data, std::size_t bytes);
+    char *room(std::size_t bytes);
     void trimLastBlock();
-    static QVariant value(const CellRef& c);
+    static QVariant value(const CellRef &c);
 
     QStringList columns_;
     std::vector<Block> blocks_;
     std::vector<std::size_t> rows_; // where each row starts in its block
-    std::size_t rowStart_ = 0; // where the row being built starts in the last block
+    std::size_t rowStart_ = 0;      // where the row being built starts in the last block
     int cellsInRow_ = 0;
     qsizetype pos_ = 0;
     bool open_ = false;
@@ -118,7 +118,7 @@ private:
     // Every change gives the set a number no other set has had: rows found by a reader stay
     // valid while it holds.
     struct RowCache;
-    static RowCache& rowCache();
+    static RowCache &rowCache();
     void changed();
     std::uint64_t version_ = 0;
 };

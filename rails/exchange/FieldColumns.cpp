@@ -4,9 +4,9 @@
 
 #include "platform/Error.h"
 
+#include "rails/engine/Statement.h"
 #include <QSet>
 #include <algorithm>
-#include "rails/engine/Statement.h"
 
 namespace exchange {
 

@@ -12,7 +12,7 @@ struct ItemArgs {
     QList<double> money;
 };
 
-inline ItemArgs itemArgs(const QString& itemId, const QString& notes = QStringLiteral("Mint")) {
+inline ItemArgs itemArgs(const QString &itemId, const QString &notes = QStringLiteral("Mint")) {
     return {QStringList{itemId, QStringLiteral("Lionel"), QStringLiteral("Santa Fe"),
                         QStringLiteral("Box Car"), QStringLiteral("6464"), QStringLiteral("O-27"),
                         QStringLiteral("O-31"), QStringLiteral("Red"), QStringLiteral("Show"),

@@ -19,19 +19,18 @@ class TestRails : public QObject {
         dllRails rails;
     };
 
-    static QStringList ids(const RecordsetPtr& rs) {
+    static QStringList ids(const RecordsetPtr &rs) {
         QStringList out;
         for (rs->MoveFirst(); !rs->isEOF(); rs->MoveNext())
             out << rs->Fields("ItemID").toString();
         return out;
     }
 
-private slots:
+  private slots:
     void connectionStringNamesTheProgramFolderDatabase() {
         Fixture f;
-        QCOMPARE(f.rails.strConnect,
-                 "Provider=SQLite;User ID=;Data Source=" + f.pf.path() +
-                     "/zerizori/rails.trk;Persist Security Info=False;");
+        QCOMPARE(f.rails.strConnect, "Provider=SQLite;User ID=;Data Source=" + f.pf.path() +
+                                         "/zerizori/rails.trk;Persist Security Info=False;");
         QVERIFY(f.rails.conDataBase);
         QCOMPARE(f.rails.conDataBase->CursorLocation, int(engine::adUseClient));
         QCOMPARE(f.rails.conDataBase->State(), int(engine::Connection::adStateClosed));
@@ -42,13 +41,26 @@ private slots:
         QTest::addColumn<QString>("input");
         QTest::addColumn<QString>("result");
         QTest::addColumn<QString>("variable");
-        QTest::newRow("one quote") << "O'Neil" << "O''Neil" << "O''Neil";
-        QTest::newRow("two quotes") << "''" << "''''" << "''''";
-        QTest::newRow("blanks kept in variable") << "  Bob's  " << "Bob''s" << "  Bob''s  ";
-        QTest::newRow("plain trimmed") << "  plain  " << "plain" << "  plain  ";
-        QTest::newRow("empty") << "" << "" << "";
-        QTest::newRow("nuls removed") << QString("a") + QChar(0) + "b" + QChar(0) << "ab" << "ab";
-        QTest::newRow("tabs are not blanks") << "\tx " << "\tx" << "\tx ";
+        QTest::newRow("one quote") << "O'Neil"
+                                   << "O''Neil"
+                                   << "O''Neil";
+        QTest::newRow("two quotes") << "''"
+                                    << "''''"
+                                    << "''''";
+        QTest::newRow("blanks kept in variable") << "  Bob's  "
+                                                 << "Bob''s"
+                                                 << "  Bob''s  ";
+        QTest::newRow("plain trimmed") << "  plain  "
+                                       << "plain"
+                                       << "  plain  ";
+        QTest::newRow("empty") << ""
+                               << ""
+                               << "";
+        QTest::newRow("nuls removed") << QString("a") + QChar(0) + "b" + QChar(0) << "ab"
+                                      << "ab";
+        QTest::newRow("tabs are not blanks") << "\tx "
+                                             << "\tx"
+                                             << "\tx ";
     }
     void clean() {
         QFETCH(QString, input);
@@ -65,9 +77,15 @@ private slots:
         QTest::addColumn<QString>("kind");
         QTest::addColumn<QString>("flags"); // FullSet Car Loco Track Accessory
         QTest::addColumn<QString>("numberColumn");
-        QTest::newRow("car") << "AddCar" << "NO YES NO NO NO" << "CarNumber";
-        QTest::newRow("loco") << "AddLoco" << "NO NO YES NO NO" << "CarNumber";
-        QTest::newRow("set") << "AddSet" << "YES NO NO NO NO" << "SetNumber";
+        QTest::newRow("car") << "AddCar"
+                             << "NO YES NO NO NO"
+                             << "CarNumber";
+        QTest::newRow("loco") << "AddLoco"
+                              << "NO NO YES NO NO"
+                              << "CarNumber";
+        QTest::newRow("set") << "AddSet"
+                             << "YES NO NO NO NO"
+                             << "SetNumber";
     }
     void insertsStoreEachKind() {
         QFETCH(QString, kind);
@@ -93,7 +111,7 @@ private slots:
             "FullSet || ' ' || Car || ' ' || Loco || ' ' || Track || ' ' || Accessory, Condition, "
             "Box, Notes FROM tblMain")[0];
         QCOMPARE(row[0].toString(), QString("XL-1"));
-        QCOMPARE(row[1].toString(), QString(" Lionel "));       // not cleaned, not trimmed
+        QCOMPARE(row[1].toString(), QString(" Lionel ")); // not cleaned, not trimmed
         QCOMPARE(row[2].toString(), QString("Rock Island & Pacific's"));
         QCOMPARE(row[3].toString(), QString("Box Car"));
         const int numberIndex = numberColumn == "CarNumber" ? 4 : 5;
@@ -121,7 +139,8 @@ private slots:
         const bool ok = f.rails.AddCar(a.text, a.date, a.money);
         QLocale::setDefault(QLocale::c());
         QVERIFY(ok);
-        const auto row = f.pf.query("SELECT OriginalCost, CurrentValue, DateAccquired FROM tblMain")[0];
+        const auto row =
+            f.pf.query("SELECT OriginalCost, CurrentValue, DateAccquired FROM tblMain")[0];
         QCOMPARE(row[0].toDouble(), 12.35);
         QCOMPARE(row[1].toDouble(), 100000.01);
         QCOMPARE(row[2].toString(), QString("2020-02-29"));
@@ -139,7 +158,8 @@ private slots:
         u.text[11] = "NO";
         u.money = {1, 2};
         QVERIFY(f.rails.UpdateCar(u.text, u.date, u.money));
-        const auto rows = f.pf.query("SELECT ItemID, CarType, Box, Notes, OriginalCost, DateAdd, DateMod, Car FROM tblMain ORDER BY ID");
+        const auto rows = f.pf.query("SELECT ItemID, CarType, Box, Notes, OriginalCost, DateAdd, "
+                                     "DateMod, Car FROM tblMain ORDER BY ID");
         QCOMPARE(rows[0][1].toString(), QString("Caboose - Work's"));
         QCOMPARE(rows[0][2].toString(), QString("NO"));
         QCOMPARE(rows[0][3].toString(), QString("Repainted"));
@@ -155,8 +175,9 @@ private slots:
     // caller is never told that something was saved or deleted when nothing was.
     void missingItemsAreReported_data() {
         QTest::addColumn<QString>("operation");
-        for (const char* op : {"UpdateCar", "UpdateLoco", "UpdateSet", "UpdateTrack", "UpdateAccessory",
-                               "DeleteCar", "DeleteLoco", "DeleteSet", "DeleteTrack", "DeleteAccessory"})
+        for (const char *op :
+             {"UpdateCar", "UpdateLoco", "UpdateSet", "UpdateTrack", "UpdateAccessory", "DeleteCar",
+              "DeleteLoco", "DeleteSet", "DeleteTrack", "DeleteAccessory"})
             QTest::newRow(op) << op;
     }
     void missingItemsAreReported() {
@@ -167,16 +188,21 @@ private slots:
         const auto before = f.pf.query("SELECT * FROM tblMain");
         auto u = itemArgs("CL-99", "changed");
         QString id = "CL-99";
-        using Update = bool (dllRails::*)(QStringList&, QDateTime&, QList<double>&);
-        using Delete = bool (dllRails::*)(QString&);
-        const QHash<QString, Update> updates{{"UpdateCar", &dllRails::UpdateCar}, {"UpdateLoco", &dllRails::UpdateLoco},
-                                             {"UpdateSet", &dllRails::UpdateSet}, {"UpdateTrack", &dllRails::UpdateTrack},
+        using Update = bool (dllRails::*)(QStringList &, QDateTime &, QList<double> &);
+        using Delete = bool (dllRails::*)(QString &);
+        const QHash<QString, Update> updates{{"UpdateCar", &dllRails::UpdateCar},
+                                             {"UpdateLoco", &dllRails::UpdateLoco},
+                                             {"UpdateSet", &dllRails::UpdateSet},
+                                             {"UpdateTrack", &dllRails::UpdateTrack},
                                              {"UpdateAccessory", &dllRails::UpdateAccessory}};
-        const QHash<QString, Delete> deletes{{"DeleteCar", &dllRails::DeleteCar}, {"DeleteLoco", &dllRails::DeleteLoco},
-                                             {"DeleteSet", &dllRails::DeleteSet}, {"DeleteTrack", &dllRails::DeleteTrack},
+        const QHash<QString, Delete> deletes{{"DeleteCar", &dllRails::DeleteCar},
+                                             {"DeleteLoco", &dllRails::DeleteLoco},
+                                             {"DeleteSet", &dllRails::DeleteSet},
+                                             {"DeleteTrack", &dllRails::DeleteTrack},
                                              {"DeleteAccessory", &dllRails::DeleteAccessory}};
-        const bool result = updates.contains(operation) ? (f.rails.*updates[operation])(u.text, u.date, u.money)
-                                                        : (f.rails.*deletes[operation])(id);
+        const bool result = updates.contains(operation)
+                                ? (f.rails.*updates[operation])(u.text, u.date, u.money)
+                                : (f.rails.*deletes[operation])(id);
         QVERIFY(!result);
         QCOMPARE(f.pf.query("SELECT * FROM tblMain"), before);
         // One failure box naming the item; a delete asks no question about an item not there.
@@ -190,30 +216,35 @@ private slots:
 
     void updateVariantsNameTheirColumns() {
         Fixture f;
-        f.pf.exec("INSERT INTO tblMain (ItemID, FullSet, Car, Loco, Track, Accessory, Condition, Box) VALUES "
+        f.pf.exec("INSERT INTO tblMain (ItemID, FullSet, Car, Loco, Track, Accessory, Condition, "
+                  "Box) VALUES "
                   "('SL-1','YES','NO','NO','NO','NO','Good','YES'),"
                   "('TL-2','NO','NO','NO','YES','NO','Good','YES')");
         auto s = itemArgs("SL-1");
         s.text[4] = "Set 42";
         QVERIFY(f.rails.UpdateSet(s.text, s.date, s.money));
-        QCOMPARE(f.pf.scalar("SELECT SetNumber FROM tblMain WHERE ItemID='SL-1'").toString(), QString("Set 42"));
+        QCOMPARE(f.pf.scalar("SELECT SetNumber FROM tblMain WHERE ItemID='SL-1'").toString(),
+                 QString("Set 42"));
         QVERIFY(f.pf.scalar("SELECT CarNumber FROM tblMain WHERE ItemID='SL-1'").isNull());
         auto t = itemArgs("TL-2");
         t.text[7] = "Silver";
         t.text[10] = "Poor";
         QVERIFY(f.rails.UpdateTrack(t.text, t.date, t.money));
-        const auto row = f.pf.query("SELECT Color, CarColor, Condition FROM tblMain WHERE ItemID='TL-2'")[0];
+        const auto row =
+            f.pf.query("SELECT Color, CarColor, Condition FROM tblMain WHERE ItemID='TL-2'")[0];
         QCOMPARE(row[0].toString(), QString("Silver"));
         QVERIFY(row[1].isNull());
         QCOMPARE(row[2].toString(), QString("Good")); // tracks keep condition and box
         t.text[7] = "Gold";
         QVERIFY(f.rails.UpdateAccessory(t.text, t.date, t.money));
-        QCOMPARE(f.pf.query("SELECT Color, CarColor, Condition FROM tblMain WHERE ItemID='TL-2'")[0],
-                 (QVariantList{"Gold", QVariant(), "Good"}));
+        QCOMPARE(
+            f.pf.query("SELECT Color, CarColor, Condition FROM tblMain WHERE ItemID='TL-2'")[0],
+            (QVariantList{"Gold", QVariant(), "Good"}));
         t.text[7] = "Black"; // a locomotive's update writes the car colour, condition and box
         QVERIFY(f.rails.UpdateLoco(t.text, t.date, t.money));
-        QCOMPARE(f.pf.query("SELECT Color, CarColor, Condition FROM tblMain WHERE ItemID='TL-2'")[0],
-                 (QVariantList{"Gold", "Black", "Poor"}));
+        QCOMPARE(
+            f.pf.query("SELECT Color, CarColor, Condition FROM tblMain WHERE ItemID='TL-2'")[0],
+            (QVariantList{"Gold", "Black", "Poor"}));
     }
 
     void newItemNumbersFollowTheNewestRow() {
@@ -223,7 +254,8 @@ private slots:
         QVERIFY(rs->Fields("NewItemID").isNull());
         for (int i = 1; i <= 9; ++i) {
             auto a = itemArgs(QString("%1-%2").arg(i % 3 ? "CL" : "LL").arg(i));
-            QVERIFY(i % 2 ? f.rails.AddCar(a.text, a.date, a.money) : f.rails.AddLoco(a.text, a.date, a.money));
+            QVERIFY(i % 2 ? f.rails.AddCar(a.text, a.date, a.money)
+                          : f.rails.AddLoco(a.text, a.date, a.money));
         }
         QCOMPARE(f.rails.GetNewItemID()->Fields("NewItemID").toInt(), 9);
         f.box.answer(MsgResult::Yes);
@@ -232,14 +264,15 @@ private slots:
         QCOMPARE(f.rails.GetNewItemID()->Fields("NewItemID").toInt(), 8);
         auto a = itemArgs("CL-9");
         QVERIFY(f.rails.AddCar(a.text, a.date, a.money));
-        QCOMPARE(f.rails.GetNewItemID()->Fields("NewItemID").toInt(), 10); // counter never goes back
+        QCOMPARE(f.rails.GetNewItemID()->Fields("NewItemID").toInt(),
+                 10); // counter never goes back
     }
 
     void listingsAndPresence() {
         Fixture f;
         QVERIFY(f.rails.LoadEditCar()->isEOF() && f.rails.LoadEditCar()->isBOF());
         QVERIFY(f.rails.RefreshCars()->isEOF());
-        for (const char* id : {"CL-2", "CL-10", "CL-1"}) {
+        for (const char *id : {"CL-2", "CL-10", "CL-1"}) {
             auto a = itemArgs(id);
             QVERIFY(f.rails.AddCar(a.text, a.date, a.money));
         }
@@ -271,9 +304,12 @@ private slots:
         QTest::addColumn<QString>("target");
         QTest::addColumn<bool>("result");
         QTest::addColumn<int>("left");
-        QTest::newRow("no keeps the row") << "No" << "CL-1" << false << 2;
-        QTest::newRow("yes deletes") << "Yes" << "CL-1" << true << 1;
-        QTest::newRow("any kind") << "Yes" << "LL-2" << true << 1;
+        QTest::newRow("no keeps the row") << "No"
+                                          << "CL-1" << false << 2;
+        QTest::newRow("yes deletes") << "Yes"
+                                     << "CL-1" << true << 1;
+        QTest::newRow("any kind") << "Yes"
+                                  << "LL-2" << true << 1;
     }
     void deleteAsksInsideTheTransaction() {
         QFETCH(QString, answer);
@@ -286,13 +322,18 @@ private slots:
         auto b = itemArgs("LL-2");
         QVERIFY(f.rails.AddLoco(b.text, b.date, b.money));
         int openWhileAsking = -1;
-        f.box.onShow = [&](const platform::MsgRequest&) { openWhileAsking = f.rails.conDataBase->State(); };
+        f.box.onShow = [&](const platform::MsgRequest &) {
+            openWhileAsking = f.rails.conDataBase->State();
+        };
         f.box.answer(answer == "Yes" ? MsgResult::Yes : MsgResult::No);
         QCOMPARE(f.rails.DeleteCar(target), result);
         QCOMPARE(f.pf.scalar("SELECT COUNT(*) FROM tblMain").toInt(), left);
         QCOMPARE(f.box.boxes().size(), 1);
-        const auto& q = f.box.boxes()[0];
-        QCOMPARE(q.prompt, QString("Delete this Rolling Stock Record?\r\n\r\nOnce deleted it can't be recovered!"));
+        const auto &q = f.box.boxes()[0];
+        QCOMPARE(
+            q.prompt,
+            QString(
+                "Delete this Rolling Stock Record?\r\n\r\nOnce deleted it can't be recovered!"));
         QCOMPARE(q.title, QString("** WARNING **"));
         QCOMPARE(q.icon, platform::MsgIcon::Question);
         QCOMPARE(q.buttons, platform::MsgButtons::YesNo);
@@ -306,12 +347,12 @@ private slots:
         Fixture f;
         QString id = "XL-1";
         f.pf.exec("INSERT INTO tblMain (ItemID) VALUES ('XL-1')");
-        using Del = bool (dllRails::*)(QString&);
+        using Del = bool (dllRails::*)(QString &);
         const QList<QPair<Del, QString>> ops{{&dllRails::DeleteLoco, "Locomotive"},
                                              {&dllRails::DeleteSet, "Full Set"},
                                              {&dllRails::DeleteTrack, "Track"},
                                              {&dllRails::DeleteAccessory, "Accessory"}};
-        for (const auto& [op, word] : ops) {
+        for (const auto &[op, word] : ops) {
             f.box.answer(MsgResult::No);
             QVERIFY(!(f.rails.*op)(id));
             QVERIFY(f.box.boxes().last().prompt.startsWith("Delete this " + word + " Record?\r\n"));
@@ -323,17 +364,20 @@ private slots:
     void everyFieldTakesAnyText_data() {
         QTest::addColumn<int>("element");
         QTest::addColumn<QString>("value");
-        const char* columns[] = {"ItemID", "Manufacturer", "RailLine", "CarType", "CarNumber", "Gauge",
-                                 "Curve", "CarColor", "AccquiredFrom", "Notes", "Condition", "Box"};
+        const char *columns[] = {"ItemID",        "Manufacturer", "RailLine",  "CarType",
+                                 "CarNumber",     "Gauge",        "Curve",     "CarColor",
+                                 "AccquiredFrom", "Notes",        "Condition", "Box"};
         for (int e = 0; e < 12; ++e)
-            for (const char* v : {"O'Brien's", "40' Box Car", "C:\\Trains\\", "x'; DELETE FROM tblMain; --", "''"})
+            for (const char *v :
+                 {"O'Brien's", "40' Box Car", "C:\\Trains\\", "x'; DELETE FROM tblMain; --", "''"})
                 QTest::newRow(qPrintable(QString("%1 %2").arg(columns[e], v))) << e << QString(v);
     }
     void everyFieldTakesAnyText() {
         QFETCH(int, element);
         QFETCH(QString, value);
-        const QString columns[] = {"ItemID", "Manufacturer", "RailLine", "CarType", "CarNumber", "Gauge",
-                                   "Curve", "CarColor", "AccquiredFrom", "Notes", "Condition", "Box"};
+        const QString columns[] = {"ItemID",        "Manufacturer", "RailLine",  "CarType",
+                                   "CarNumber",     "Gauge",        "Curve",     "CarColor",
+                                   "AccquiredFrom", "Notes",        "Condition", "Box"};
         const QString column = columns[element];
         Fixture f;
         auto other = itemArgs("CL-1", "keep");
@@ -350,12 +394,14 @@ private slots:
         QVERIFY(f.rails.UpdateCar(u.text, u.date, u.money));
         QCOMPARE(f.pf.scalar(stored).toString(), element == 0 ? value : value + " 2");
         if (element != 9)
-            QCOMPARE(f.pf.scalar("SELECT Notes FROM tblMain WHERE ID = 2").toString(), QString("edited"));
+            QCOMPARE(f.pf.scalar("SELECT Notes FROM tblMain WHERE ID = 2").toString(),
+                     QString("edited"));
 
         QString id = key;
         f.box.answer(MsgResult::Yes);
         QVERIFY(f.rails.DeleteCar(id));
-        QCOMPARE(f.pf.query("SELECT ItemID, Notes FROM tblMain"), QList<QVariantList>({{"CL-1", "keep"}}));
+        QCOMPARE(f.pf.query("SELECT ItemID, Notes FROM tblMain"),
+                 QList<QVariantList>({{"CL-1", "keep"}}));
         QCOMPARE(f.box.boxes().size(), 1); // the question only, no failure
     }
 
@@ -365,7 +411,7 @@ private slots:
         QVERIFY(f.rails.LoadOwner()->isEOF());
         QStringList none{"a", "b", "c", "d", "e", "f", "g", "h"};
         QVERIFY(f.rails.UpdateOwner(none)); // no rows: nothing changes, still true
-        QStringList o{"  O'Brien ", "Seán", "1 Main St", "Springfield", "IL", "62701",
+        QStringList o{"  O'Brien ",       "Seán",         "1 Main St", "Springfield", "IL", "62701",
                       "sean@example.com", "Seán O'Brien", "O-1"};
         QVERIFY(f.rails.AddOwner(o));
         QCOMPARE(o[0], QString("  O''Brien "));
@@ -377,7 +423,8 @@ private slots:
         QVERIFY(rs->Fields("DateMod").isNull());
         QVERIFY(!f.rails.RefreshOwner()->isEOF());
         f.clock.advance(60);
-        QStringList u{"D'Arcy", "Ann", "2 Elm", "Salem", "OR", "97301", "ann@example.com", "Ann D'Arcy"};
+        QStringList u{"D'Arcy", "Ann",   "2 Elm",           "Salem",
+                      "OR",     "97301", "ann@example.com", "Ann D'Arcy"};
         QVERIFY(f.rails.UpdateOwner(u));
         rs = f.rails.LoadOwner();
         QCOMPARE(rs->Fields("LName").toString(), QString("D'Arcy"));

@@ -15,7 +15,7 @@ namespace {
 const QString kRule = "%" + QString(51, '-') + "%";
 const QString kBlank = "%" + QString(51, ' ') + "%";
 
-QString failurePrompt(int number, const QString& description, const QString& name) {
+QString failurePrompt(int number, const QString &description, const QString &name) {
     return "ERROR # " + QString::number(number) + "\r\n\r\n" + description +
            "\r\nIn the Dynamic Link Library\r\nFunction: " + name;
 }
@@ -29,19 +29,24 @@ class TestRailsFailures : public QObject {
         testing::ScriptedMsgBox box;
         testing::FakeClock clock;
         dllRails rails;
-        Fixture() { pf.exec("INSERT INTO tblMain (ItemID, Car, Loco, FullSet, Notes) VALUES ('CL-1','YES','NO','NO','keep'),('LL-2','NO','YES','NO','keep')"); }
+        Fixture() {
+            pf.exec("INSERT INTO tblMain (ItemID, Car, Loco, FullSet, Notes) VALUES "
+                    "('CL-1','YES','NO','NO','keep'),('LL-2','NO','YES','NO','keep')");
+        }
         int rows() const { return pf.scalar("SELECT COUNT(*) FROM tblMain").toInt(); }
-        int kept() const { return pf.scalar("SELECT COUNT(*) FROM tblMain WHERE Notes = 'keep'").toInt(); }
+        int kept() const {
+            return pf.scalar("SELECT COUNT(*) FROM tblMain WHERE Notes = 'keep'").toInt();
+        }
     };
 
-private slots:
+  private slots:
     void failedInsertIsReportedAndLogged() {
         Fixture f;
         auto a = itemArgs("CL-1"); // the number of a stored item
         QVERIFY(!f.rails.AddCar(a.text, a.date, a.money));
         QCOMPARE(f.rows(), 2);
         QCOMPARE(f.box.boxes().size(), 1);
-        const auto& b = f.box.boxes()[0];
+        const auto &b = f.box.boxes()[0];
         QCOMPARE(b.title, QString("Vuziz"));
         QCOMPARE(b.icon, platform::MsgIcon::Critical);
         QCOMPARE(b.buttons, platform::MsgButtons::OK);
@@ -80,7 +85,8 @@ private slots:
         QCOMPARE(lines[12], kRule);
         QCOMPARE(lines[13], QString("Subscript out of range"));
         QCOMPARE(lines[14], kRule);
-        QCOMPARE(f.box.boxes().last().prompt, failurePrompt(9, "Subscript out of range", "UpdateOwner"));
+        QCOMPARE(f.box.boxes().last().prompt,
+                 failurePrompt(9, "Subscript out of range", "UpdateOwner"));
     }
 
     void ownerUpdateBannerHasThirteenBlanks() {
@@ -98,7 +104,8 @@ private slots:
         QTest::addColumn<int>("element");
         QTest::addColumn<QString>("value");
         for (int e : {0, 1, 3, 5, 6, 10, 11})
-            QTest::newRow(qPrintable(QString("nul in %1").arg(e))) << e << QString("x") + QChar(0) + "'; DELETE FROM tblMain; --";
+            QTest::newRow(qPrintable(QString("nul in %1").arg(e)))
+                << e << QString("x") + QChar(0) + "'; DELETE FROM tblMain; --";
     }
     void nulInUncleanedValuesIsRefused() {
         QFETCH(int, element);
@@ -163,8 +170,8 @@ private slots:
         const auto before = f.pf.query("SELECT * FROM tblMain ORDER BY ID");
         const auto ownerBefore = f.pf.query("SELECT * FROM tblOwner");
         auto a = itemArgs(operation == "AddCar" ? "CL-10" : "CL-?9", "changed");
-        QStringList owner{"Lee", "Ann", "1 Depot Road", "Springfield", "IL", "62701", "a@b.c",
-                          "Ann Lee", "O-2"};
+        QStringList owner{"Lee",   "Ann",   "1 Depot Road", "Springfield", "IL",
+                          "62701", "a@b.c", "Ann Lee",      "O-2"};
         (operation.contains("Owner") ? owner : a.text)[element] = value;
         QString key = value;
         bool result = true;
@@ -225,9 +232,11 @@ private slots:
 
     void lockedDatabaseFailsAfterWaiting() {
         Fixture f;
-        sqlite3* holder = nullptr;
+        sqlite3 *holder = nullptr;
         QCOMPARE(sqlite3_open(f.pf.databasePath().toUtf8().constData(), &holder), SQLITE_OK);
-        QCOMPARE(sqlite3_exec(holder, "BEGIN IMMEDIATE; DELETE FROM tblMain;", nullptr, nullptr, nullptr), SQLITE_OK);
+        QCOMPARE(sqlite3_exec(holder, "BEGIN IMMEDIATE; DELETE FROM tblMain;", nullptr, nullptr,
+                              nullptr),
+                 SQLITE_OK);
         auto a = itemArgs("CL-3");
         QVERIFY(!f.rails.AddCar(a.text, a.date, a.money));
         sqlite3_exec(holder, "ROLLBACK;", nullptr, nullptr, nullptr);
@@ -242,7 +251,8 @@ private slots:
     void rejectedWritesLeaveTheDatabaseUnchanged() {
         Fixture f;
         // Stands in for a database that refuses writes (as root a read-only file is writable).
-        f.pf.exec("CREATE TRIGGER refuse BEFORE UPDATE ON tblMain BEGIN SELECT RAISE(ABORT, 'attempt to write a readonly database'); END");
+        f.pf.exec("CREATE TRIGGER refuse BEFORE UPDATE ON tblMain BEGIN SELECT RAISE(ABORT, "
+                  "'attempt to write a readonly database'); END");
         auto u = itemArgs("CL-1", "changed");
         QVERIFY(!f.rails.UpdateCar(u.text, u.date, u.money));
         QCOMPARE(f.kept(), 2);
@@ -262,7 +272,7 @@ private slots:
     void unwritableLogStillReports() {
         Fixture f;
         QDir(f.pf.path()).mkdir("error.log"); // a folder where the file should be
-        auto a = itemArgs("CL-1"); // duplicate item number
+        auto a = itemArgs("CL-1");            // duplicate item number
         QVERIFY(!f.rails.AddCar(a.text, a.date, a.money));
         QCOMPARE(f.box.boxes().size(), 1);
         QVERIFY(f.box.boxes()[0].prompt.contains("UNIQUE"));

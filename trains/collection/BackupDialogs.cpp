@@ -54,10 +54,10 @@ void backUpCollection(QWidget *parent) {
     if (!r.ok)
         return reportFailure(r, kBackupTitle);
     reportDone(QStringLiteral("The collection was backed up to") + vbCrLf +
-               QDir::toNativeSeparators(dest) + vbCrLf + vbCrLf +
-               QStringLiteral("The backup holds ") + itemCount(items) +
-               QStringLiteral(" and passed its integrity check."),
-           kBackupTitle);
+                   QDir::toNativeSeparators(dest) + vbCrLf + vbCrLf +
+                   QStringLiteral("The backup holds ") + itemCount(items) +
+                   QStringLiteral(" and passed its integrity check."),
+               kBackupTitle);
 }
 
 void restoreFromBackup(QWidget *parent, QMdiArea *tasks) {
@@ -127,10 +127,10 @@ void restoreFromBackup(QWidget *parent, QMdiArea *tasks) {
     if (!r.ok)
         return reportFailure(r, kRestoreTitle);
     reportDone(QStringLiteral("The collection was restored; it holds ") + itemCount(items) +
-               QStringLiteral(".") + vbCrLf + vbCrLf +
-               QStringLiteral("The former collection was kept in") + vbCrLf +
-               QDir::toNativeSeparators(autoFolder),
-           kRestoreTitle);
+                   QStringLiteral(".") + vbCrLf + vbCrLf +
+                   QStringLiteral("The former collection was kept in") + vbCrLf +
+                   QDir::toNativeSeparators(autoFolder),
+               kRestoreTitle);
 }
 
 } // namespace collection

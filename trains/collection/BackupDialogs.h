@@ -1,5 +1,6 @@
 #pragma once
-// The Collection menu's file commands: Back Up Collection… and Restore From Backup…. Each asks for a file, runs the work in the background and says what happened.
+// The Collection menu's file commands: Back Up Collection… and Restore From Backup…. Each asks for
+// a file, runs the work in the background and says what happened.
 #include <QDialog>
 
 class QMdiArea;

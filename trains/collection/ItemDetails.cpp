@@ -67,8 +67,8 @@ void addOwnRecords(ItemDetails &d, const QString &databasePath) {
             const auto value = std::find_if(d.fields.begin(), d.fields.end(), [](const auto &f) {
                 return f.first == QObject::tr("Current Value");
             });
-            const qsizetype at = value == d.fields.end() ? d.fields.size()
-                                                         : (value - d.fields.begin()) + 1;
+            const qsizetype at =
+                value == d.fields.end() ? d.fields.size() : (value - d.fields.begin()) + 1;
             for (qsizetype i = 0; i < valuation.size(); ++i)
                 d.fields.insert(at + i, valuation[i]);
             const QMap<qint64, QString> values = store.fieldValues(d.itemId);

@@ -80,12 +80,10 @@ void PhotoViewer::showPhoto(int index) {
     lblPosition->setText(tr("%1 of %2").arg(current_ + 1).arg(photos_.size()));
     // A screen reader names the picture by its place and caption, as the window shows them.
     const QString caption = photos_[current_].caption;
-    lblImage->setAccessibleName(caption.isEmpty()
-                                    ? tr("Photo %1 of %2").arg(current_ + 1).arg(photos_.size())
-                                    : tr("Photo %1 of %2: %3")
-                                          .arg(current_ + 1)
-                                          .arg(photos_.size())
-                                          .arg(caption));
+    lblImage->setAccessibleName(
+        caption.isEmpty()
+            ? tr("Photo %1 of %2").arg(current_ + 1).arg(photos_.size())
+            : tr("Photo %1 of %2: %3").arg(current_ + 1).arg(photos_.size()).arg(caption));
     cmdPrevious->setEnabled(current_ > 0);
     cmdNext->setEnabled(current_ < photos_.size() - 1);
     fit();

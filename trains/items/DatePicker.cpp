@@ -5,8 +5,8 @@
 
 #include <QKeyEvent>
 #include <QLineEdit>
-#include <QScopedValueRollback>
 #include <QMouseEvent>
+#include <QScopedValueRollback>
 #include <QStyle>
 #include <QStyleOptionComboBox>
 

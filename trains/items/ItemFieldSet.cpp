@@ -25,9 +25,9 @@
 #include <QRadioButton>
 #include <QStyleFactory>
 #include <QStyleOptionComboBox>
-#include <QtMath>
 #include <QTextEdit>
 #include <QVBoxLayout>
+#include <QtMath>
 
 #include <algorithm>
 #include <functional>
@@ -87,9 +87,9 @@ class DropDownList : public QComboBox {
     QSize sizeHint() const override {
         const QFontMetrics fm = fontMetrics();
         const QSize icon = iconSize();
-        const QSize text(kLetters * fm.horizontalAdvance(QLatin1Char('X')) + icon.width() + 4,
-                         std::max(std::max(qCeil(QFontMetricsF(fm).height()), 14) + 2,
-                                  icon.height() + 2));
+        const QSize text(
+            kLetters * fm.horizontalAdvance(QLatin1Char('X')) + icon.width() + 4,
+            std::max(std::max(qCeil(QFontMetricsF(fm).height()), 14) + 2, icon.height() + 2));
         QStyleOptionComboBox opt;
         initStyleOption(&opt);
         return style()->sizeFromContents(QStyle::CT_ComboBox, &opt, text, this);
@@ -174,8 +174,7 @@ ItemFieldSet::ItemFieldSet(QWidget *form, const QString &typeCaption, const QStr
     const std::array<const QStringList *, 5> lists{&manufacturers(), &types, &gauges(),
                                                    &minimumCurves(), &conditions()};
     for (int i = 0; i < 5; ++i) {
-        cboBox[i] =
-            dropDownList(fieldColumn_, offeredEntries(choiceListKey(i, types), *lists[i]));
+        cboBox[i] = dropDownList(fieldColumn_, offeredEntries(choiceListKey(i, types), *lists[i]));
         cboBox[i]->setObjectName(QStringLiteral("cboBox_%1").arg(i));
     }
     for (int i = 0; i < 6; ++i) {

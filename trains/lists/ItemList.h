@@ -35,25 +35,25 @@ struct CellSource {
 
 class ItemListModel : public QAbstractTableModel {
     Q_OBJECT
-public:
-    explicit ItemListModel(QList<ListColumn> columns, QObject* parent = nullptr);
+  public:
+    explicit ItemListModel(QList<ListColumn> columns, QObject *parent = nullptr);
     ~ItemListModel() override;
 
-    int rowCount(const QModelIndex& parent = {}) const override;
-    int columnCount(const QModelIndex& parent = {}) const override;
-    QVariant data(const QModelIndex& index, int role) const override;
+    int rowCount(const QModelIndex &parent = {}) const override;
+    int columnCount(const QModelIndex &parent = {}) const override;
+    QVariant data(const QModelIndex &index, int role) const override;
     QVariant headerData(int section, Qt::Orientation o, int role) const override;
 
-    const QList<ListColumn>& columns() const { return columns_; }
+    const QList<ListColumn> &columns() const { return columns_; }
 
     // Filling: rows added between beginFill and endFill appear together.
     void beginFill();
-    void addRow(const QString& key, const QStringList& cells);
+    void addRow(const QString &key, const QStringList &cells);
     // Lists every row of the record set in its order. The list takes the rows over (the set
     // is left closed and empty); column i shows sources[i], the key is the field `keyField`.
     // The locale's number and date formats are taken once, here. Raises an error when a
     // source names no column of the set or the set holds more rows than a view can show.
-    void setRecords(engine::Recordset&& rs, std::vector<CellSource> sources, int keyField);
+    void setRecords(engine::Recordset &&rs, std::vector<CellSource> sources, int keyField);
     void endFill();
     void clear();
 
@@ -65,7 +65,7 @@ public:
     // Orders the rows by the text of the column (case-insensitive, stable).
     void sortByText(int column, Qt::SortOrder order);
 
-private:
+  private:
     class Formats;
     QString cellOf(qsizetype record, int column) const;
     qsizetype record(int row) const;
@@ -83,10 +83,10 @@ private:
 
 class ItemListView : public QTreeView {
     Q_OBJECT
-public:
-    explicit ItemListView(QList<ListColumn> columns, QWidget* parent = nullptr);
+  public:
+    explicit ItemListView(QList<ListColumn> columns, QWidget *parent = nullptr);
 
-    ItemListModel* listModel() const { return model_; }
+    ItemListModel *listModel() const { return model_; }
     // The direction the next header click will NOT use: ascending when the list opens.
     Qt::SortOrder sortOrder() const { return order_; }
     // Flips the direction and sorts by the column, as a header click does.
@@ -94,17 +94,17 @@ public:
     // The row last chosen, or -1.
     int chosenRow() const;
 
-signals:
+  signals:
     // The user chose a row, by mouse or keyboard.
     void rowChosen(int row);
 
-protected:
-    void mousePressEvent(QMouseEvent* e) override;
-    void keyPressEvent(QKeyEvent* e) override;
-    void focusInEvent(QFocusEvent* e) override;
+  protected:
+    void mousePressEvent(QMouseEvent *e) override;
+    void keyPressEvent(QKeyEvent *e) override;
+    void focusInEvent(QFocusEvent *e) override;
 
-private:
-    ItemListModel* model_;
+  private:
+    ItemListModel *model_;
     Qt::SortOrder order_ = Qt::AscendingOrder;
     bool changedByThisPress_ = false;
     bool focusing_ = false;

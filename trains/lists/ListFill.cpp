@@ -2,17 +2,17 @@
 
 #include "platform/Error.h"
 
-QList<ListColumn> listColumns(const QList<ListField>& fields) {
+QList<ListColumn> listColumns(const QList<ListField> &fields) {
     QList<ListColumn> out;
-    for (const ListField& f : fields)
+    for (const ListField &f : fields)
         out << f.column;
     return out;
 }
 
-void fillItemList(ItemListModel* model, engine::Recordset& rs, const QList<ListField>& fields) {
+void fillItemList(ItemListModel *model, engine::Recordset &rs, const QList<ListField> &fields) {
     std::vector<CellSource> sources;
     sources.reserve(std::size_t(fields.size()));
-    for (const ListField& f : fields) {
+    for (const ListField &f : fields) {
         sources.push_back({rs.fieldIndex(f.field), f.format});
         if (sources.back().field < 0)
             throw platform::Error(platform::ErrItemNotFound,

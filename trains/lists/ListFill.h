@@ -12,10 +12,10 @@ struct ListField {
     CellFormat format = CellFormat::Text;
 };
 
-QList<ListColumn> listColumns(const QList<ListField>& fields);
+QList<ListColumn> listColumns(const QList<ListField> &fields);
 
 // Lists one row per record, in the record set's order, every row listed even when some of its
 // values are Null; the key of a row is its first column's text. The list takes the record
 // set's rows over instead of copying them: `rs` is left closed and empty. A field the set does
 // not hold raises an error before anything is listed.
-void fillItemList(ItemListModel* model, engine::Recordset& rs, const QList<ListField>& fields);
+void fillItemList(ItemListModel *model, engine::Recordset &rs, const QList<ListField> &fields);

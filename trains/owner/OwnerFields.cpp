@@ -18,10 +18,10 @@ namespace owner {
 
 namespace {
 struct Field {
-    const char* caption;
+    const char *caption;
     int maxLength;
     int widthTwips;
-    const char* missing; // empty for the optional e-mail
+    const char *missing; // empty for the optional e-mail
 };
 
 const Field kFields[kFieldCount] = {
@@ -34,8 +34,8 @@ const Field kFields[kFieldCount] = {
     {"Email Address", 45, 3495, ""},
 };
 
-QPushButton* button(QWidget* form, const QString& caption, const char* name, QRect where) {
-    auto* b = new QPushButton(caption, form);
+QPushButton *button(QWidget *form, const QString &caption, const char *name, QRect where) {
+    auto *b = new QPushButton(caption, form);
     b->setObjectName(QLatin1String(name));
     b->setFont(verdana(9.75, true));
     QPalette p = b->palette();
@@ -48,12 +48,12 @@ QPushButton* button(QWidget* form, const QString& caption, const char* name, QRe
 }
 } // namespace
 
-const OwnerFormKind& entryKind() {
+const OwnerFormKind &entryKind() {
     static const OwnerFormKind k{QStringLiteral("Owner Profile"), 4125 / 15, true};
     return k;
 }
 
-const OwnerFormKind& editKind() {
+const OwnerFormKind &editKind() {
     static const OwnerFormKind k{QStringLiteral("Edit Owner Profile"), 3750 / 15, false};
     return k;
 }
@@ -69,7 +69,7 @@ QString OwnerTexts::missing(int index) {
     return QString::fromLatin1(kFields[index].missing);
 }
 
-void OwnerFields::build(QWidget* form, const OwnerFormKind& kind) {
+void OwnerFields::build(QWidget *form, const OwnerFormKind &kind) {
     form->setFont(verdana(9.75, false));
     form->setFixedSize(5550 / 15, kind.clientHeight);
 
@@ -84,11 +84,11 @@ void OwnerFields::build(QWidget* form, const OwnerFormKind& kind) {
     behaviour = new FieldBehaviour(form);
     for (int i = 0; i < kFieldCount; ++i) {
         const int top = 600 + 360 * i;
-        auto* caption = new QLabel(QString::fromLatin1(kFields[i].caption), form);
+        auto *caption = new QLabel(QString::fromLatin1(kFields[i].caption), form);
         caption->setObjectName(QStringLiteral("lblData_%1").arg(i));
         caption->setGeometry(twips(120, top, 1755, 315));
         caption->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-        auto* box = new QLineEdit(form);
+        auto *box = new QLineEdit(form);
         box->setObjectName(QStringLiteral("txtBox_%1").arg(i));
         box->setMaxLength(kFields[i].maxLength);
         box->setGeometry(twips(1920, top, kFields[i].widthTwips, 315));
@@ -140,13 +140,13 @@ bool OwnerFields::ValidateOwner() {
 
 QStringList OwnerFields::profileTexts() const {
     QStringList t;
-    for (QLineEdit* box : txtBox)
+    for (QLineEdit *box : txtBox)
         t << box->text();
     t << t[1] + QLatin1Char(' ') + t[0];
     return t;
 }
 
-bool OwnerFields::saveProfile(QWidget* form, const std::function<bool(QStringList&)>& store) {
+bool OwnerFields::saveProfile(QWidget *form, const std::function<bool(QStringList &)> &store) {
     using platform::resumeNext;
     resumeNext([form] { TrimTextBoxes(form); });
     bool valid = false;
@@ -171,7 +171,7 @@ bool OwnerFields::saveProfile(QWidget* form, const std::function<bool(QStringLis
 
 QStringList OwnerFields::shownTexts() const {
     QStringList texts;
-    for (const QLineEdit* box : txtBox)
+    for (const QLineEdit *box : txtBox)
         texts << box->text();
     return texts;
 }

@@ -20,12 +20,12 @@ inline constexpr int kFieldCount = 7;
 
 // What tells the two owner forms apart.
 struct OwnerFormKind {
-    QString title;      // heading label
-    int clientHeight;   // pixels
-    bool firstUseNote;  // "This only needs to be done on first use"
+    QString title;     // heading label
+    int clientHeight;  // pixels
+    bool firstUseNote; // "This only needs to be done on first use"
 };
-const OwnerFormKind& entryKind();
-const OwnerFormKind& editKind();
+const OwnerFormKind &entryKind();
+const OwnerFormKind &editKind();
 
 // The messages of the owner forms, in one place.
 struct OwnerTexts {
@@ -37,9 +37,9 @@ struct OwnerTexts {
 };
 
 class OwnerFields {
-public:
+  public:
     // Builds the controls on `form` (which gets the form font and its fixed client size).
-    void build(QWidget* form, const OwnerFormKind& kind);
+    void build(QWidget *form, const OwnerFormKind &kind);
 
     // Boxes 0 to 5 must hold text; the first empty one is reported and gets the focus.
     bool ValidateOwner();
@@ -47,7 +47,7 @@ public:
     QStringList profileTexts() const;
     // The save sequence both owner forms share: trim, check, hand the texts to the store,
     // keep the full name for the reports, and say how it went. True when the store saved.
-    bool saveProfile(QWidget* form, const std::function<bool(QStringList&)>& store);
+    bool saveProfile(QWidget *form, const std::function<bool(QStringList &)> &store);
     // The texts on show as they stand now; the profile last loaded or saved is kept in `typed`.
     QStringList shownTexts() const;
     // True when nothing typed would be lost, or the user agrees to lose it.
@@ -55,13 +55,13 @@ public:
 
     TypedSinceKept typed;
 
-    std::array<QLabel*, kFieldCount> lblData{};
-    std::array<QLineEdit*, kFieldCount> txtBox{};
-    QLabel* Label12 = nullptr;
-    QLabel* Label1 = nullptr; // the first-use note; entry form only
-    QPushButton* cmdSave = nullptr;
-    QPushButton* cmdExit = nullptr;
-    FieldBehaviour* behaviour = nullptr;
+    std::array<QLabel *, kFieldCount> lblData{};
+    std::array<QLineEdit *, kFieldCount> txtBox{};
+    QLabel *Label12 = nullptr;
+    QLabel *Label1 = nullptr; // the first-use note; entry form only
+    QPushButton *cmdSave = nullptr;
+    QPushButton *cmdExit = nullptr;
+    FieldBehaviour *behaviour = nullptr;
 };
 
 } // namespace owner

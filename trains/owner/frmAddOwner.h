@@ -7,22 +7,22 @@
 
 class frmAddOwner : public QDialog {
     Q_OBJECT
-public:
-    explicit frmAddOwner(QWidget* parent = nullptr);
+  public:
+    explicit frmAddOwner(QWidget *parent = nullptr);
 
     void cmdSave_Click();
     void cmdExit_Click();
 
     owner::OwnerFields fields;
 
-public slots:
+  public slots:
     // The form has no close box and no way out but its two buttons: Escape does nothing.
     void reject() override {}
 
-protected:
-    void closeEvent(QCloseEvent* event) override;
+  protected:
+    void closeEvent(QCloseEvent *event) override;
 
-private:
+  private:
     void Form_Load();
     void Form_Unload();
 };

@@ -13,11 +13,11 @@
 using platform::resumeNext;
 
 namespace {
-const char* const kColumns[owner::kFieldCount] = {"LName", "FName", "Address", "City",
+const char *const kColumns[owner::kFieldCount] = {"LName", "FName", "Address", "City",
                                                   "State", "Zip",   "Email"};
 }
 
-frmEditOwner::frmEditOwner(QWidget* parent) : QWidget(parent) {
+frmEditOwner::frmEditOwner(QWidget *parent) : QWidget(parent) {
     setObjectName(QStringLiteral("frmEditOwner"));
     setWindowTitle(QStringLiteral("Form1"));
     fields.build(this, owner::editKind());
@@ -56,7 +56,7 @@ void frmEditOwner::LoadProfile() {
     unsetCursor();
 }
 
-void frmEditOwner::closeEvent(QCloseEvent* event) {
+void frmEditOwner::closeEvent(QCloseEvent *event) {
     if (!fields.mayDrop()) {
         event->ignore();
         return;
@@ -65,8 +65,10 @@ void frmEditOwner::closeEvent(QCloseEvent* event) {
 }
 
 void frmEditOwner::cmdSave_Click() {
-    if (fields.saveProfile(this, [](QStringList& strText) { return Rails().UpdateOwner(strText); }))
+    if (fields.saveProfile(this, [](QStringList &strText) { return Rails().UpdateOwner(strText); }))
         UnloadForm(this);
 }
 
-void frmEditOwner::cmdExit_Click() { UnloadForm(this); }
+void frmEditOwner::cmdExit_Click() {
+    UnloadForm(this);
+}

@@ -7,19 +7,19 @@
 
 class frmEditOwner : public QWidget {
     Q_OBJECT
-public:
-    explicit frmEditOwner(QWidget* parent = nullptr);
+  public:
+    explicit frmEditOwner(QWidget *parent = nullptr);
 
     void cmdSave_Click();
     void cmdExit_Click();
 
     owner::OwnerFields fields;
 
-protected:
+  protected:
     // Typed changes not yet saved are dropped only when the user agrees.
-    void closeEvent(QCloseEvent* event) override;
+    void closeEvent(QCloseEvent *event) override;
 
-private:
+  private:
     void Form_Load();
     void LoadProfile();
 };

@@ -20,7 +20,7 @@ namespace {
 // Rules are one screen pixel wide, as the layout was drawn.
 constexpr int kRuleWidth = 15;
 
-bool rowsReadable(const std::shared_ptr<engine::Recordset>& rs) {
+bool rowsReadable(const std::shared_ptr<engine::Recordset> &rs) {
     return rs && rs->State() == engine::Recordset::adStateOpen;
 }
 } // namespace
@@ -29,18 +29,18 @@ bool rowsReadable(const std::shared_ptr<engine::Recordset>& rs) {
 // the sum of the characters' advances (taken once per font) settles those without laying the
 // text out a second time; only a text near its box's width is measured exactly.
 class BandedRenderer::TextMeasure {
-public:
-    explicit TextMeasure(const QFont& font)
+  public:
+    explicit TextMeasure(const QFont &font)
         : font_(font), metrics_(font), ascent_(metrics_.ascent()),
           ellipsisWidth_(metrics_.horizontalAdvance(QChar(0x2026))) {
         for (int c = 0; c < int(advances_.size()); ++c)
             advances_[std::size_t(c)] = metrics_.horizontalAdvance(QChar(c));
     }
-    const QFont& font() const { return font_; }
-    const QFontMetricsF& metrics() const { return metrics_; }
+    const QFont &font() const { return font_; }
+    const QFontMetricsF &metrics() const { return metrics_; }
     qreal ascent() const { return ascent_; }
     // Less than 0 when the text holds a character beyond Latin-1 (but for "…").
-    qreal estimate(const QString& text) const {
+    qreal estimate(const QString &text) const {
         qreal w = 0;
         for (const QChar c : text) {
             if (c.unicode() < advances_.size())
@@ -52,11 +52,11 @@ public:
         }
         return w;
     }
-    qreal exact(const QString& text) const { return metrics_.horizontalAdvance(text); }
+    qreal exact(const QString &text) const { return metrics_.horizontalAdvance(text); }
     // The text cut at its end with "…" to fit the room. Latin-1 text is cut by the characters'
     // advances, with a little room to spare for kerning, instead of laying it out again for
     // every length tried.
-    QString elided(const QString& text, qreal room) const {
+    QString elided(const QString &text, qreal room) const {
         const qreal target = room * 0.98 - ellipsisWidth_;
         qreal w = 0;
         for (qsizetype n = 0; n < text.size(); ++n) {
@@ -70,7 +70,7 @@ public:
         return text;
     }
 
-private:
+  private:
     QFont font_;
     QFontMetricsF metrics_;
     qreal ascent_;
@@ -107,11 +107,11 @@ void BandedRenderer::setPageSize(QSize twips) {
     paginate();
 }
 
-BandedRenderer::Prepared BandedRenderer::prepare(const ReportBand& band) {
+BandedRenderer::Prepared BandedRenderer::prepare(const ReportBand &band) {
     Prepared p{&band, {}, {}, {}};
     p.columns.reserve(std::size_t(band.controls.size()));
     p.measures.reserve(std::size_t(band.controls.size()));
-    for (const ReportControl& c : band.controls) {
+    for (const ReportControl &c : band.controls) {
         QFont f(c.style.family);
         // Font sizes in twips: the painter's unit.
         f.setPixelSize(qRound(c.style.points * kTwipsPerPoint));
@@ -123,7 +123,7 @@ BandedRenderer::Prepared BandedRenderer::prepare(const ReportBand& band) {
         p.shrink.push_back(c.kind == ReportControl::Kind::Field && isNumberFormat(c.format));
         // A report uses two or three fonts: their measures are shared by every control.
         auto same = std::find_if(measureCache_.begin(), measureCache_.end(),
-                                 [&](const auto& m) { return m->font() == f; });
+                                 [&](const auto &m) { return m->font() == f; });
         if (same == measureCache_.end())
             same = measureCache_.insert(measureCache_.end(), std::make_shared<TextMeasure>(f));
         p.measures.push_back(*same);
@@ -161,7 +161,7 @@ std::pair<qsizetype, qsizetype> BandedRenderer::rowRange(int page) const {
     return {begin, std::min(size, rowCount_ - begin)};
 }
 
-QString BandedRenderer::substitute(const QString& text, int page) const {
+QString BandedRenderer::substitute(const QString &text, int page) const {
     // One pass over the label's own text: a replacement is never scanned again, so a title
     // that holds "%p" prints as written.
     if (!text.contains(QLatin1Char('%')))
@@ -198,10 +198,10 @@ QString BandedRenderer::substitute(const QString& text, int page) const {
     return out;
 }
 
-void BandedRenderer::drawFitted(QPainter& painter, const Prepared& band, std::size_t i,
-                                const QRect& r, QString text, const QFont*& current) const {
-    const ReportControl& c = band.band->controls[qsizetype(i)];
-    const TextMeasure& m = *band.measures[i];
+void BandedRenderer::drawFitted(QPainter &painter, const Prepared &band, std::size_t i,
+                                const QRect &r, QString text, const QFont *&current) const {
+    const ReportControl &c = band.band->controls[qsizetype(i)];
+    const TextMeasure &m = *band.measures[i];
     const qreal room = r.width() - 2 * kFitInset;
     qreal width = m.estimate(text);
     // Kerning moves the estimate by a little: near the edge the text is measured exactly.
@@ -209,7 +209,7 @@ void BandedRenderer::drawFitted(QPainter& painter, const Prepared& band, std::si
         width = m.exact(text);
     // Controls with equal fonts share one: the painter's font changes only where the font does
     // (a PDF writer starts a new text object at every change).
-    const QFont* font = &m.font();
+    const QFont *font = &m.font();
     std::optional<QFont> smaller;
     if (width > room) {
         if (band.shrink[i]) {
@@ -242,11 +242,11 @@ void BandedRenderer::drawFitted(QPainter& painter, const Prepared& band, std::si
     painter.drawText(QPointF(x, r.top() + m.ascent()), text);
 }
 
-void BandedRenderer::paintBand(QPainter& painter, const Prepared& band, int top, int page,
-                               const QFont*& current) const {
-    const auto& controls = band.band->controls;
+void BandedRenderer::paintBand(QPainter &painter, const Prepared &band, int top, int page,
+                               const QFont *&current) const {
+    const auto &controls = band.band->controls;
     for (qsizetype i = 0; i < controls.size(); ++i) {
-        const ReportControl& c = controls[i];
+        const ReportControl &c = controls[i];
         const QRect r = c.rect.translated(layout_.leftMargin, top);
         if (c.kind == ReportControl::Kind::Line) {
             painter.drawLine(r.left(), r.top(), r.left() + c.rect.width(),
@@ -267,14 +267,14 @@ void BandedRenderer::paintBand(QPainter& painter, const Prepared& band, int top,
     }
 }
 
-void BandedRenderer::paintPage(QPainter& painter, int page) const {
+void BandedRenderer::paintPage(QPainter &painter, int page) const {
     if (page < 0 || page >= pages_)
         return;
     painter.save();
     painter.setPen(QPen(Qt::black, kRuleWidth));
     painter.setBrush(Qt::NoBrush);
 
-    const QFont* current = nullptr; // the font last set on the painter
+    const QFont *current = nullptr; // the font last set on the painter
     int y = layout_.topMargin;
     if (page == 0) {
         paintBand(painter, reportHeader_, y, page, current);
@@ -299,8 +299,8 @@ void BandedRenderer::paintPage(QPainter& painter, int page) const {
     painter.restore();
 }
 
-bool BandedRenderer::print(QPagedPaintDevice& device, int from, int to,
-                           const PageProgress& progress) {
+bool BandedRenderer::print(QPagedPaintDevice &device, int from, int to,
+                           const PageProgress &progress) {
     QPageLayout pl = device.pageLayout();
     const QSizeF paper = pl.fullRectPoints().size() * kTwipsPerPoint;
     // Paper narrower than the report (portrait chosen in the print dialog) gets the whole

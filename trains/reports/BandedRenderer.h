@@ -22,11 +22,11 @@ class Recordset;
 namespace reports {
 
 class BandedRenderer {
-public:
+  public:
     // dateText is what "%d" shows on every page of this rendering.
     BandedRenderer(ReportLayout layout, std::shared_ptr<engine::Recordset> rows, QString dateText);
 
-    const ReportLayout& layout() const { return layout_; }
+    const ReportLayout &layout() const { return layout_; }
     // The paper in twips; pagination follows it. The user's paper in the layout's orientation
     // until set.
     void setPageSize(QSize twips);
@@ -39,7 +39,7 @@ public:
 
     // Draws one page (0-based). The painter's unit must be one twip with the paper's top-left
     // corner at the origin.
-    void paintPage(QPainter& painter, int page) const;
+    void paintPage(QPainter &painter, int page) const;
 
     // Told after each page printed: pages done and pages to print in all (first call with
     // done 0). Returning false stops the printing there.
@@ -49,8 +49,8 @@ public:
     // PDF writer, paginated for its paper. False when the device cannot be painted on or the
     // progress callback stopped it. A renderer may print on a thread of its own when nothing
     // else uses it or its rows meanwhile.
-    bool print(QPagedPaintDevice& device, int from = 1, int to = 0,
-               const PageProgress& progress = {});
+    bool print(QPagedPaintDevice &device, int from = 1, int to = 0,
+               const PageProgress &progress = {});
 
     // The user's paper in twips.
     static QSize defaultPageSize(bool landscape = true);
@@ -61,21 +61,21 @@ public:
     // the rules at its box's edges.
     static constexpr int kFitInset = 15;
 
-private:
+  private:
     class TextMeasure;
     struct Prepared {
-        const ReportBand* band;
+        const ReportBand *band;
         std::vector<int> columns; // record set column of each field, -1 for none
         std::vector<bool> shrink; // amounts shrink to fit; other texts are elided
         std::vector<std::shared_ptr<const TextMeasure>> measures;
     };
-    Prepared prepare(const ReportBand& band);
+    Prepared prepare(const ReportBand &band);
     void paginate();
-    void paintBand(QPainter& painter, const Prepared& band, int top, int page,
-                   const QFont*& current) const;
-    void drawFitted(QPainter& painter, const Prepared& band, std::size_t i, const QRect& r,
-                    QString text, const QFont*& current) const;
-    QString substitute(const QString& text, int page) const;
+    void paintBand(QPainter &painter, const Prepared &band, int top, int page,
+                   const QFont *&current) const;
+    void drawFitted(QPainter &painter, const Prepared &band, std::size_t i, const QRect &r,
+                    QString text, const QFont *&current) const;
+    QString substitute(const QString &text, int page) const;
 
     ReportLayout layout_;
     std::shared_ptr<engine::Recordset> rows_;

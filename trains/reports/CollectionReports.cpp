@@ -8,11 +8,13 @@ namespace reports {
 
 namespace {
 // Amounts in the user's currency, read when a report is laid out.
-QString money() { return platform::moneyPattern(); }
+QString money() {
+    return platform::moneyPattern();
+}
 const QString kDate = QStringLiteral("M/d/yyyy");
 
 // Everything but the kind's own columns is the same in the three reports.
-std::array<ColumnSpec, 12> columnsWith(const ColumnSpec& sixth, const ColumnSpec& seventh) {
+std::array<ColumnSpec, 12> columnsWith(const ColumnSpec &sixth, const ColumnSpec &seventh) {
     return {{
         {QStringLiteral("ID No."), QStringLiteral("ItemID"), {}},
         {QStringLiteral("Manufacturer"), QStringLiteral("Manufacturer"), {}},
@@ -76,7 +78,7 @@ const std::array<ColumnBox, 12> kColumnBoxes = {{{144, 870},
                                                  {12096, 570},
                                                  {12672, 1725}}};
 
-const CollectionReportKind& carReport() {
+const CollectionReportKind &carReport() {
     static const CollectionReportKind k{
         "rptCar", "cmdCars", QStringLiteral("  -  Rolling Stock Report"),
         QStringLiteral("  -  Rolling Stock Report"),
@@ -85,7 +87,7 @@ const CollectionReportKind& carReport() {
     return k;
 }
 
-const CollectionReportKind& locoReport() {
+const CollectionReportKind &locoReport() {
     static const CollectionReportKind k{
         "rptLoco", "cmdLoco", QStringLiteral("  -  Locomotive Report"),
         QStringLiteral("  -  Locomotives Report"),
@@ -93,7 +95,7 @@ const CollectionReportKind& locoReport() {
     return k;
 }
 
-const CollectionReportKind& setsReport() {
+const CollectionReportKind &setsReport() {
     static const CollectionReportKind k{
         "rptSets", "cmdSets", QStringLiteral("  -  Full Set Report"),
         QStringLiteral("  -  Full Set Report"),
@@ -101,11 +103,11 @@ const CollectionReportKind& setsReport() {
     return k;
 }
 
-ReportLayout buildLayout(const CollectionReportKind& kind) {
+ReportLayout buildLayout(const CollectionReportKind &kind) {
     ReportLayout r;
     r.width = kReportWidth;
 
-    ReportBand& head = r.pageHeader;
+    ReportBand &head = r.pageHeader;
     head.height = 1596;
     head.controls << label(QRect(1537, 0, 11520, 435), QStringLiteral("%i"), Qt::AlignHCenter,
                            bold(14.25));
@@ -114,15 +116,15 @@ ReportLayout buildLayout(const CollectionReportKind& kind) {
     for (int x : kRuleLefts)
         head.controls << line(x, 1152, 0, 430);
 
-    ReportBand& detail = r.detail;
+    ReportBand &detail = r.detail;
     detail.height = 432;
     for (int x : kRuleLefts)
         detail.controls << line(x, 0, 0, 420);
     detail.controls << line(kRuleLeft, 432, kRuleWidth, 0);
 
     for (std::size_t i = 0; i < kind.columns.size(); ++i) {
-        const ColumnSpec& col = kind.columns[i];
-        const ColumnBox& box = kColumnBoxes[i];
+        const ColumnSpec &col = kind.columns[i];
+        const ColumnBox &box = kColumnBoxes[i];
         head.controls << label(QRect(box.left, 1296, box.width, 285), col.caption, Qt::AlignHCenter,
                                bold(8.25));
         ReportControl f;
@@ -135,7 +137,7 @@ ReportLayout buildLayout(const CollectionReportKind& kind) {
         detail.controls << f;
     }
 
-    ReportBand& foot = r.pageFooter;
+    ReportBand &foot = r.pageFooter;
     foot.height = 447;
     foot.controls << label(QRect(144, 144, 435, 300), QStringLiteral("Page"), Qt::AlignLeft)
                   << label(QRect(576, 144, 435, 300), QStringLiteral("%p"), Qt::AlignHCenter)

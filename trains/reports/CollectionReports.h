@@ -15,16 +15,16 @@ struct ColumnSpec {
 };
 
 struct CollectionReportKind {
-    const char* name;    // "rptCar"
-    const char* command; // "cmdCars"
+    const char *name;    // "rptCar"
+    const char *command; // "cmdCars"
     QString captionSuffix;
     QString titleSuffix;
     std::array<ColumnSpec, 12> columns;
 };
 
-const CollectionReportKind& carReport();
-const CollectionReportKind& locoReport();
-const CollectionReportKind& setsReport();
+const CollectionReportKind &carReport();
+const CollectionReportKind &locoReport();
+const CollectionReportKind &setsReport();
 
 // The product's web page address, printed in every page footer.
 inline const QString kProductWebAddress = QStringLiteral("www.quillon.example.com");
@@ -38,6 +38,6 @@ struct ColumnBox {
 extern const std::array<ColumnBox, 12> kColumnBoxes;
 
 // The full layout for one report; the title is left empty for the report to set.
-ReportLayout buildLayout(const CollectionReportKind& kind);
+ReportLayout buildLayout(const CollectionReportKind &kind);
 
 } // namespace reports

@@ -7,7 +7,7 @@
 namespace reports {
 
 // Digit placeholders outside quotes make a number format; anything else is a date pattern.
-bool isNumberFormat(const QString& format) {
+bool isNumberFormat(const QString &format) {
     bool inQuote = false;
     for (QChar c : format) {
         if (c == QLatin1Char('"'))
@@ -19,7 +19,7 @@ bool isNumberFormat(const QString& format) {
 }
 
 namespace {
-QString formatAmount(double value, const QString& format) {
+QString formatAmount(double value, const QString &format) {
     const QString zero = platform::formatNumber(0.0, format);
     const QString magnitude = platform::formatNumber(value < 0 ? -value : value, format);
     // The sign goes in front of the literal text: -$5.00, not $-5.00.
@@ -29,7 +29,7 @@ QString formatAmount(double value, const QString& format) {
 }
 } // namespace
 
-QString formatField(const QVariant& value, const QString& format) {
+QString formatField(const QVariant &value, const QString &format) {
     if (value.isNull())
         return {};
     if (format.isEmpty())

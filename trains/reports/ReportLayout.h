@@ -53,10 +53,10 @@ struct ReportLayout {
 // Amounts ("\"$\"#,##0.00") print grouped with two decimals, stored dates (yyyy-MM-dd text)
 // print in the given date pattern ("M/d/yyyy"); Null prints nothing; a value the format cannot
 // read prints as stored.
-QString formatField(const QVariant& value, const QString& format);
+QString formatField(const QVariant &value, const QString &format);
 
 // True for a number format such as "\"$\"#,##0.00": such a field is never cut short; when its
 // text is wider than its box it prints smaller instead.
-bool isNumberFormat(const QString& format);
+bool isNumberFormat(const QString &format);
 
 } // namespace reports

@@ -10,7 +10,7 @@
 
 namespace reports {
 
-ReportPageView::ReportPageView(QWidget* parent) : QWidget(parent) {
+ReportPageView::ReportPageView(QWidget *parent) : QWidget(parent) {
     setAutoFillBackground(true);
     QPalette pal = palette();
     pal.setColor(QPalette::Window, QColor(0x80, 0x80, 0x80));
@@ -18,7 +18,7 @@ ReportPageView::ReportPageView(QWidget* parent) : QWidget(parent) {
     setAccessibleName(tr("Report page"));
 }
 
-void ReportPageView::setRenderer(const BandedRenderer* renderer) {
+void ReportPageView::setRenderer(const BandedRenderer *renderer) {
     renderer_ = renderer;
     cachedPage_ = -1;
     refresh();
@@ -50,7 +50,7 @@ QSize ReportPageView::sizeHint() const {
                  qRound(paper.height() * scale_) + 2 * kGap);
 }
 
-void ReportPageView::paintEvent(QPaintEvent*) {
+void ReportPageView::paintEvent(QPaintEvent *) {
     QPainter p(this);
     if (!renderer_)
         return;

@@ -10,10 +10,10 @@ class BandedRenderer;
 
 class ReportPageView : public QWidget {
     Q_OBJECT
-public:
-    explicit ReportPageView(QWidget* parent = nullptr);
+  public:
+    explicit ReportPageView(QWidget *parent = nullptr);
 
-    void setRenderer(const BandedRenderer* renderer);
+    void setRenderer(const BandedRenderer *renderer);
     // 0-based page index.
     void setPage(int page);
     int page() const { return page_; }
@@ -28,12 +28,12 @@ public:
     // Grey border around the paper, in pixels.
     static constexpr int kGap = 12;
 
-protected:
-    void paintEvent(QPaintEvent* event) override;
+  protected:
+    void paintEvent(QPaintEvent *event) override;
 
-private:
+  private:
     void refresh();
-    const BandedRenderer* renderer_ = nullptr;
+    const BandedRenderer *renderer_ = nullptr;
     int page_ = 0;
     double scale_ = 0.05;
     QImage cache_;

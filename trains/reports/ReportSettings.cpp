@@ -54,7 +54,8 @@ ReportSettingsDialog::ReportSettingsDialog(QWidget *parent) : QDialog(parent) {
     txtCurrency = new QLineEdit(this);
     txtCurrency->setMaxLength(8);
     const QString own = QLocale().currencySymbol();
-    txtCurrency->setPlaceholderText(tr("As the locale (%1)").arg(own.isEmpty() ? QStringLiteral("$") : own));
+    txtCurrency->setPlaceholderText(
+        tr("As the locale (%1)").arg(own.isEmpty() ? QStringLiteral("$") : own));
     const QString current = platform::currencySymbol();
     if (current != own && !(own.isEmpty() && current == QLatin1String("$")))
         txtCurrency->setText(current);

@@ -17,8 +17,8 @@
 
 namespace reports {
 
-ReportWriter::ReportWriter(ReportLayout layout, const std::shared_ptr<engine::Recordset>& rows,
-                           QString dateText, QObject* parent)
+ReportWriter::ReportWriter(ReportLayout layout, const std::shared_ptr<engine::Recordset> &rows,
+                           QString dateText, QObject *parent)
     : QObject(parent), layout_(std::move(layout)), shared_(rows), dateText_(std::move(dateText)) {}
 
 ReportWriter::~ReportWriter() {
@@ -29,7 +29,7 @@ ReportWriter::~ReportWriter() {
     }
 }
 
-QMutex& sharedRowsMutex() {
+QMutex &sharedRowsMutex() {
     static QMutex m;
     return m;
 }
@@ -65,12 +65,12 @@ void ReportWriter::start(std::function<bool()> work) {
     thread_->start();
 }
 
-void ReportWriter::writePdf(const QString& path) {
+void ReportWriter::writePdf(const QString &path) {
     start([this, path] {
         try {
-            exchange::refuseCollectionTarget(ProgramFolder() + QStringLiteral("/zerizori/rails.trk"),
-                                             path);
-        } catch (const platform::Error& e) {
+            exchange::refuseCollectionTarget(
+                ProgramFolder() + QStringLiteral("/zerizori/rails.trk"), path);
+        } catch (const platform::Error &e) {
             failure_ = e.Description();
             failure_.chop(failure_.endsWith(QLatin1Char('.')) ? 1 : 0); // the caller ends it
             return false;
@@ -102,7 +102,7 @@ void ReportWriter::writePdf(const QString& path) {
     });
 }
 
-void ReportWriter::print(QPrinter* printer, int from, int to) {
+void ReportWriter::print(QPrinter *printer, int from, int to) {
     printer_ = printer;
     start([this, printer, from, to] {
         BandedRenderer out(layout_, rows_, dateText_);

@@ -22,21 +22,21 @@ namespace reports {
 
 // Held while a report's shared rows move their cursor, are closed, or are copied: the preview
 // walks them on the window's thread while a run takes its own copy on its thread.
-QMutex& sharedRowsMutex();
+QMutex &sharedRowsMutex();
 
 class ReportWriter : public QObject {
     Q_OBJECT
-public:
+  public:
     // The run copies the rows on its own thread (a 100,000-row copy would hold up the window),
     // so the preview may go on moving through them meanwhile.
-    ReportWriter(ReportLayout layout, const std::shared_ptr<engine::Recordset>& rows,
-                 QString dateText, QObject* parent = nullptr);
+    ReportWriter(ReportLayout layout, const std::shared_ptr<engine::Recordset> &rows,
+                 QString dateText, QObject *parent = nullptr);
     // Stops a run still going (after the page being drawn) and waits for its thread.
     ~ReportWriter() override;
 
     // One run per writer. The printer must outlive the run; pages as BandedRenderer::print.
-    void writePdf(const QString& path);
-    void print(QPrinter* printer, int from, int to);
+    void writePdf(const QString &path);
+    void print(QPrinter *printer, int from, int to);
 
     void cancel() { cancelled_ = true; }
     bool cancelled() const { return cancelled_; }
@@ -49,11 +49,11 @@ public:
     // Lets window events run until the run has ended; its result.
     bool waitForFinished();
 
-signals:
+  signals:
     // In the window's thread, once the run has ended; false when it failed or was cancelled.
     void finished(bool ok);
 
-private:
+  private:
     void start(std::function<bool()> work);
     bool progress(int done, int total);
 
@@ -61,8 +61,8 @@ private:
     const std::shared_ptr<engine::Recordset> shared_;
     std::shared_ptr<engine::Recordset> rows_; // the run's own copy
     const QString dateText_;
-    QThread* thread_ = nullptr;
-    QPrinter* printer_ = nullptr;
+    QThread *thread_ = nullptr;
+    QPrinter *printer_ = nullptr;
     std::atomic<bool> cancelled_{false};
     std::atomic<int> done_{0};
     std::atomic<int> total_{0};

@@ -30,7 +30,7 @@ void frmMain::mnuCollectionBrowse_Click() {
             [this](ItemKind kind, const QString &itemId) {
                 const FormId id = kind == ItemKind::Loco  ? FormId::EditLoco
                                   : kind == ItemKind::Set ? FormId::EditSet
-                                                                  : FormId::EditCar;
+                                                          : FormId::EditCar;
                 resumeNext([&] { openForm(id); });
                 if (QMdiSubWindow *sub = childWindow(QLatin1String(formName(id))))
                     if (auto *form = qobject_cast<items::EditItemForm *>(sub->widget()))

@@ -36,8 +36,8 @@ struct State {
 };
 
 class Reader {
-public:
-    Reader(const QByteArray& in, QTextDocument* doc) : in_(in), cursor_(doc) {}
+  public:
+    Reader(const QByteArray &in, QTextDocument *doc) : in_(in), cursor_(doc) {}
 
     void run() {
         bool destinationNext = false;
@@ -59,7 +59,7 @@ public:
         flush();
     }
 
-private:
+  private:
     void endGroup() {
         if (state_.dest == Dest::FontTable && !fontName_.isEmpty())
             finishFont();
@@ -68,7 +68,7 @@ private:
         state_ = stack_.takeLast();
     }
 
-    void control(bool& destinationNext) {
+    void control(bool &destinationNext) {
         if (pos_ >= in_.size())
             return;
         const char c = in_[pos_];
@@ -104,14 +104,28 @@ private:
         keyword(word, hasParam, param);
     }
 
-    void symbol(char c, bool& destinationNext) {
+    void symbol(char c, bool &destinationNext) {
         switch (c) {
-        case '\\': case '{': case '}': text(QLatin1Char(c)); break;
-        case '~': text(QChar(0x00A0)); break;
-        case '_': text(QChar(0x2011)); break;
-        case '-': break; // optional hyphen
-        case '*': destinationNext = true; break;
-        case '\r': case '\n': paragraph(); break;
+        case '\\':
+        case '{':
+        case '}':
+            text(QLatin1Char(c));
+            break;
+        case '~':
+            text(QChar(0x00A0));
+            break;
+        case '_':
+            text(QChar(0x2011));
+            break;
+        case '-':
+            break; // optional hyphen
+        case '*':
+            destinationNext = true;
+            break;
+        case '\r':
+        case '\n':
+            paragraph();
+            break;
         case '\'': {
             if (pos_ + 2 <= in_.size()) {
                 bool ok = false;
@@ -122,18 +136,42 @@ private:
             }
             break;
         }
-        default: break;
+        default:
+            break;
         }
     }
 
-    void keyword(const QByteArray& w, bool hasParam, int param) {
+    void keyword(const QByteArray &w, bool hasParam, int param) {
         const bool on = !hasParam || param != 0;
-        static const QList<QByteArray> skipped = {
-            "stylesheet", "info", "pict", "object", "header", "footer", "headerl", "headerr",
-            "headerf", "footerl", "footerr", "footerf", "themedata", "colorschememapping",
-            "latentstyles", "datastore", "xmlnstbl", "listtable", "listoverridetable",
-            "rsidtbl", "generator", "filetbl", "revtbl", "fldinst", "footnote", "bkmkstart",
-            "bkmkend", "nonshppict", "shp"};
+        static const QList<QByteArray> skipped = {"stylesheet",
+                                                  "info",
+                                                  "pict",
+                                                  "object",
+                                                  "header",
+                                                  "footer",
+                                                  "headerl",
+                                                  "headerr",
+                                                  "headerf",
+                                                  "footerl",
+                                                  "footerr",
+                                                  "footerf",
+                                                  "themedata",
+                                                  "colorschememapping",
+                                                  "latentstyles",
+                                                  "datastore",
+                                                  "xmlnstbl",
+                                                  "listtable",
+                                                  "listoverridetable",
+                                                  "rsidtbl",
+                                                  "generator",
+                                                  "filetbl",
+                                                  "revtbl",
+                                                  "fldinst",
+                                                  "footnote",
+                                                  "bkmkstart",
+                                                  "bkmkend",
+                                                  "nonshppict",
+                                                  "shp"};
         if (w == "fonttbl") {
             state_.dest = Dest::FontTable;
         } else if (w == "colortbl") {
@@ -143,11 +181,14 @@ private:
         } else if (skipped.contains(w)) {
             state_.dest = Dest::Skip;
         } else if (state_.dest == Dest::ColorTable) {
-            if (w == "red") red_ = param;
-            else if (w == "green") green_ = param;
-            else if (w == "blue") blue_ = param;
-            pendingColor_ = QColor(qBound(0, red_, 255), qBound(0, green_, 255),
-                                   qBound(0, blue_, 255));
+            if (w == "red")
+                red_ = param;
+            else if (w == "green")
+                green_ = param;
+            else if (w == "blue")
+                blue_ = param;
+            pendingColor_ =
+                QColor(qBound(0, red_, 255), qBound(0, green_, 255), qBound(0, blue_, 255));
         } else if (state_.dest == Dest::FontTable) {
             if (w == "f") {
                 if (!fontName_.isEmpty())
@@ -225,7 +266,8 @@ private:
                     ++pos_;
                     while (pos_ < in_.size() && isLetter(in_[pos_]))
                         ++pos_;
-                    while (pos_ < in_.size() && (in_[pos_] == '-' || (in_[pos_] >= '0' && in_[pos_] <= '9')))
+                    while (pos_ < in_.size() &&
+                           (in_[pos_] == '-' || (in_[pos_] >= '0' && in_[pos_] <= '9')))
                         ++pos_;
                     if (pos_ < in_.size() && in_[pos_] == ' ')
                         ++pos_;
@@ -309,7 +351,7 @@ private:
 
     static bool isLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
 
-    const QByteArray& in_;
+    const QByteArray &in_;
     QTextCursor cursor_;
     QString pendingText_;
     QTextCharFormat pendingFormat_;
@@ -328,7 +370,7 @@ private:
 
 } // namespace
 
-bool readRtf(const QByteArray& rtf, QTextDocument* document) {
+bool readRtf(const QByteArray &rtf, QTextDocument *document) {
     if (!document)
         return false;
     document->clear();
@@ -338,7 +380,7 @@ bool readRtf(const QByteArray& rtf, QTextDocument* document) {
     return true;
 }
 
-bool loadRtfFile(const QString& path, QTextDocument* document) {
+bool loadRtfFile(const QString &path, QTextDocument *document) {
     QFile f(path);
     if (!f.open(QIODevice::ReadOnly)) {
         if (document)

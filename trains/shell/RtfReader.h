@@ -9,6 +9,6 @@
 class QTextDocument;
 
 // False (and the document left empty) when the data is not RTF.
-bool readRtf(const QByteArray& rtf, QTextDocument* document);
+bool readRtf(const QByteArray &rtf, QTextDocument *document);
 // Reads a file; false when it is missing, unreadable or not RTF.
-bool loadRtfFile(const QString& path, QTextDocument* document);
+bool loadRtfFile(const QString &path, QTextDocument *document);

@@ -2,8 +2,8 @@
 
 #include "trains/FormUnits.h"
 
-#include "trains/shell/RtfReader.h"
 #include "trains/modGlobal.h"
+#include "trains/shell/RtfReader.h"
 
 #include "platform/Error.h"
 #include "platform/MsgBox.h"
@@ -27,7 +27,7 @@ const QString kUnavailable = QStringLiteral("System Information Is Unavailable A
 
 } // namespace
 
-frmAbout::frmAbout(QWidget* parent) : QDialog(parent) {
+frmAbout::frmAbout(QWidget *parent) : QDialog(parent) {
     setObjectName(QStringLiteral("frmAbout"));
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
     setFixedSize(4875 / 15, 2820 / 15);
@@ -62,14 +62,15 @@ frmAbout::frmAbout(QWidget* parent) : QDialog(parent) {
     connect(cmdOK, &QPushButton::clicked, this, &QDialog::accept);
     connect(cmdSysInfo, &QPushButton::clicked, this, &frmAbout::StartSysInfo);
 
-    if (const QScreen* screen = QGuiApplication::primaryScreen())
+    if (const QScreen *screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
     Form_Load();
 }
 
 void frmAbout::Form_Load() {
     setWindowTitle(QStringLiteral("About ") + kAppTitle);
-    lblVersion->setText(QStringLiteral("v%1.%2").arg(QUILLON_VERSION_MAJOR).arg(QUILLON_VERSION_MINOR));
+    lblVersion->setText(
+        QStringLiteral("v%1.%2").arg(QUILLON_VERSION_MAJOR).arg(QUILLON_VERSION_MINOR));
     // A missing or unreadable About text leaves the box empty; the About box still opens.
     loadRtfFile(ProgramFolder() + QStringLiteral("/text/About.rtf"), rtBox->document());
     rtBox->moveCursor(QTextCursor::Start);
@@ -95,15 +96,16 @@ void frmAbout::StartSysInfo() {
                 program = QLatin1Char('"') + program + QLatin1Char('"');
             platform::Shell(program, platform::WindowStyle::NormalFocus);
         },
-        [](const platform::Error&) {});
+        [](const platform::Error &) {});
     if (!started)
-        platform::MsgBox(kUnavailable, {platform::MsgIcon::None, platform::MsgButtons::OK,
-                                        platform::MsgDefault::Button1},
-                         kAppTitle);
+        platform::MsgBox(
+            kUnavailable,
+            {platform::MsgIcon::None, platform::MsgButtons::OK, platform::MsgDefault::Button1},
+            kAppTitle);
 }
 
-bool frmAbout::GetKeyValue(std::uint32_t& root, const QString& keyName,
-                           const QString& subKeyRef, QString& value) {
+bool frmAbout::GetKeyValue(std::uint32_t &root, const QString &keyName, const QString &subKeyRef,
+                           QString &value) {
     using namespace platform;
     HKEY key = 0;
     if (RegOpenKeyEx(root, keyName, 0, KEY_READ_ALL, &key) != ERROR_SUCCESS) {

@@ -10,21 +10,21 @@ class QTextEdit;
 
 class frmAbout : public QDialog {
     Q_OBJECT
-public:
-    explicit frmAbout(QWidget* parent = nullptr);
+  public:
+    explicit frmAbout(QWidget *parent = nullptr);
 
     void StartSysInfo();
     // Reads a registry value into `value`; true when it was read. Text values become the text,
     // double-word values their number; other types leave `value` as it was.
-    bool GetKeyValue(std::uint32_t& root, const QString& keyName, const QString& subKeyRef,
-                     QString& value);
+    bool GetKeyValue(std::uint32_t &root, const QString &keyName, const QString &subKeyRef,
+                     QString &value);
 
-    QLabel* lblTitle;
-    QLabel* lblVersion;
-    QTextEdit* rtBox;
-    QPushButton* cmdOK;
-    QPushButton* cmdSysInfo;
+    QLabel *lblTitle;
+    QLabel *lblVersion;
+    QTextEdit *rtBox;
+    QPushButton *cmdOK;
+    QPushButton *cmdSysInfo;
 
-private:
+  private:
     void Form_Load();
 };

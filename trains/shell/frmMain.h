@@ -1,8 +1,8 @@
 #pragma once
 // The program's one top-level window: a multiple-document window whose menus reach every task.
 // Its load creates the first store object; closing it ends the program.
-#include "trains/Forms.h"
 #include "rails/dllRails.h"
+#include "trains/Forms.h"
 
 #include <QMainWindow>
 #include <functional>
@@ -16,13 +16,13 @@ class QMdiSubWindow;
 
 class frmMain : public QMainWindow {
     Q_OBJECT
-public:
-    explicit frmMain(QWidget* parent = nullptr);
+  public:
+    explicit frmMain(QWidget *parent = nullptr);
 
     void Form_Load();
-    QMdiArea* mdiArea() const { return mdi_; }
+    QMdiArea *mdiArea() const { return mdi_; }
     // The child window holding the open form or report of that object name, if any.
-    QMdiSubWindow* childWindow(const QString& objectName) const;
+    QMdiSubWindow *childWindow(const QString &objectName) const;
 
     // Menu commands.
     void mnuAddExit_Click();
@@ -61,30 +61,30 @@ public:
     // The product's web page, opened by Check For Updates.
     static const QString kProductWebPage;
 
-protected:
-    void closeEvent(QCloseEvent* event) override;
+  protected:
+    void closeEvent(QCloseEvent *event) override;
 
-private:
+  private:
     using Refresh = RecordsetPtr (dllRails::*)();
     void buildMenus();
     // True when the refresh finds rows; otherwise shows the message.
-    bool recordCheck(Refresh refresh, const QString& message);
+    bool recordCheck(Refresh refresh, const QString &message);
     void openForm(FormId id);
-    void runReport(ItemKind id, Refresh refresh, const QString& message);
-    void addChild(QWidget* form);
+    void runReport(ItemKind id, Refresh refresh, const QString &message);
+    void addChild(QWidget *form);
     void tileSideBySide(bool sideBySide);
     void placeOnScreen();
     // Spreads a report's window over the client area with its whole toolbar in view.
-    void fitToClientArea(QMdiSubWindow* sub);
-    QSize roomBeside(const QMdiSubWindow* sub) const;
+    void fitToClientArea(QMdiSubWindow *sub);
+    QSize roomBeside(const QMdiSubWindow *sub) const;
     void addKeys();
-    void openRecordsWindow(const QString& name, const std::function<QWidget*()>& make);
-    void openItemCard(collection::frmCollection* view, const QString& itemId);
+    void openRecordsWindow(const QString &name, const std::function<QWidget *()> &make);
+    void openItemCard(collection::frmCollection *view, const QString &itemId);
     // How a task window is listed in the Windows menu: its form's heading.
-    static QString taskHeading(const QMdiSubWindow* sub);
+    static QString taskHeading(const QMdiSubWindow *sub);
     // The open task windows below the designed entries of the Windows menu.
-    void listTaskWindows(QMenu* menu);
+    void listTaskWindows(QMenu *menu);
 
-    QMdiArea* mdi_;
-    QList<QAction*> windowEntries_;
+    QMdiArea *mdi_;
+    QList<QAction *> windowEntries_;
 };

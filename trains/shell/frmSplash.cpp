@@ -19,9 +19,9 @@ using platform::resumeNext;
 const QString frmSplash::kMakerWebAddress = QStringLiteral("www.orvanne.example");
 
 namespace {
-QLabel* label(QWidget* parent, const char* name, const QString& text, const QFont& f,
-              QRect where, Qt::Alignment align = Qt::AlignLeft | Qt::AlignVCenter) {
-    auto* l = new QLabel(text, parent);
+QLabel *label(QWidget *parent, const char *name, const QString &text, const QFont &f, QRect where,
+              Qt::Alignment align = Qt::AlignLeft | Qt::AlignVCenter) {
+    auto *l = new QLabel(text, parent);
     l->setObjectName(QLatin1String(name));
     l->setFont(f);
     l->setGeometry(where);
@@ -30,7 +30,7 @@ QLabel* label(QWidget* parent, const char* name, const QString& text, const QFon
 }
 } // namespace
 
-frmSplash::frmSplash(QWidget* parent)
+frmSplash::frmSplash(QWidget *parent)
     : QWidget(parent, Qt::SplashScreen | Qt::FramelessWindowHint) {
     setObjectName(QStringLiteral("frmSplash"));
     setWindowTitle(kAppTitle);
@@ -71,7 +71,7 @@ frmSplash::frmSplash(QWidget* parent)
     proBar->setTextVisible(false);
     proBar->setVisible(false);
 
-    if (const QScreen* screen = QGuiApplication::primaryScreen())
+    if (const QScreen *screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
 }
 

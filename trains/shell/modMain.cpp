@@ -2,12 +2,12 @@
 
 #include "rails/exchange/Temporaries.h"
 #include "trains/collection/AutoBackup.h"
+#include "trains/modGlobal.h"
+#include "trains/owner/frmAddOwner.h"
 #include "trains/records/frmDeletedItems.h"
 #include "trains/shell/CollectionCheck.h"
 #include "trains/shell/frmMain.h"
 #include "trains/shell/frmSplash.h"
-#include "trains/modGlobal.h"
-#include "trains/owner/frmAddOwner.h"
 
 #include "platform/Clipboard.h"
 #include "platform/Clock.h"
@@ -36,18 +36,18 @@ const QString kProcedure = QStringLiteral("SubMain Load Procedure");
 const QString kRuleHyphens = QLatin1Char('%') + QString(51, QLatin1Char('-')) + QLatin1Char('%');
 const QString kRuleBlanks = QLatin1Char('%') + QString(51, QLatin1Char(' ')) + QLatin1Char('%');
 
-QPointer<frmMain>& mainForm() {
+QPointer<frmMain> &mainForm() {
     static QPointer<frmMain> f;
     return f;
 }
 
 // The entry form stays loaded, hidden, after a successful save until the program ends.
-QPointer<frmAddOwner>& ownerForm() {
+QPointer<frmAddOwner> &ownerForm() {
     static QPointer<frmAddOwner> f;
     return f;
 }
 
-void StartupError(const Error& e) {
+void StartupError(const Error &e) {
     setScreenPointer(Pointer::Wait);
     // A log that cannot be written does not keep the message from being shown.
     WriteStartupErrorLog(e);
@@ -61,19 +61,22 @@ void StartupError(const Error& e) {
 
 } // namespace
 
-frmMain* MainForm() { return mainForm(); }
+frmMain *MainForm() {
+    return mainForm();
+}
 
-bool WriteStartupErrorLog(const Error& e) {
+bool WriteStartupErrorLog(const Error &e) {
     const int n = e.Number();
     const QString number = n < 0 ? QString::number(n) : QLatin1Char(' ') + QString::number(n);
     const QStringList banner{kRuleHyphens, QStringLiteral("           Quillon - Error Log"),
                              kRuleHyphens};
-    const QStringList entry{kRuleBlanks,
-                            platform::logRecordLine(platform::now(), QStringLiteral("Error:") + number),
-                            kProcedure,
-                            QStringLiteral("---"),
-                            e.Description(),
-                            kRuleHyphens};
+    const QStringList entry{
+        kRuleBlanks,
+        platform::logRecordLine(platform::now(), QStringLiteral("Error:") + number),
+        kProcedure,
+        QStringLiteral("---"),
+        e.Description(),
+        kRuleHyphens};
     return platform::appendLogBlock(ProgramFolder() + QStringLiteral("/error.log"), banner, entry);
 }
 
@@ -112,13 +115,14 @@ void CheckOwnerProfile() {
     CloseRecordset();
 }
 
-void RunStartupSteps(const QList<std::function<void()>>& steps) {
-    for (const auto& step : steps) {
+void RunStartupSteps(const QList<std::function<void()>> &steps) {
+    for (const auto &step : steps) {
         if (platform::exitRequested())
             return;
         bool stop = false;
-        platform::trap(step, [&](const Error& e) {
-            if (e.Number() == platform::ErrFileNotFound || e.Number() == platform::ErrPathFileAccess) {
+        platform::trap(step, [&](const Error &e) {
+            if (e.Number() == platform::ErrFileNotFound ||
+                e.Number() == platform::ErrPathFileAccess) {
                 setScreenPointer(Pointer::Default);
                 return;
             }
@@ -136,7 +140,8 @@ void RunStartupSteps(const QList<std::function<void()>>& steps) {
 
 void Main() {
     resumeNext([] { setScreenPointer(Pointer::Wait); });
-    resumeNext([] { platform::setAppHelpFile(ProgramFolder() + QStringLiteral("/help/quillon.qhc")); });
+    resumeNext(
+        [] { platform::setAppHelpFile(ProgramFolder() + QStringLiteral("/help/quillon.qhc")); });
     resumeNext([] { platform::clearClipboard(); });
     bool another = false;
     resumeNext([&] { another = platform::PrevInstance(ProgramFolder()); });
@@ -158,7 +163,7 @@ void Main() {
     });
 
     // A damaged collection's message names the newest automatic backup to restore.
-    SetNewestBackupFinder([](const QString&) { return collection::newestAutomaticBackup(); });
+    SetNewestBackupFinder([](const QString &) { return collection::newestAutomaticBackup(); });
     bool found = true;
     QPointer<frmSplash> splash;
     RunStartupSteps({

@@ -21,12 +21,12 @@ bool DatabaseExists();
 void CheckOwnerProfile();
 
 // The main window once start-up has loaded it.
-frmMain* MainForm();
+frmMain *MainForm();
 
 // Runs the checked steps of start-up in order. An error numbered 53 or 75 skips to the next
 // step; any other error is logged, reported and ends the program. Also stops when a step has
 // ended the program.
-void RunStartupSteps(const QList<std::function<void()>>& steps);
+void RunStartupSteps(const QList<std::function<void()>> &steps);
 
 // Appends the start-up entry for the error to error.log; false when the log cannot be written.
-bool WriteStartupErrorLog(const platform::Error& error);
+bool WriteStartupErrorLog(const platform::Error &error);

@@ -2,8 +2,8 @@
 // the find box, choosing filters, clicking column headers, reading the totals line, editing an
 // item elsewhere, adding and removing photos, and reading the summary's PDF back.
 #include "tests/support/TestSupport.h"
-#include "tests/trains/support/ShellFixture.h"
 #include "tests/trains/collection/CollectionKit.h"
+#include "tests/trains/support/ShellFixture.h"
 
 #include "trains/collection/CollectionModel.h"
 #include "trains/collection/PhotoViewer.h"
@@ -30,10 +30,10 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextBrowser>
-#include <QTableView>
 #include <numeric>
 
 using namespace testing;
@@ -134,8 +134,8 @@ class TestCollection : public QObject {
     // A column that repeats a few texts (makers) is ordered like a column of different texts:
     // naturally, case and accents ignored, equals in stored order in both directions.
     void repeatedTextsSortLikeDifferentOnes() {
-        const QStringList makers{"Kato 7", "kato 07", "Märklin", "MARKLIN", "Bachmann", "Kato 10",
-                                 "", "Bachmann Spectrum", "Zug"};
+        const QStringList makers{"Kato 7",  "kato 07", "Märklin",           "MARKLIN", "Bachmann",
+                                 "Kato 10", "",        "Bachmann Spectrum", "Zug"};
         auto rows = std::make_shared<engine::Recordset>();
         QStringList names;
         for (int c = 0; c < collection::bcColumnCount; ++c)
@@ -308,10 +308,18 @@ class TestCollection : public QObject {
         QTest::addColumn<QString>("condition");
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QStringList>("shown");
-        QTest::newRow("kind") << "Rolling Stock" << "" << "santa" << QStringList{"CL-10"};
-        QTest::newRow("condition") << "" << "Good" << "lionel" << QStringList{"CL-10"};
-        QTest::newRow("both") << "Locomotive" << "Good" << "ho gauge" << QStringList{"LL-3"};
-        QTest::newRow("set") << "Train Set" << "" << "o-27" << QStringList{"SL-4"};
+        QTest::newRow("kind") << "Rolling Stock"
+                              << ""
+                              << "santa" << QStringList{"CL-10"};
+        QTest::newRow("condition") << ""
+                                   << "Good"
+                                   << "lionel" << QStringList{"CL-10"};
+        QTest::newRow("both") << "Locomotive"
+                              << "Good"
+                              << "ho gauge" << QStringList{"LL-3"};
+        QTest::newRow("set") << "Train Set"
+                             << ""
+                             << "o-27" << QStringList{"SL-4"};
     }
     void filtersHoldWhileFindTextIsTyped() {
         QFETCH(QString, kind);

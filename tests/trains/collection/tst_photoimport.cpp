@@ -14,7 +14,7 @@ using collection::preparePhoto;
 namespace {
 // A 24-bit BMP of the given size whose pixels are left as a hole in the file: the decoder
 // still has to allocate the whole picture, the disk holds almost nothing.
-QString sparseBmp(const QString& path, int width, int height) {
+QString sparseBmp(const QString &path, int width, int height) {
     const quint32 row = (quint32(width) * 3 + 3) & ~3u;
     const quint32 data = row * quint32(height);
     QByteArray head(54, '\0');
@@ -40,12 +40,12 @@ class TestPhotoImport : public QObject {
     Q_OBJECT
     QTemporaryDir dir;
 
-private slots:
+  private slots:
     void storedSizeFollowsTheLongEdge_data() {
         QTest::addColumn<QString>("file");
         QTest::addColumn<QSize>("image");
         QTest::addColumn<QSize>("thumb");
-        const auto save = [this](const QString& name, QImage picture) {
+        const auto save = [this](const QString &name, QImage picture) {
             picture.fill(Qt::darkRed);
             if (!picture.save(dir.filePath(name)))
                 qFatal("cannot write %s", qPrintable(name));
@@ -81,8 +81,9 @@ private slots:
                   "<rect width='800' height='600' fill='red'/></svg>");
         svg.close();
         QTest::newRow("svg") << svg.fileName() << "drawing.svg is not a picture Quillon can read";
-        QTest::newRow("over 100 megapixels") << sparseBmp(dir.filePath("huge.bmp"), 12000, 9000)
-                                             << "huge.bmp has more than 100 megapixels (12000 x 9000)";
+        QTest::newRow("over 100 megapixels")
+            << sparseBmp(dir.filePath("huge.bmp"), 12000, 9000)
+            << "huge.bmp has more than 100 megapixels (12000 x 9000)";
     }
     void whatIsNotAPhotoIsRefused() {
         QFETCH(QString, file);

@@ -134,14 +134,22 @@ class TestItemKeys : public QObject {
     void unreadableDateIsRefused_data() {
         QTest::addColumn<QString>("locale");
         QTest::addColumn<QString>("keys");
-        QTest::newRow("en_US day first") << "en_US" << "14/03/2019";
-        QTest::newRow("en_US month 13") << "en_US" << "13/1/2019";
-        QTest::newRow("en_US February 30") << "en_US" << "2/30/2019";
-        QTest::newRow("en_US year first, two digits") << "en_US" << "19-03-14";
-        QTest::newRow("en_US three-digit year") << "en_US" << "3/14/201";
-        QTest::newRow("en_US ISO month 14") << "en_US" << "2019-14-03";
-        QTest::newRow("de_DE month first") << "de_DE" << "03.31.2019";
-        QTest::newRow("de_DE double separator") << "de_DE" << "14..3.2019";
+        QTest::newRow("en_US day first") << "en_US"
+                                         << "14/03/2019";
+        QTest::newRow("en_US month 13") << "en_US"
+                                        << "13/1/2019";
+        QTest::newRow("en_US February 30") << "en_US"
+                                           << "2/30/2019";
+        QTest::newRow("en_US year first, two digits") << "en_US"
+                                                      << "19-03-14";
+        QTest::newRow("en_US three-digit year") << "en_US"
+                                                << "3/14/201";
+        QTest::newRow("en_US ISO month 14") << "en_US"
+                                            << "2019-14-03";
+        QTest::newRow("de_DE month first") << "de_DE"
+                                           << "03.31.2019";
+        QTest::newRow("de_DE double separator") << "de_DE"
+                                                << "14..3.2019";
     }
     void unreadableDateIsRefused() {
         QFETCH(QString, locale);

@@ -14,16 +14,18 @@
 class TestItemList : public QObject {
     Q_OBJECT
 
-    static QStringList column(const ItemListModel* m, int c) {
+    static QStringList column(const ItemListModel *m, int c) {
         QStringList out;
         for (int r = 0; r < m->rowCount(); ++r)
             out << m->cell(r, c);
         return out;
     }
 
-    static ItemListView* makeList() {
-        auto* v = new ItemListView({{"ID", Qt::AlignLeft, 1000}, {"Cost", Qt::AlignRight, 1440}, {"Gauge", Qt::AlignHCenter, 1200}});
-        auto* m = v->listModel();
+    static ItemListView *makeList() {
+        auto *v = new ItemListView({{"ID", Qt::AlignLeft, 1000},
+                                    {"Cost", Qt::AlignRight, 1440},
+                                    {"Gauge", Qt::AlignHCenter, 1200}});
+        auto *m = v->listModel();
         m->beginFill();
         m->addRow("CL-1", {"CL-1", "900.00", "O-27"});
         m->addRow("CL-2", {"CL-2", "1,200.00", "ho gauge"});
@@ -32,7 +34,7 @@ class TestItemList : public QObject {
         return v;
     }
 
-private slots:
+  private slots:
     void headerClicksFlipOneSharedDirection() {
         std::unique_ptr<ItemListView> v(makeList());
         v->resize(600, 300);
@@ -54,7 +56,8 @@ private slots:
     void columnsShowHeadersAlignmentsAndWidths() {
         std::unique_ptr<ItemListView> v(makeList());
         QCOMPARE(v->model()->headerData(1, Qt::Horizontal).toString(), QString("Cost"));
-        QVERIFY(v->model()->index(0, 1).data(Qt::TextAlignmentRole).value<Qt::Alignment>() & Qt::AlignRight);
+        QVERIFY(v->model()->index(0, 1).data(Qt::TextAlignmentRole).value<Qt::Alignment>() &
+                Qt::AlignRight);
         QCOMPARE(v->columnWidth(0), 1000 / 15);
         QCOMPARE(v->listModel()->rowCells(1), QStringList({"CL-2", "1,200.00", "ho gauge"}));
     }
@@ -94,22 +97,24 @@ private slots:
     void fillTakesTheRecordSetOver() {
         engine::Recordset rs;
         rs.setColumns({"ID", "ItemID", "OriginalCost", "DateAccquired", "Notes"});
-        auto text = [&](const char* t) { rs.appendText(t, qsizetype(qstrlen(t))); };
-        rs.appendInteger(1), text("CL-1"), rs.appendReal(1234.5), text("2007-08-16"), rs.appendNull(), rs.endRow();
-        rs.appendInteger(2), text("CL-2"), rs.appendReal(99), text("2019-03-14 10:00:00"), text("Mint"), rs.endRow();
+        auto text = [&](const char *t) { rs.appendText(t, qsizetype(qstrlen(t))); };
+        rs.appendInteger(1), text("CL-1"), rs.appendReal(1234.5), text("2007-08-16"),
+            rs.appendNull(), rs.endRow();
+        rs.appendInteger(2), text("CL-2"), rs.appendReal(99), text("2019-03-14 10:00:00"),
+            text("Mint"), rs.endRow();
         rs.appendInteger(3), text("CL-3"), text("n/a"), text("soon"), text("x"), rs.endRow();
         rs.finish();
-        const QList<ListField> fields{
-            {{"ID"}, "ItemID", CellFormat::Text},
-            {{"Cost"}, "OriginalCost", CellFormat::Money},
-            {{"Accquired"}, "DateAccquired", CellFormat::Date},
-            {{"Notes"}, "Notes", CellFormat::Text}};
+        const QList<ListField> fields{{{"ID"}, "ItemID", CellFormat::Text},
+                                      {{"Cost"}, "OriginalCost", CellFormat::Money},
+                                      {{"Accquired"}, "DateAccquired", CellFormat::Date},
+                                      {{"Notes"}, "Notes", CellFormat::Text}};
         ItemListModel m(listColumns(fields));
         fillItemList(&m, rs, fields);
         QCOMPARE(rs.State(), int(engine::Recordset::adStateClosed));
         QCOMPARE(m.rowCount(), 3);
-        QCOMPARE(m.rowCells(0), QStringList({"CL-1", platform::formatNumber(1234.5, kListMoneyPattern),
-                                             platform::shortDate(QDate(2007, 8, 16)), ""}));
+        QCOMPARE(m.rowCells(0),
+                 QStringList({"CL-1", platform::formatNumber(1234.5, kListMoneyPattern),
+                              platform::shortDate(QDate(2007, 8, 16)), ""}));
         QCOMPARE(m.cell(1, 2), platform::shortDate(QDate(2019, 3, 14)));
         QCOMPARE(m.rowCells(2), QStringList({"CL-3", "n/a", "soon", "x"}));
         m.sortByText(1, Qt::AscendingOrder);
@@ -127,10 +132,25 @@ private slots:
     // Repeated sorts of texts that share long beginnings, differ only in case or accents, or
     // hold characters beyond ASCII order exactly as a stable case-folded sort of what is shown.
     void sortsMatchAStableFoldedSort() {
-        const QStringList words{"Märklin", "MÄRKLIN", "marklin", "Märklin Gold", "Bachmann",
-                                "bachmann spectrum", "Bachmann Spectrum", "Ärger", "zebra",
-                                "Zug", "", "Broadway Limited", "Broadway Limited Imports",
-                                "Broadway", "ΣΊΣΥΦΟΣ", "σίσυφος", "Ǆ", "ǆ", "\U0001D400x"};
+        const QStringList words{"Märklin",
+                                "MÄRKLIN",
+                                "marklin",
+                                "Märklin Gold",
+                                "Bachmann",
+                                "bachmann spectrum",
+                                "Bachmann Spectrum",
+                                "Ärger",
+                                "zebra",
+                                "Zug",
+                                "",
+                                "Broadway Limited",
+                                "Broadway Limited Imports",
+                                "Broadway",
+                                "ΣΊΣΥΦΟΣ",
+                                "σίσυφος",
+                                "Ǆ",
+                                "ǆ",
+                                "\U0001D400x"};
         engine::Recordset rs;
         rs.setColumns({"ItemID", "Manufacturer"});
         for (int i = 0; i < 400; ++i) {
@@ -144,12 +164,14 @@ private slots:
         ItemListModel m({{"ID"}, {"Manufacturer"}});
         m.setRecords(std::move(rs), {{0, CellFormat::Text}, {1, CellFormat::Text}}, 0);
         QStringList ids = column(&m, 0), makers = column(&m, 1);
-        const std::pair<int, Qt::SortOrder> steps[] = {{1, Qt::AscendingOrder}, {0, Qt::DescendingOrder},
-                                                      {1, Qt::DescendingOrder}, {1, Qt::AscendingOrder}};
-        for (const auto& [col, order] : steps) {
+        const std::pair<int, Qt::SortOrder> steps[] = {{1, Qt::AscendingOrder},
+                                                       {0, Qt::DescendingOrder},
+                                                       {1, Qt::DescendingOrder},
+                                                       {1, Qt::AscendingOrder}};
+        for (const auto &[col, order] : steps) {
             QList<int> rows(ids.size());
             std::iota(rows.begin(), rows.end(), 0);
-            const QStringList& keys = col == 0 ? ids : makers;
+            const QStringList &keys = col == 0 ? ids : makers;
             std::stable_sort(rows.begin(), rows.end(), [&](int a, int b) {
                 const int c = keys[a].toCaseFolded().compare(keys[b].toCaseFolded());
                 return order == Qt::AscendingOrder ? c < 0 : c > 0;

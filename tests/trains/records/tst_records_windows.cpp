@@ -27,8 +27,8 @@
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTableView>
-#include <QTextBrowser>
 #include <QTest>
+#include <QTextBrowser>
 #include <QTreeView>
 #include <QTreeWidget>
 

@@ -40,8 +40,8 @@ struct Item {
     QString date = QStringLiteral("2007-08-16");
 };
 
-QString insertSql(const Item& it) {
-    const auto flag = [&](const char* k) {
+QString insertSql(const Item &it) {
+    const auto flag = [&](const char *k) {
         return it.kind == QLatin1String(k) ? QStringLiteral("'YES'") : QStringLiteral("'NO'");
     };
     const QString date = it.date == QLatin1String("NULL")
@@ -58,10 +58,12 @@ QString insertSql(const Item& it) {
         .arg(flag("FullSet"));
 }
 
-void addItem(const testing::ProgramFolder& pf, const Item& it) { pf.exec(insertSql(it)); }
+void addItem(const testing::ProgramFolder &pf, const Item &it) {
+    pf.exec(insertSql(it));
+}
 
 // Many cars of one type, numbered from `first`, in one transaction.
-void addCars(const testing::ProgramFolder& pf, int count, int first = 1) {
+void addCars(const testing::ProgramFolder &pf, int count, int first = 1) {
     QString sql = QStringLiteral("BEGIN;");
     for (int i = first; i < first + count; ++i)
         sql += insertSql({QStringLiteral("Car"),
@@ -72,7 +74,7 @@ void addCars(const testing::ProgramFolder& pf, int count, int first = 1) {
     pf.exec(sql + QStringLiteral("COMMIT;"));
 }
 
-QString run(const QString& program, const QStringList& args) {
+QString run(const QString &program, const QStringList &args) {
     QProcess p;
     p.start(program, args);
     if (!p.waitForFinished(30000) || p.exitCode() != 0)
@@ -80,11 +82,11 @@ QString run(const QString& program, const QStringList& args) {
     return QString::fromUtf8(p.readAllStandardOutput());
 }
 
-QString pdfText(const QString& path) {
+QString pdfText(const QString &path) {
     return run(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), path, QStringLiteral("-")});
 }
 
-QString pdfInfo(const QString& path, const QString& key) {
+QString pdfInfo(const QString &path, const QString &key) {
     const QString info = run(QStringLiteral("pdfinfo"), {path});
     const QRegularExpression re(QStringLiteral("^%1:\\s*(.*)$").arg(key),
                                 QRegularExpression::MultilineOption);
@@ -96,18 +98,18 @@ struct Word {
     QString text;
     double xMin, yMin, xMax, yMax;
 };
-QList<Word> pdfWords(const QString& path) {
-    const QString html = run(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), path,
-                                                          QStringLiteral("-")});
-    static const QRegularExpression re(QStringLiteral(
-        "<word xMin=\"([\\d.]+)\" yMin=\"([\\d.]+)\" xMax=\"([\\d.]+)\" "
-        "yMax=\"([\\d.]+)\">([^<]*)</word>"));
+QList<Word> pdfWords(const QString &path) {
+    const QString html =
+        run(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), path, QStringLiteral("-")});
+    static const QRegularExpression re(
+        QStringLiteral("<word xMin=\"([\\d.]+)\" yMin=\"([\\d.]+)\" xMax=\"([\\d.]+)\" "
+                       "yMax=\"([\\d.]+)\">([^<]*)</word>"));
     QList<Word> words;
     for (auto it = re.globalMatch(html); it.hasNext();) {
         const auto m = it.next();
         words.append({m.captured(5).replace(QStringLiteral("&amp;"), QStringLiteral("&")),
-                      m.captured(1).toDouble(), m.captured(2).toDouble(),
-                      m.captured(3).toDouble(), m.captured(4).toDouble()});
+                      m.captured(1).toDouble(), m.captured(2).toDouble(), m.captured(3).toDouble(),
+                      m.captured(4).toDouble()});
     }
     return words;
 }
@@ -118,9 +120,11 @@ QString squeezed(QString text) {
 }
 
 // The text lines of the page a form feed separates.
-QStringList pdfPages(const QString& text) { return text.split(QLatin1Char('\f')); }
+QStringList pdfPages(const QString &text) {
+    return text.split(QLatin1Char('\f'));
+}
 
-ItemKind reportIdOf(const QString& name) {
+ItemKind reportIdOf(const QString &name) {
     if (name == QLatin1String("rptLoco"))
         return ItemKind::Loco;
     if (name == QLatin1String("rptSets"))
@@ -133,23 +137,23 @@ ItemKind reportIdOf(const QString& name) {
 class tst_reports : public QObject {
     Q_OBJECT
 
-private:
+  private:
     std::unique_ptr<testing::ProgramFolder> pf;
     QTemporaryDir out;
     QString savedCurrent;
 
-    CollectionReport* openReport(ItemKind id) {
-        return qobject_cast<CollectionReport*>(createReport(id));
+    CollectionReport *openReport(ItemKind id) {
+        return qobject_cast<CollectionReport *>(createReport(id));
     }
 
-    QString savePdf(CollectionReport* report, const QString& name) {
+    QString savePdf(CollectionReport *report, const QString &name) {
         const QString path = out.filePath(name);
         if (!report || !report->saveAsPdf(path))
             return {};
         return path;
     }
 
-private slots:
+  private slots:
     void initTestCase() {
         QVERIFY(out.isValid());
         savedCurrent = QDir::currentPath();
@@ -182,7 +186,7 @@ private slots:
     // must still reach the store's "zerizori" folder below the current folder.
     void connectionReachesStoreFolder() {
         addCars(*pf, 2);
-        DataReportSource& src = dataReport();
+        DataReportSource &src = dataReport();
         QCOMPARE(src.conReport.ConnectionString,
                  QStringLiteral("Provider=SQLite;Data Source=ZeriZori\\rails.trk;"
                                 "Persist Security Info=False;"));
@@ -282,7 +286,7 @@ private slots:
         addItem(*pf, {"FullSet", "SL-3", "Steam", "C-303", "S-303"});
         testing::FakeClock clock(QDateTime(QDate(2026, 3, 14), QTime(9, 26, 53)));
 
-        CollectionReport* r = openReport(reportIdOf(report));
+        CollectionReport *r = openReport(reportIdOf(report));
         QVERIFY(r);
         QCOMPARE(r->objectName(), report);
         QCOMPARE(r->windowTitle(), caption);
@@ -300,7 +304,7 @@ private slots:
         if (!numberHidden.isEmpty())
             QVERIFY(!text.contains(numberHidden));
         // The kind's other items are not listed.
-        for (const char* other : {"CL-1", "LL-2", "SL-3"})
+        for (const char *other : {"CL-1", "LL-2", "SL-3"})
             if (itemId != QLatin1String(other))
                 QVERIFY(!text.contains(QLatin1String(other)));
         QVERIFY(text.contains(QStringLiteral("Page 1 of 1")));
@@ -319,8 +323,8 @@ private slots:
         const QString path = savePdf(openReport(ItemKind::Car), QStringLiteral("money.pdf"));
         QVERIFY(!path.isEmpty());
         const QStringList lines = pdfText(path).split(QLatin1Char('\n'));
-        const auto lineOf = [&](const QString& id) {
-            for (const QString& l : lines)
+        const auto lineOf = [&](const QString &id) {
+            for (const QString &l : lines)
                 if (l.contains(id + QLatin1Char(' ')))
                     return squeezed(l);
             return QString();
@@ -341,7 +345,7 @@ private slots:
                           i % 2 ? QStringLiteral("Tanker") : QStringLiteral("Boxcar"),
                           QString::number(i),
                           {}});
-        CollectionReport* r = openReport(ItemKind::Car);
+        CollectionReport *r = openReport(ItemKind::Car);
         QVERIFY(r);
         QCOMPARE(r->pageCount(), 3);
         const QString path = savePdf(r, QStringLiteral("pages.pdf"));
@@ -359,7 +363,7 @@ private slots:
         // 22 boxcars (even numbers) come before the 23 tankers.
         const QRegularExpression row(QStringLiteral("CL-(\\d+) Lionel"));
         QList<int> order;
-        for (const QString& page : pages.mid(0, 3))
+        for (const QString &page : pages.mid(0, 3))
             for (auto it = row.globalMatch(page); it.hasNext();)
                 order << it.next().captured(1).toInt();
         QCOMPARE(order.size(), 45);
@@ -395,7 +399,7 @@ private slots:
         strOwnerName = pf->scalar(QStringLiteral("SELECT FullName FROM tblOwner")).toString();
         addCars(*pf, 1, 3);
 
-        auto* second = openReport(ItemKind::Car);
+        auto *second = openReport(ItemKind::Car);
         QVERIFY(second);
         area.addSubWindow(second);
         QCOMPARE(firstRows->State(), int(engine::Recordset::adStateClosed));
@@ -415,8 +419,8 @@ private slots:
         addCars(*pf, 200);
         QMdiArea area;
         area.resize(1000, 720);
-        QMdiSubWindow* sub = area.addSubWindow(createReport(ItemKind::Car));
-        auto* r = qobject_cast<CollectionReport*>(sub->widget());
+        QMdiSubWindow *sub = area.addSubWindow(createReport(ItemKind::Car));
+        auto *r = qobject_cast<CollectionReport *>(sub->widget());
         QVERIFY(r);
         QCOMPARE(sub->windowTitle(), QStringLiteral("Quillon  -  Rolling Stock Report"));
         sub->resize(960, 680);
@@ -457,7 +461,7 @@ private slots:
     // Printing goes through the same pages; a page range prints only those pages.
     void printRangeOnPdfPrinter() {
         addCars(*pf, 45);
-        CollectionReport* r = openReport(ItemKind::Car);
+        CollectionReport *r = openReport(ItemKind::Car);
         QVERIFY(r);
         QPrinter printer(QPrinter::HighResolution);
         printer.setOutputFormat(QPrinter::PdfFormat);
@@ -480,7 +484,7 @@ private slots:
     // Portrait paper is narrower than the report: every column still reaches the paper.
     void printOnPortraitPaperKeepsEveryColumn() {
         addCars(*pf, 45);
-        CollectionReport* r = openReport(ItemKind::Car);
+        CollectionReport *r = openReport(ItemKind::Car);
         QVERIFY(r);
         QPrinter printer(QPrinter::HighResolution);
         printer.setOutputFormat(QPrinter::PdfFormat);
@@ -507,9 +511,15 @@ private slots:
         QTest::addColumn<QString>("value");
         QTest::addColumn<QString>("amount");
         QTest::addColumn<int>("column");
-        QTest::newRow("cost 12,345.67") << "12345.67" << "1" << "$12,345.67" << 7;
-        QTest::newRow("cost 1,234,567.89") << "1234567.89" << "1" << "$1,234,567.89" << 7;
-        QTest::newRow("value 1,234,567.89") << "1" << "1234567.89" << "$1,234,567.89" << 8;
+        QTest::newRow("cost 12,345.67") << "12345.67"
+                                        << "1"
+                                        << "$12,345.67" << 7;
+        QTest::newRow("cost 1,234,567.89") << "1234567.89"
+                                           << "1"
+                                           << "$1,234,567.89" << 7;
+        QTest::newRow("value 1,234,567.89") << "1"
+                                            << "1234567.89"
+                                            << "$1,234,567.89" << 8;
     }
     void valuesStayInsideTheirColumns() {
         QFETCH(QString, cost);
@@ -518,32 +528,33 @@ private slots:
         QFETCH(int, column);
         addItem(*pf, {"Car", "CL-1", "Boxcar", "1", {}, cost, value, "2007-08-16"});
         pf->exec("UPDATE tblMain SET RailLine = 'Atchison, Topeka and Santa Fe Railway Company'");
-        CollectionReport* r = openReport(ItemKind::Car);
+        CollectionReport *r = openReport(ItemKind::Car);
         QVERIFY(r);
         const QString path = savePdf(r, QStringLiteral("whole.pdf"));
         QVERIFY(!path.isEmpty());
         const QList<Word> words = pdfWords(path);
         QVERIFY(!words.isEmpty());
         // Column edges: the rules either side, in points, less half a rule's width.
-        const auto& detail = r->renderer().layout().detail.controls;
+        const auto &detail = r->renderer().layout().detail.controls;
         QList<double> rules;
-        for (const auto& c : detail)
+        for (const auto &c : detail)
             if (c.kind == reports::ReportControl::Kind::Line && c.rect.width() == 0)
                 rules << (r->renderer().layout().leftMargin + c.rect.left()) / 20.0;
         std::sort(rules.begin(), rules.end());
         QCOMPARE(rules.size(), 13);
         const double half = 7.5 / 20;
-        const auto inside = [&](const Word& w, int col) {
+        const auto inside = [&](const Word &w, int col) {
             return w.xMin >= rules[col] + half && w.xMax <= rules[col + 1] - half;
         };
         const auto found = std::find_if(words.begin(), words.end(),
-                                        [&](const Word& w) { return w.text == amount; });
+                                        [&](const Word &w) { return w.text == amount; });
         QVERIFY2(found != words.end(), qPrintable(amount + " is not one whole word"));
-        QVERIFY2(inside(*found, column), qPrintable(QString("%1 spans %2..%3").arg(amount)
-                                                        .arg(found->xMin).arg(found->xMax)));
+        QVERIFY2(
+            inside(*found, column),
+            qPrintable(QString("%1 spans %2..%3").arg(amount).arg(found->xMin).arg(found->xMax)));
         // The rail line column: what is in it starts like the stored text and ends with "…".
         QStringList railLine;
-        for (const Word& w : words)
+        for (const Word &w : words)
             if (qAbs(w.yMin - found->yMin) < 3 && w.xMin >= rules[2] && w.xMin < rules[3]) {
                 QVERIFY2(inside(w, 2), qPrintable(w.text));
                 railLine << w.text;
@@ -552,7 +563,7 @@ private slots:
         QVERIFY2(shown.startsWith(QStringLiteral("Atchison, Topeka")), qPrintable(shown));
         QVERIFY2(shown.endsWith(QChar(0x2026)), qPrintable(shown));
         // Nothing of the rail line spilled into the neighbouring columns.
-        for (const Word& w : words)
+        for (const Word &w : words)
             if (qAbs(w.yMin - found->yMin) < 3 && !inside(w, 2))
                 QVERIFY2(!w.text.contains(QStringLiteral("Railway")), qPrintable(w.text));
         if (const QByteArray dir = qgetenv("QUILLON_SHOT_DIR"); !dir.isEmpty()) {
@@ -568,10 +579,10 @@ private slots:
     void pdfRunShowsProgressAndCancelLeavesNoFile() {
         addCars(*pf, 1500);
         testing::ScriptedMsgBox box;
-        CollectionReport* r = openReport(ItemKind::Car);
+        CollectionReport *r = openReport(ItemKind::Car);
         QVERIFY(r);
         r->show();
-        auto* bar = r->findChild<QProgressBar*>();
+        auto *bar = r->findChild<QProgressBar *>();
         QVERIFY(bar);
         const QString done = out.filePath(QStringLiteral("done.pdf"));
         r->startPdf(done);
@@ -587,7 +598,7 @@ private slots:
         const QStringList before = folder.entryList(QDir::Files | QDir::Hidden);
         const QString cancelled = out.filePath(QStringLiteral("cancelled.pdf"));
         r->startPdf(cancelled);
-        r->findChild<QPushButton*>(QStringLiteral("cmdCancelOutput"))->click();
+        r->findChild<QPushButton *>(QStringLiteral("cmdCancelOutput"))->click();
         QVERIFY(!r->waitForOutput());
         QVERIFY(r->output()->pagesDone() < r->pageCount());
         QCOMPARE(folder.entryList(QDir::Files | QDir::Hidden), before);
@@ -623,10 +634,10 @@ private slots:
     void saveAsPdfAsksForTheFile() {
         addCars(*pf, 1);
         testing::ScriptedMsgBox box;
-        CollectionReport* r = openReport(ItemKind::Car);
+        CollectionReport *r = openReport(ItemKind::Car);
         QString suggested;
         const QString chosen = out.filePath(QStringLiteral("chosen.pdf"));
-        CollectionReport::setPdfFileNameAsker([&](QWidget*, const QString& s) {
+        CollectionReport::setPdfFileNameAsker([&](QWidget *, const QString &s) {
             suggested = s;
             return chosen;
         });
@@ -639,14 +650,14 @@ private slots:
 
         // Cancelling the dialog writes nothing and says nothing.
         QFile::remove(chosen);
-        CollectionReport::setPdfFileNameAsker([](QWidget*, const QString&) { return QString(); });
+        CollectionReport::setPdfFileNameAsker([](QWidget *, const QString &) { return QString(); });
         r->cmdSavePdf_Click();
         QVERIFY(!QFileInfo::exists(chosen));
         QCOMPARE(box.boxes().size(), 0);
 
         // A file that cannot be written is reported, not passed over in silence.
         const QString bad = out.filePath(QStringLiteral("no/such/folder/x.pdf"));
-        CollectionReport::setPdfFileNameAsker([&](QWidget*, const QString&) { return bad; });
+        CollectionReport::setPdfFileNameAsker([&](QWidget *, const QString &) { return bad; });
         r->cmdSavePdf_Click();
         QVERIFY(!r->waitForOutput());
         QCOMPARE(box.boxes().size(), 1);
@@ -661,7 +672,7 @@ private slots:
         QFile old(chosen);
         QVERIFY(old.open(QIODevice::WriteOnly) && old.write("an older report") > 0);
         old.close();
-        CollectionReport::setPdfFileNameAsker([&](QWidget*, const QString&) { return chosen; });
+        CollectionReport::setPdfFileNameAsker([&](QWidget *, const QString &) { return chosen; });
         const QStringList files = QDir(out.path()).entryList(QDir::Files | QDir::Hidden);
         {
             testing::FileSizeLimit fullDisk(16 * 1024);
@@ -682,7 +693,7 @@ private slots:
     // goes on drawing its frame without rows instead of failing.
     void releaseWhileReportShown() {
         addCars(*pf, 3);
-        CollectionReport* r = openReport(ItemKind::Car);
+        CollectionReport *r = openReport(ItemKind::Car);
         auto rows = dataReport().rscmdCars;
         ReleaseDataReport();
         QCOMPARE(rows->State(), int(engine::Recordset::adStateClosed));

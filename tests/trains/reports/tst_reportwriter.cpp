@@ -13,7 +13,7 @@
 class TestReportWriter : public QObject {
     Q_OBJECT
 
-private slots:
+  private slots:
     void pdfIsNeverWrittenOverTheCollection() {
         testing::ProgramFolder pf;
         SetProgramFolder(pf.path());
@@ -26,16 +26,19 @@ private slots:
         // A device node of our own standing in for /dev/full: a PDF renamed over it would
         // replace the device.
         const QString device = pf.path() + "/full";
-        const bool haveDevice = ::mknod(QFile::encodeName(device).constData(), S_IFCHR | 0600, makedev(1, 7)) == 0;
+        const bool haveDevice =
+            ::mknod(QFile::encodeName(device).constData(), S_IFCHR | 0600, makedev(1, 7)) == 0;
         QStringList targets{db, pf.path() + "/report.pdf", db + "-journal"};
         if (haveDevice)
             targets << device;
-        for (const QString& target : targets) {
-            reports::ReportWriter writer(reports::ReportLayout{}, std::make_shared<engine::Recordset>(),
+        for (const QString &target : targets) {
+            reports::ReportWriter writer(reports::ReportLayout{},
+                                         std::make_shared<engine::Recordset>(),
                                          QStringLiteral("3/14/2026"));
             writer.writePdf(target);
             QVERIFY(!writer.waitForFinished());
-            const char* why = target == device ? "is a device or a pipe" : "over the collection itself";
+            const char *why =
+                target == device ? "is a device or a pipe" : "over the collection itself";
             QVERIFY2(writer.failure().contains(why), qPrintable(writer.failure()));
             QVERIFY(!writer.failure().endsWith('.')); // the window's message ends the sentence
         }

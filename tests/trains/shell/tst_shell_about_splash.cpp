@@ -3,9 +3,9 @@
 #include "tests/trains/support/ShellDoubles.h"
 #include "tests/trains/support/ShellFixture.h"
 
+#include "trains/modGlobal.h"
 #include "trains/shell/frmAbout.h"
 #include "trains/shell/frmSplash.h"
-#include "trains/modGlobal.h"
 
 #include <QDir>
 #include <QFile>
@@ -31,7 +31,7 @@ class TestAboutSplash : public QObject {
     std::unique_ptr<FakeShell> shell;
     std::shared_ptr<FakeRegistry> registry;
 
-private slots:
+  private slots:
     void init() {
         pf = std::make_unique<testing::ProgramFolder>();
         SetProgramFolder(pf->path());
@@ -69,7 +69,7 @@ private slots:
         QCOMPARE(splash.proBar->maximum(), 16);
         QCOMPARE(splash.proBar->value(), 16);
         QList<int> seen;
-        for (const auto& v : values)
+        for (const auto &v : values)
             seen << v[0].toInt();
         QCOMPARE(seen, QList<int>({0, 2, 4, 6, 8, 10, 12, 14, 16}));
         // Eight pauses until the clock's next whole second: eight seconds from a whole second.
@@ -116,22 +116,28 @@ private slots:
     }
 
     void systemInformation_data() {
-        QTest::addColumn<QString>("pathValue");     // empty: not registered
-        QTest::addColumn<QString>("folderValue");   // empty: not registered
+        QTest::addColumn<QString>("pathValue");   // empty: not registered
+        QTest::addColumn<QString>("folderValue"); // empty: not registered
         QTest::addColumn<bool>("programInFolder");
         QTest::addColumn<bool>("startFails");
-        QTest::addColumn<QString>("started");       // empty: the unavailable message
-        QTest::newRow("registered path") << "/usr/bin/hardinfo" << "" << false << false
-                                         << "/usr/bin/hardinfo";
-        QTest::newRow("path with blanks") << "/opt/System Info/hardinfo" << "" << false << false
-                                          << "\"/opt/System Info/hardinfo\"";
-        QTest::newRow("folder with the program") << "" << "<folder>" << true << false
-                                                 << "<folder>/MSINFO32.EXE";
-        QTest::newRow("folder with separator") << "" << "<folder>/" << true << false
-                                               << "<folder>/MSINFO32.EXE";
-        QTest::newRow("folder without the program") << "" << "<folder>" << false << false << "";
-        QTest::newRow("nothing registered") << "" << "" << false << false << "";
-        QTest::newRow("cannot start") << "/usr/bin/hardinfo" << "" << false << true << "";
+        QTest::addColumn<QString>("started"); // empty: the unavailable message
+        QTest::newRow("registered path") << "/usr/bin/hardinfo"
+                                         << "" << false << false << "/usr/bin/hardinfo";
+        QTest::newRow("path with blanks")
+            << "/opt/System Info/hardinfo"
+            << "" << false << false << "\"/opt/System Info/hardinfo\"";
+        QTest::newRow("folder with the program")
+            << ""
+            << "<folder>" << true << false << "<folder>/MSINFO32.EXE";
+        QTest::newRow("folder with separator")
+            << ""
+            << "<folder>/" << true << false << "<folder>/MSINFO32.EXE";
+        QTest::newRow("folder without the program") << ""
+                                                    << "<folder>" << false << false << "";
+        QTest::newRow("nothing registered") << ""
+                                            << "" << false << false << "";
+        QTest::newRow("cannot start") << "/usr/bin/hardinfo"
+                                      << "" << false << true << "";
     }
     void systemInformation() {
         QFETCH(QString, pathValue);
@@ -158,7 +164,8 @@ private slots:
         about.cmdSysInfo->click();
         if (started.isEmpty()) {
             QCOMPARE(boxes->boxes().size(), 1);
-            QCOMPARE(boxes->boxes()[0].prompt, QString("System Information Is Unavailable At This Time"));
+            QCOMPARE(boxes->boxes()[0].prompt,
+                     QString("System Information Is Unavailable At This Time"));
             QCOMPARE(boxes->boxes()[0].icon, MsgIcon::None);
             QCOMPARE(boxes->boxes()[0].buttons, MsgButtons::OK);
             QCOMPARE(boxes->boxes()[0].title, QString("Quillon"));

@@ -19,7 +19,7 @@ class TestHelp : public QObject {
     QTemporaryDir dir;
     QString collection;
 
-private slots:
+  private slots:
     void initTestCase() {
         // A copy, so the search index the window builds lands in a temporary folder.
         copyProgramResources(dir.path());
@@ -38,7 +38,7 @@ private slots:
         QCOMPARE(tabs, QStringList({"&Contents", "&Index", "&Search"}));
         QCOMPARE(w.browser()->documentTitle(), QString("Quillon Help"));
 
-        QHelpContentModel* contents = w.engine()->contentModel();
+        QHelpContentModel *contents = w.engine()->contentModel();
         if (contents->rowCount() == 0)
             QVERIFY(QSignalSpy(contents, &QHelpContentModel::contentsCreated).wait(5000));
         QCOMPARE(contents->rowCount(), 1);
@@ -47,21 +47,20 @@ private slots:
         QStringList topics;
         for (int i = 0; i < contents->rowCount(top); ++i)
             topics << contents->data(contents->index(i, 0, top), Qt::DisplayRole).toString();
-        QCOMPARE(topics, QStringList({"Starting Quillon", "The Owner Profile", "Adding Items",
-                                      "Editing Items", "Deleting Items", "Reports",
-                                      "Browsing the Collection", "Photos",
-                                      "Value Summary Report", "Arranging Windows",
-                                      "Your Data and Backups",
-                                      "Backup, Restore, Export and Import",
-                                      "Your Own Choices and Fields",
-                                      "The Item Card and Value History", "Deleted Items"}));
+        QCOMPARE(
+            topics,
+            QStringList({"Starting Quillon", "The Owner Profile", "Adding Items", "Editing Items",
+                         "Deleting Items", "Reports", "Browsing the Collection", "Photos",
+                         "Value Summary Report", "Arranging Windows", "Your Data and Backups",
+                         "Backup, Restore, Export and Import", "Your Own Choices and Fields",
+                         "The Item Card and Value History", "Deleted Items"}));
         // Every topic's page is in the collection and has text.
         for (int i = 0; i < contents->rowCount(top); ++i) {
             const QUrl page = contents->contentItemAt(contents->index(i, 0, top))->url();
             QVERIFY2(w.engine()->fileData(page).size() > 500, qPrintable(page.toString()));
         }
 
-        QHelpIndexModel* index = w.engine()->indexModel();
+        QHelpIndexModel *index = w.engine()->indexModel();
         if (index->stringList().isEmpty())
             QVERIFY(QSignalSpy(index, &QHelpIndexModel::indexCreated).wait(5000));
         QVERIFY(index->stringList().contains("backup"));
@@ -69,14 +68,14 @@ private slots:
         QVERIFY(index->stringList().contains("photos"));
         QVERIFY(index->stringList().contains("value summary"));
 
-        QHelpSearchEngine* search = w.engine()->searchEngine();
+        QHelpSearchEngine *search = w.engine()->searchEngine();
         QTRY_VERIFY_WITH_TIMEOUT(w.searchIndexReady(), 20000);
         QSignalSpy found(search, &QHelpSearchEngine::searchingFinished);
         w.search("backup");
         QVERIFY(found.wait(10000));
         QVERIFY(found[0][0].toInt() >= 1);
         bool dataPage = false;
-        for (const auto& r : search->searchResults(0, found[0][0].toInt()))
+        for (const auto &r : search->searchResults(0, found[0][0].toInt()))
             dataPage |= r.url().fileName() == "data.html";
         QVERIFY(dataPage);
 

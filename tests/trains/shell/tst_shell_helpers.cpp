@@ -3,8 +3,8 @@
 #include "tests/support/TestSupport.h"
 #include "tests/trains/support/ShellDoubles.h"
 
-#include "trains/shell/RtfReader.h"
 #include "trains/modGlobal.h"
+#include "trains/shell/RtfReader.h"
 
 #include "platform/DesktopRegistry.h"
 #include "platform/Exit.h"
@@ -23,11 +23,11 @@ using namespace testing;
 using namespace platform;
 
 namespace {
-QString readString(const QString& key, const QString& name, bool separator = false) {
+QString readString(const QString &key, const QString &name, bool separator = false) {
     return GetRegistryString(key, name, false, false, false, false, true, false, false, separator);
 }
 
-void makeProgram(const QString& path) {
+void makeProgram(const QString &path) {
     QFile f(path);
     QVERIFY(f.open(QIODevice::WriteOnly));
     f.write("#!/bin/sh\n");
@@ -36,7 +36,7 @@ void makeProgram(const QString& path) {
 }
 
 // The text and character format at a position of the document.
-QTextCharFormat formatAt(QTextDocument& doc, const QString& word) {
+QTextCharFormat formatAt(QTextDocument &doc, const QString &word) {
     QTextCursor c = doc.find(word);
     return c.isNull() ? QTextCharFormat() : c.charFormat();
 }
@@ -44,13 +44,14 @@ QTextCharFormat formatAt(QTextDocument& doc, const QString& word) {
 
 class TestHelpers : public QObject {
     Q_OBJECT
-private slots:
+  private slots:
     void rootKeyFromFlags_data() {
         QTest::addColumn<QList<bool>>("flags");
         QTest::addColumn<uint>("root");
         QTest::newRow("none") << QList<bool>{false, false, false, false, false, false, false} << 0u;
-        QTest::newRow("first and third") << QList<bool>{true, false, true, false, false, false, false}
-                                         << uint(HKEY_CLASSES_ROOT);
+        QTest::newRow("first and third")
+            << QList<bool>{true, false, true, false, false, false, false}
+            << uint(HKEY_CLASSES_ROOT);
         QTest::newRow("config") << QList<bool>{false, true, false, false, false, false, false}
                                 << uint(HKEY_CURRENT_CONFIG);
         QTest::newRow("user") << QList<bool>{false, false, true, false, false, false, true}
@@ -99,7 +100,8 @@ private slots:
 
     void registryStringOfAMissingKeyOrRoot() {
         auto reg = FakeRegistry::install();
-        reg->setText(HKEY_CLASSES_ROOT, "htmlfile\\shell\\open\\command", "", "\"/usr/bin/xdg-open\"");
+        reg->setText(HKEY_CLASSES_ROOT, "htmlfile\\shell\\open\\command", "",
+                     "\"/usr/bin/xdg-open\"");
         QCOMPARE(readString("SOFTWARE\\Nowhere", "x"), QString());
         // The right key under another root is not found.
         QCOMPARE(readString("htmlfile\\shell\\open\\command", ""), QString());
@@ -140,7 +142,8 @@ private slots:
         QVERIFY(!byPath.hasKey(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Shared Tools\\MSINFO"));
         // Found in a usual folder.
         DesktopRegistry byFolder(empty.path(), {usual.path()});
-        auto info = byFolder.value(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Shared Tools\\MSINFO", "PATH");
+        auto info =
+            byFolder.value(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Shared Tools\\MSINFO", "PATH");
         QVERIFY(info);
         QCOMPARE(info->data, (usual.path() + "/hardinfo").toLocal8Bit() + '\0');
         QVERIFY(!byFolder.hasKey(HKEY_CLASSES_ROOT, "htmlfile\\shell\\open\\command"));
@@ -149,7 +152,8 @@ private slots:
         QVERIFY(plain.open(QIODevice::WriteOnly));
         plain.close();
         DesktopRegistry nowhere(empty.path(), {empty.path()});
-        QVERIFY(!nowhere.value(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Shared Tools\\MSINFO", "PATH"));
+        QVERIFY(!nowhere.value(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Shared Tools\\MSINFO",
+                               "PATH"));
         QVERIFY(!nowhere.hasKey(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Shared Tools\\MSINFO"));
         QVERIFY(!nowhere.value(HKEY_CLASSES_ROOT, "htmlfile\\shell\\open\\command", ""));
     }
@@ -160,10 +164,13 @@ private slots:
         QTest::addColumn<QTime>("earliest");
         QTest::addColumn<QTime>("latest");
         // It returns at the first look at the clock after the whole seconds have passed.
-        QTest::newRow("0 from a whole second") << 0 << QTime(9, 0, 0) << QTime(9, 0, 1) << QTime(9, 0, 1, 999);
-        QTest::newRow("0 late in a second") << 0 << QTime(9, 0, 0, 900) << QTime(9, 0, 1) << QTime(9, 0, 1, 999);
+        QTest::newRow("0 from a whole second")
+            << 0 << QTime(9, 0, 0) << QTime(9, 0, 1) << QTime(9, 0, 1, 999);
+        QTest::newRow("0 late in a second")
+            << 0 << QTime(9, 0, 0, 900) << QTime(9, 0, 1) << QTime(9, 0, 1, 999);
         QTest::newRow("2") << 2 << QTime(9, 0, 0) << QTime(9, 0, 3) << QTime(9, 0, 3, 999);
-        QTest::newRow("2 late in a second") << 2 << QTime(9, 0, 0, 700) << QTime(9, 0, 3) << QTime(9, 0, 3, 999);
+        QTest::newRow("2 late in a second")
+            << 2 << QTime(9, 0, 0, 700) << QTime(9, 0, 3) << QTime(9, 0, 3, 999);
         QTest::newRow("negative") << -1 << QTime(9, 0, 0) << QTime(9, 0, 0) << QTime(9, 0, 0);
     }
     void pauseWaitsForWholeSeconds() {
@@ -206,7 +213,7 @@ private slots:
     void railsWithoutAStoreObjectRaises91() {
         objRails.reset();
         bool raised = false;
-        trap([] { Rails(); }, [&](const Error& e) { raised = e.Number() == ErrObjectNotSet; });
+        trap([] { Rails(); }, [&](const Error &e) { raised = e.Number() == ErrObjectNotSet; });
         QVERIFY(raised);
     }
 
@@ -228,11 +235,11 @@ private slots:
     void shellStartsOrRaises53() {
         bool raised = false;
         trap([] { Shell("/nonexistent/regsvr32.exe /s rails.dll", WindowStyle::Hide); },
-             [&](const Error& e) { raised = e.Number() == ErrFileNotFound; });
+             [&](const Error &e) { raised = e.Number() == ErrFileNotFound; });
         QVERIFY(raised);
         raised = false;
         trap([] { Shell(" ", WindowStyle::NormalFocus); },
-             [&](const Error& e) { raised = e.Number() == ErrFileNotFound; });
+             [&](const Error &e) { raised = e.Number() == ErrFileNotFound; });
         QVERIFY(raised);
         QVERIFY(Shell("true", WindowStyle::Hide) > 0);
     }
@@ -244,7 +251,8 @@ private slots:
             "{\\colortbl ;\\red255\\green0\\blue0;\\red0\\green0\\blue255;}\r\n"
             "{\\info{\\title Hidden title}}{\\*\\generator Writer;}\r\n"
             "\\pard\\qc\\fs32\\b Heading\\b0\\par\r\n"
-            "\\pard\\fs24 plain \\i slanted\\i0  \\ul under\\ulnone  {\\cf1 red} \\cf2 blue\\cf0\\par\r\n"
+            "\\pard\\fs24 plain \\i slanted\\i0  \\ul under\\ulnone  {\\cf1 red} \\cf2 "
+            "blue\\cf0\\par\r\n"
             "caf\\'e9 \\u8212? dash \\{braces\\} back\\\\slash \\f1 mono\\par\r\n"
             "\\par\r\n"
             "last\\line line\\par}";
@@ -257,7 +265,8 @@ private slots:
         QCOMPARE(doc.findBlockByNumber(2).text(),
                  QString::fromUtf8("café — dash {braces} back\\slash mono"));
         QCOMPARE(doc.findBlockByNumber(3).text(), QString());
-        QCOMPARE(doc.findBlockByNumber(4).text(), QString("last") + QChar(QChar::LineSeparator) + "line");
+        QCOMPARE(doc.findBlockByNumber(4).text(),
+                 QString("last") + QChar(QChar::LineSeparator) + "line");
         QVERIFY(!doc.toPlainText().contains("Hidden"));
         QVERIFY(!doc.toPlainText().contains("Writer"));
         QVERIFY(!doc.toPlainText().contains("Verdana"));

@@ -4,11 +4,11 @@
 #include "tests/trains/support/ShellDoubles.h"
 #include "tests/trains/support/ShellFixture.h"
 
+#include "trains/modGlobal.h"
+#include "trains/owner/frmAddOwner.h"
 #include "trains/shell/frmMain.h"
 #include "trains/shell/frmSplash.h"
-#include "trains/modGlobal.h"
 #include "trains/shell/modMain.h"
-#include "trains/owner/frmAddOwner.h"
 
 #include "platform/Clipboard.h"
 #include "platform/Exit.h"
@@ -28,13 +28,13 @@ using namespace testing;
 using platform::MsgIcon;
 
 namespace {
-void fillProfile(frmAddOwner* f, const QStringList& texts) {
+void fillProfile(frmAddOwner *f, const QStringList &texts) {
     for (int i = 0; i < texts.size(); ++i)
         f->fields.txtBox[i]->setText(texts[i]);
 }
 
-const QStringList kAnn{"Lee", "Ann", "1 Depot Road", "Springfield", "IL", "62701",
-                       "ann@example.org"};
+const QStringList kAnn{"Lee", "Ann",   "1 Depot Road",   "Springfield",
+                       "IL",  "62701", "ann@example.org"};
 } // namespace
 
 class TestStartup : public QObject {
@@ -51,7 +51,7 @@ class TestStartup : public QObject {
                  "'','Ann Lee','2026-03-01 10:00:00')");
     }
 
-private slots:
+  private slots:
     void init() {
         pf = std::make_unique<testing::ProgramFolder>();
         SetProgramFolder(pf->path());
@@ -90,8 +90,8 @@ private slots:
         QVERIFY(QGuiApplication::clipboard()->text().isEmpty());
         // The splash played its eight pauses of the clock's seconds, then went away.
         QVERIFY(QApplication::topLevelWidgets().count() > 0);
-        for (QWidget* w : QApplication::topLevelWidgets())
-            QVERIFY(!qobject_cast<frmSplash*>(w));
+        for (QWidget *w : QApplication::topLevelWidgets())
+            QVERIFY(!qobject_cast<frmSplash *>(w));
         QVERIFY(clock->now() >= QDateTime(QDate(2026, 3, 14), QTime(9, 27, 1)));
         QVERIFY(clock->now() < QDateTime(QDate(2026, 3, 14), QTime(9, 27, 3)));
         // The store library's registration is started hidden, without waiting.
@@ -111,9 +111,9 @@ private slots:
     void firstUseSavesTheProfileBeforeTheSplash() {
         bool splashSeenBeforeSave = false;
         bool mainShownBeforeSave = true;
-        whenModal<frmAddOwner>([&](frmAddOwner* f) {
-            for (QWidget* w : QApplication::topLevelWidgets())
-                splashSeenBeforeSave |= qobject_cast<frmSplash*>(w) != nullptr;
+        whenModal<frmAddOwner>([&](frmAddOwner *f) {
+            for (QWidget *w : QApplication::topLevelWidgets())
+                splashSeenBeforeSave |= qobject_cast<frmSplash *>(w) != nullptr;
             mainShownBeforeSave = MainForm() && MainForm()->isVisible();
             QVERIFY(f->windowFlags() & Qt::FramelessWindowHint);
             fillProfile(f, kAnn);
@@ -132,9 +132,9 @@ private slots:
         QCOMPARE(pf->scalar("SELECT FullName FROM tblOwner").toString(), QString("Ann Lee"));
         QCOMPARE(pf->scalar("SELECT OwnerID FROM tblOwner").toString(), QString("O-1"));
         // The entry form is only hidden after its save.
-        frmAddOwner* entry = nullptr;
-        for (QWidget* w : QApplication::topLevelWidgets())
-            if (auto* f = qobject_cast<frmAddOwner*>(w))
+        frmAddOwner *entry = nullptr;
+        for (QWidget *w : QApplication::topLevelWidgets())
+            if (auto *f = qobject_cast<frmAddOwner *>(w))
                 entry = f;
         QVERIFY(entry);
         QVERIFY(!entry->isVisible());
@@ -142,7 +142,7 @@ private slots:
     }
 
     void exitAtFirstStartEndsAndTheNextStartAsksAgain() {
-        whenModal<frmAddOwner>([this](frmAddOwner* f) {
+        whenModal<frmAddOwner>([this](frmAddOwner *f) {
             f->fields.txtBox[0]->setText(QStringLiteral("Lee"));
             boxes->answer(platform::MsgResult::Yes); // drop the typed name
             f->fields.cmdExit->click();
@@ -159,7 +159,7 @@ private slots:
         resetProgramState();
         exits = std::make_unique<ExitRecorder>();
         bool askedAgain = false;
-        whenModal<frmAddOwner>([&](frmAddOwner* f) {
+        whenModal<frmAddOwner>([&](frmAddOwner *f) {
             askedAgain = true;
             fillProfile(f, kAnn);
             boxes->answer(platform::MsgResult::OK);
@@ -176,7 +176,7 @@ private slots:
         boxes->answer(platform::MsgResult::OK);
         Main();
         QCOMPARE(boxes->boxes().size(), 1);
-        const auto& b = boxes->boxes()[0];
+        const auto &b = boxes->boxes()[0];
         QCOMPARE(b.prompt, QString("Database Not Found.\r\n\r\nThe database must reside in the "
                                    "folder where it was originally installed."));
         QCOMPARE(b.title, QString(" ERROR - DATABASE NOT FOUND"));
@@ -184,7 +184,7 @@ private slots:
         QCOMPARE(b.buttons, platform::MsgButtons::OK);
         QCOMPARE(exits->exits, 1);
         QVERIFY(!MainForm());
-        for (QWidget* w : QApplication::topLevelWidgets())
+        for (QWidget *w : QApplication::topLevelWidgets())
             QVERIFY(!w->isVisible());
     }
 
@@ -193,14 +193,21 @@ private slots:
     void damagedCollectionEndsTheProgram_data() {
         QTest::addColumn<QString>("damage");
         QTest::addColumn<QString>("title");
-        QTest::newRow("missing") << "missing" << " ERROR - DATABASE NOT FOUND";
-        QTest::newRow("truncated") << "truncated" << " ERROR - DATABASE DAMAGED";
-        QTest::newRow("zero bytes") << "zero" << " ERROR - DATABASE DAMAGED";
-        QTest::newRow("garbage") << "garbage" << " ERROR - DATABASE DAMAGED";
-        QTest::newRow("no owner table") << "table" << " ERROR - DATABASE DAMAGED";
+        QTest::newRow("missing") << "missing"
+                                 << " ERROR - DATABASE NOT FOUND";
+        QTest::newRow("truncated") << "truncated"
+                                   << " ERROR - DATABASE DAMAGED";
+        QTest::newRow("zero bytes") << "zero"
+                                    << " ERROR - DATABASE DAMAGED";
+        QTest::newRow("garbage") << "garbage"
+                                 << " ERROR - DATABASE DAMAGED";
+        QTest::newRow("no owner table") << "table"
+                                        << " ERROR - DATABASE DAMAGED";
         // The tables are all there; only quick_check's rows tell of the damage.
-        QTest::newRow("smashed page") << "smashed" << " ERROR - DATABASE DAMAGED";
-        QTest::newRow("another program's file") << "foreign" << " ERROR - DATABASE DAMAGED";
+        QTest::newRow("smashed page") << "smashed"
+                                      << " ERROR - DATABASE DAMAGED";
+        QTest::newRow("another program's file") << "foreign"
+                                                << " ERROR - DATABASE DAMAGED";
     }
     void damagedCollectionEndsTheProgram() {
         QFETCH(QString, damage);
@@ -246,7 +253,7 @@ private slots:
 
         Main();
         QCOMPARE(boxes->boxes().size(), 1);
-        const auto& b = boxes->boxes()[0];
+        const auto &b = boxes->boxes()[0];
         QCOMPARE(b.title, title);
         QCOMPARE(b.icon, MsgIcon::Critical);
         QCOMPARE(b.buttons, platform::MsgButtons::OK);
@@ -275,11 +282,11 @@ private slots:
     void busyCollectionAsksRetryOrCancel() {
         QFETCH(bool, retry);
         storeProfile();
-        sqlite3* other = nullptr;
+        sqlite3 *other = nullptr;
         QCOMPARE(sqlite3_open(QFile::encodeName(pf->databasePath()).constData(), &other),
                  SQLITE_OK);
         QCOMPARE(sqlite3_exec(other, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
-        boxes->onShow = [&](const platform::MsgRequest&) {
+        boxes->onShow = [&](const platform::MsgRequest &) {
             if (retry)
                 sqlite3_exec(other, "COMMIT", nullptr, nullptr, nullptr);
         };
@@ -287,7 +294,7 @@ private slots:
         Main();
         sqlite3_close(other);
         QCOMPARE(boxes->boxes().size(), 1);
-        const auto& b = boxes->boxes()[0];
+        const auto &b = boxes->boxes()[0];
         QVERIFY2(b.prompt.contains("is in use by another program"), qPrintable(b.prompt));
         QVERIFY(b.prompt.contains(QDir::toNativeSeparators(pf->databasePath())));
         QCOMPARE(b.buttons, platform::MsgButtons::RetryCancel);
@@ -308,7 +315,7 @@ private slots:
         boxes->answer(platform::MsgResult::OK);
         Main();
         QCOMPARE(boxes->boxes().size(), 1);
-        const auto& b = boxes->boxes()[0];
+        const auto &b = boxes->boxes()[0];
         QVERIFY2(b.prompt.startsWith("ERROR # 1\r\n\r\n"), qPrintable(b.prompt));
         QVERIFY(b.prompt.endsWith(
             "tblPhoto\r\nIn the Dynamic Link Library\r\nFunction: ApplySchemaAdditions"));
@@ -327,7 +334,8 @@ private slots:
         storeProfile();
         Main();
         QCOMPARE(boxes->boxes().size(), 1);
-        QCOMPARE(boxes->boxes()[0].prompt, QString("Quillon is already running on this computer! "));
+        QCOMPARE(boxes->boxes()[0].prompt,
+                 QString("Quillon is already running on this computer! "));
         QCOMPARE(boxes->boxes()[0].title, QString("Quillon"));
         QCOMPARE(boxes->boxes()[0].icon, MsgIcon::Exclamation);
         QCOMPARE(exits->exits, 1);

@@ -14,24 +14,25 @@ std::shared_ptr<FakeRegistry> FakeRegistry::install() {
 
 FakeRegistry::~FakeRegistry() = default;
 
-QString FakeRegistry::keyOf(std::uint32_t root, const QString& path) {
+QString FakeRegistry::keyOf(std::uint32_t root, const QString &path) {
     return QString::number(root) + QLatin1Char('|') + path.toLower();
 }
 
-void FakeRegistry::setValue(std::uint32_t root, const QString& key, const QString& name,
-                            const platform::RegistryValue& value) {
+void FakeRegistry::setValue(std::uint32_t root, const QString &key, const QString &name,
+                            const platform::RegistryValue &value) {
     keys_[keyOf(root, key)].insert(name.toLower(), value);
 }
 
-void FakeRegistry::addKey(std::uint32_t root, const QString& key) { keys_[keyOf(root, key)]; }
+void FakeRegistry::addKey(std::uint32_t root, const QString &key) {
+    keys_[keyOf(root, key)];
+}
 
-bool FakeRegistry::hasKey(std::uint32_t root, const QString& path) const {
+bool FakeRegistry::hasKey(std::uint32_t root, const QString &path) const {
     return keys_.contains(keyOf(root, path));
 }
 
-std::optional<platform::RegistryValue> FakeRegistry::value(std::uint32_t root,
-                                                           const QString& path,
-                                                           const QString& name) const {
+std::optional<platform::RegistryValue> FakeRegistry::value(std::uint32_t root, const QString &path,
+                                                           const QString &name) const {
     const auto k = keys_.constFind(keyOf(root, path));
     if (k == keys_.constEnd())
         return std::nullopt;
@@ -42,16 +43,18 @@ std::optional<platform::RegistryValue> FakeRegistry::value(std::uint32_t root,
 }
 
 FakeShell::FakeShell() {
-    platform::setShellHandler([this](const QString& commandLine, platform::WindowStyle style) {
+    platform::setShellHandler([this](const QString &commandLine, platform::WindowStyle style) {
         calls.append({commandLine, style});
         return !fail;
     });
 }
 
-FakeShell::~FakeShell() { platform::setShellHandler({}); }
+FakeShell::~FakeShell() {
+    platform::setShellHandler({});
+}
 
 namespace {
-ExitRecorder* currentExitRecorder = nullptr;
+ExitRecorder *currentExitRecorder = nullptr;
 }
 
 ExitRecorder::ExitRecorder() {
@@ -69,10 +72,12 @@ ExitRecorder::~ExitRecorder() {
 }
 
 HelpRecorder::HelpRecorder() {
-    platform::setHelpHandler([this](const QString& file) { shown << file; });
+    platform::setHelpHandler([this](const QString &file) { shown << file; });
 }
 
-HelpRecorder::~HelpRecorder() { platform::setHelpHandler({}); }
+HelpRecorder::~HelpRecorder() {
+    platform::setHelpHandler({});
+}
 
 RunningClock::RunningClock(int stepMs, QDateTime start) : now_(std::move(start)) {
     platform::setClock([this] { return now_; });
@@ -84,6 +89,8 @@ RunningClock::RunningClock(int stepMs, QDateTime start) : now_(std::move(start))
     timer_.start();
 }
 
-RunningClock::~RunningClock() { platform::setClock({}); }
+RunningClock::~RunningClock() {
+    platform::setClock({});
+}
 
 } // namespace testing

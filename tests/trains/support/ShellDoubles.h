@@ -16,28 +16,28 @@ namespace testing {
 
 // A registry made of a map; installed for the double's lifetime.
 class FakeRegistry : public platform::RegistryBackend {
-public:
+  public:
     static std::shared_ptr<FakeRegistry> install();
     ~FakeRegistry() override;
-    void setValue(std::uint32_t root, const QString& key, const QString& name,
-                  const platform::RegistryValue& value);
-    void setText(std::uint32_t root, const QString& key, const QString& name, const QString& text) {
+    void setValue(std::uint32_t root, const QString &key, const QString &name,
+                  const platform::RegistryValue &value);
+    void setText(std::uint32_t root, const QString &key, const QString &name, const QString &text) {
         setValue(root, key, name, platform::RegistryValue::text(text));
     }
-    void addKey(std::uint32_t root, const QString& key);
+    void addKey(std::uint32_t root, const QString &key);
 
-    bool hasKey(std::uint32_t root, const QString& path) const override;
-    std::optional<platform::RegistryValue> value(std::uint32_t root, const QString& path,
-                                                 const QString& name) const override;
+    bool hasKey(std::uint32_t root, const QString &path) const override;
+    std::optional<platform::RegistryValue> value(std::uint32_t root, const QString &path,
+                                                 const QString &name) const override;
 
-private:
-    static QString keyOf(std::uint32_t root, const QString& path);
+  private:
+    static QString keyOf(std::uint32_t root, const QString &path);
     QHash<QString, QHash<QString, platform::RegistryValue>> keys_;
 };
 
 // Records every command line instead of starting it; `fail` makes starting fail.
 class FakeShell {
-public:
+  public:
     FakeShell();
     ~FakeShell();
     struct Call {
@@ -50,7 +50,7 @@ public:
 
 // Records process exits instead of ending the test.
 class ExitRecorder {
-public:
+  public:
     ExitRecorder();
     ~ExitRecorder();
     int exits = 0;
@@ -58,7 +58,7 @@ public:
 
 // Records the collections the help window is asked to show.
 class HelpRecorder {
-public:
+  public:
     HelpRecorder();
     ~HelpRecorder();
     QStringList shown;
@@ -67,14 +67,14 @@ public:
 // A fake clock that moves forward by `step` milliseconds every millisecond of real time the
 // event loop runs, so a wait of seconds passes in a few real milliseconds.
 class RunningClock : public QObject {
-public:
+  public:
     explicit RunningClock(int stepMs = 20,
                           QDateTime start = QDateTime(QDate(2026, 3, 14), QTime(9, 26, 53)));
     ~RunningClock() override;
     QDateTime now() const { return now_; }
     qint64 ticks() const { return ticks_; }
 
-private:
+  private:
     QDateTime now_;
     QTimer timer_;
     qint64 ticks_ = 0;

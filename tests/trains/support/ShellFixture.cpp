@@ -18,15 +18,15 @@ QString builtProgramFolder() {
     return QDir::cleanPath(QCoreApplication::applicationDirPath() + QStringLiteral("/../Quillon"));
 }
 
-void copyProgramResources(const QString& folder) {
+void copyProgramResources(const QString &folder) {
     const QString from = builtProgramFolder();
-    for (const char* sub : {"images", "text", "help"}) {
+    for (const char *sub : {"images", "text", "help"}) {
         QDir(folder).mkpath(QLatin1String(sub));
         QDirIterator it(from + QLatin1Char('/') + QLatin1String(sub), QDir::Files);
         while (it.hasNext()) {
             const QFileInfo f(it.next());
-            QFile::copy(f.filePath(),
-                        folder + QLatin1Char('/') + QLatin1String(sub) + QLatin1Char('/') + f.fileName());
+            QFile::copy(f.filePath(), folder + QLatin1Char('/') + QLatin1String(sub) +
+                                          QLatin1Char('/') + f.fileName());
         }
     }
 }
@@ -39,10 +39,10 @@ void resetProgramState() {
     // their own are deleted here (a drop-down's list deleted before its box would leave the box
     // pointing at nothing), and by guarded pointers.
     QList<QPointer<QWidget>> windows;
-    for (QWidget* w : QApplication::topLevelWidgets())
+    for (QWidget *w : QApplication::topLevelWidgets())
         if (!w->parentWidget())
             windows << w;
-    for (const auto& w : windows)
+    for (const auto &w : windows)
         delete w.data();
     platform::setScreenPointer(platform::Pointer::Default);
 }

@@ -14,18 +14,17 @@ namespace testing {
 QString builtProgramFolder();
 // Copies the pictures, the About text and the help collection of the built program folder
 // into `folder`.
-void copyProgramResources(const QString& folder);
+void copyProgramResources(const QString &folder);
 
 // Drops the program-wide variables and closes every top-level window.
 void resetProgramState();
 
 // Runs `drive` on the first modal widget of type T that appears, while its modal loop runs.
-template <class T>
-void whenModal(std::function<void(T*)> drive) {
-    auto* poll = new QTimer;
+template <class T> void whenModal(std::function<void(T *)> drive) {
+    auto *poll = new QTimer;
     poll->setInterval(2);
     QObject::connect(poll, &QTimer::timeout, poll, [poll, drive] {
-        if (auto* w = qobject_cast<T*>(QApplication::activeModalWidget())) {
+        if (auto *w = qobject_cast<T *>(QApplication::activeModalWidget())) {
             poll->stop();
             poll->deleteLater();
             drive(w);
