@@ -167,4 +167,28 @@ inline void maybeScreenshot(QWidget *w, const QString &name) {
         w->grab().save(dir + QLatin1Char('/') + name + QStringLiteral(".png"));
 }
 
+// What every deletion form test starts from, and what it checks when it ends: no message box
+// was shown that the test did not expect.
+struct Fixture {
+    std::unique_ptr<testing::ProgramFolder> pf;
+    std::unique_ptr<testing::ScriptedMsgBox> msg;
+
+    static void addKindColumn() {
+        QTest::addColumn<int>("kind");
+        for (int i = 0; i < kinds().size(); ++i)
+            QTest::newRow(formName(kinds()[i].id)) << i;
+    }
+    void start() {
+        pf = std::make_unique<testing::ProgramFolder>();
+        SetProgramFolder(pf->path());
+        msg = std::make_unique<testing::ScriptedMsgBox>();
+    }
+    void finish() {
+        QCOMPARE(msg->unexpected(), 0);
+        msg.reset();
+        objRails.reset();
+        pf.reset();
+    }
+};
+
 } // namespace deletekit

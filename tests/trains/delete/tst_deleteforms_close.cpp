@@ -4,33 +4,14 @@
 
 using namespace deletekit;
 
-class TestDeleteFormsClose : public QObject {
+class TestDeleteFormsClose : public QObject, private Fixture {
     Q_OBJECT
-
-    std::unique_ptr<testing::ProgramFolder> pf;
-    std::unique_ptr<testing::ScriptedMsgBox> msg;
-
-    void addKindColumn() {
-        QTest::addColumn<int>("kind");
-        for (int i = 0; i < kinds().size(); ++i)
-            QTest::newRow(formName(kinds()[i].id)) << i;
-    }
 
   private slots:
     void initTestCase() { QLocale::setDefault(QLocale(QStringLiteral("en_US"))); }
 
-    void init() {
-        pf = std::make_unique<testing::ProgramFolder>();
-        SetProgramFolder(pf->path());
-        msg = std::make_unique<testing::ScriptedMsgBox>();
-    }
-
-    void cleanup() {
-        QCOMPARE(msg->unexpected(), 0);
-        msg.reset();
-        objRails.reset();
-        pf.reset();
-    }
+    void init() { start(); }
+    void cleanup() { finish(); }
 
     void exitClosesTheFormAndItsWindow() {
         insertItem(*pf, kinds()[1], "LL-1");
