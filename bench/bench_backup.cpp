@@ -51,19 +51,6 @@ double ms(QElapsedTimer &t) {
     return t.nsecsElapsed() / 1e6;
 }
 
-// The median time of `work` over `runs` runs, `prepare` run before each without the clock.
-template <class P, class W> double medianMs(int runs, P prepare, W work) {
-    std::vector<double> v;
-    for (int i = 0; i < runs; ++i) {
-        prepare();
-        QElapsedTimer t;
-        t.start();
-        work();
-        v.push_back(ms(t));
-    }
-    return bench::median(std::move(v));
-}
-
 const auto nothing = [] {};
 constexpr int kRuns = 5;
 
@@ -283,11 +270,11 @@ int main(int argc, char **argv) {
     collection::startAutomaticBackup(); // not due again: only the check
     const double notDue = ms(t);
 
-    const double ours = medianMs(
-        3, [&] { QFile::remove(dir.path() + "/b.trk"); },
+    const std::vector<double> ours = runs(
+        kRuns, [&] { QFile::remove(dir.path() + "/b.trk"); },
         [&] { exchange::backupCollection(db, dir.path() + "/b.trk"); });
-    const double bare = medianMs(
-        3, [&] { QFile::remove(dir.path() + "/c.trk"); },
+    const std::vector<double> bare = runs(
+        kRuns, [&] { QFile::remove(dir.path() + "/c.trk"); },
         [&] {
             sqlite3 *from = nullptr, *to = nullptr;
             sqlite3_open_v2(db.toUtf8().constData(), &from, SQLITE_OPEN_READONLY, nullptr);
@@ -298,8 +285,8 @@ int main(int argc, char **argv) {
             sqlite3_close(to);
             sqlite3_close(from);
         });
-    const double plain = medianMs(
-        3, [&] { QFile::remove(dir.path() + "/d.trk"); },
+    const std::vector<double> plain = runs(
+        kRuns, [&] { QFile::remove(dir.path() + "/d.trk"); },
         [&] { QFile::copy(db, dir.path() + "/d.trk"); });
 
     // The same backup idle and with another connection writing every 50 ms: it must finish,
@@ -310,9 +297,9 @@ int main(int argc, char **argv) {
     figure("startup_backup_gui_thread", startCost, "ms");
     figure("startup_backup_not_due_check", notDue, "ms");
     figure("automatic_backup_total", startToDone, "ms");
-    figure("backup_verified_300k", ours, "ms");
-    figure("backup_floor_sqlite_backup_api", bare, "ms");
-    figure("backup_floor_file_copy", plain, "ms");
+    bench::figureRuns("backup_verified_300k", ours, "ms");
+    bench::figureRuns("backup_floor_sqlite_backup_api", bare, "ms");
+    bench::figureRuns("backup_floor_file_copy", plain, "ms");
     exportFigures(dir.path(), db);
     importFigures(dir.path(), db);
     return 0;
