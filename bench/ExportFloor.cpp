@@ -61,13 +61,67 @@ bool isoDate(string_view s) {
 
 void putAmount(std::string &out, sqlite3_stmt *st, int c) {
     out += ',';
-    if (sqlite3_column_type(st, c) == SQLITE_NULL || col(st, c).empty())
+    // The type alone says blank: asking a number for its text would make SQLite print it.
+    const int type = sqlite3_column_type(st, c);
+    if (type == SQLITE_NULL || (type == SQLITE_TEXT && sqlite3_column_bytes(st, c) == 0))
         return;
     // Qt's fixed notation, as the export writes amounts: a tie rounds away from zero
     // (13855.125 is 13855.13), where printf would round it to even.
     const QByteArray text = QByteArray::number(sqlite3_column_double(st, c), 'f', 2);
     out.append(text.constData(), std::size_t(text.size()));
 }
+
+// The collector's fields as the export writes them: their names for the header, and each
+// item's values (by item number in upper case) in the fields' order.
+struct OwnColumns {
+    std::vector<std::string> names;
+    std::unordered_map<std::string, std::vector<std::string>> byItem;
+
+    explicit OwnColumns(sqlite3 *h) {
+        sqlite3_stmt *st = nullptr;
+        if (sqlite3_prepare_v2(h,
+                               "SELECT FieldID, Name FROM tblField WHERE Removed = 0 "
+                               "ORDER BY Seq, FieldID",
+                               -1, &st, nullptr))
+            return; // a collection without the table has no such fields
+        std::unordered_map<std::int64_t, std::size_t> at;
+        while (sqlite3_step(st) == SQLITE_ROW) {
+            at.emplace(sqlite3_column_int64(st, 0), names.size());
+            names.emplace_back(col(st, 1));
+        }
+        sqlite3_finalize(st);
+        if (names.empty() ||
+            sqlite3_prepare_v2(h, "SELECT ItemID, FieldID, Value FROM tblFieldValue", -1, &st,
+                               nullptr))
+            return;
+        while (sqlite3_step(st) == SQLITE_ROW) {
+            const auto field = at.find(sqlite3_column_int64(st, 1));
+            if (field == at.end())
+                continue;
+            std::string item(col(st, 0));
+            for (char &c : item)
+                c = char(std::toupper(static_cast<unsigned char>(c)));
+            auto &values = byItem[item];
+            values.resize(names.size());
+            values[field->second] = std::string(col(st, 2));
+        }
+        sqlite3_finalize(st);
+    }
+    void header(std::string &out) const {
+        for (const std::string &n : names)
+            put(out, n);
+    }
+    void values(std::string &out, string_view itemId) const {
+        if (names.empty())
+            return;
+        std::string item(itemId);
+        for (char &c : item)
+            c = char(std::toupper(static_cast<unsigned char>(c)));
+        const auto it = byItem.find(item);
+        for (std::size_t i = 0; i < names.size(); ++i)
+            put(out, it == byItem.end() ? string_view() : string_view(it->second[i]));
+    }
+};
 
 } // namespace
 
@@ -90,7 +144,10 @@ std::int64_t exportFloor(const QString &db, const QString &file) {
     std::string out = "\xEF\xBB\xBF"
                       "Kind,Item ID,Manufacturer,Rail Line,Type,Number,Gauge,Minimum Curve,"
                       "Color,Acquired From,Original Cost,Current Value,Date Acquired,Condition,"
-                      "Box Included,Notes\r\n";
+                      "Box Included,Notes";
+    const OwnColumns own(h);
+    own.header(out);
+    out += "\r\n";
     // The kinds in the export's order of precedence: flag column, name.
     const std::pair<int, const char *> kinds[] = {{16, "Rolling Stock"},
                                                   {17, "Locomotive"},
@@ -124,6 +181,7 @@ std::int64_t exportFloor(const QString &db, const QString &file) {
         put(out, date.size() >= 10 && isoDate(date.substr(0, 10)) ? date.substr(0, 10) : date);
         for (const int c : {20, 21, 22})
             putText(out, col(st, c));
+        own.values(out, col(st, 1));
         out += "\r\n";
         ++rows;
         if (out.size() > (1 << 16)) {
