@@ -3,6 +3,7 @@
 #include "rails/exchange/Collection.h"
 #include "rails/exchange/Csv.h"
 #include "rails/exchange/ItemExchange.h"
+#include "tests/rails/RailsTestData.h"
 #include "tests/support/TestSupport.h"
 
 #include "platform/Error.h"
@@ -26,22 +27,8 @@ const QString kItemColumns =
     "CarColor, AccquiredFrom, OriginalCost, CurrentValue, DateAccquired, "
     "Condition, Box, Notes";
 
-QString writeFile(const QString &path, const QByteArray &bytes) {
-    QFile f(path);
-    if (!f.open(QIODevice::WriteOnly))
-        qFatal("cannot write %s", qPrintable(path));
-    f.write(bytes);
-    return path;
-}
-
-QString failure(const std::function<void()> &f) {
-    try {
-        f();
-    } catch (const Error &e) {
-        return e.Description();
-    }
-    return {};
-}
+using testing::failure;
+using testing::writeFile;
 
 QByteArray fileBytes(const QString &path) {
     QFile f(path);

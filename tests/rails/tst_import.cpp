@@ -2,6 +2,7 @@
 // rows refused, nothing duplicated on a second import, hostile files refused by line.
 #include "rails/exchange/Csv.h"
 #include "rails/exchange/ItemExchange.h"
+#include "tests/rails/RailsTestData.h"
 #include "tests/support/TestSupport.h"
 
 #include "platform/Error.h"
@@ -15,22 +16,8 @@ namespace {
 
 const QDate kToday(2026, 3, 14);
 
-QString writeFile(const QString &path, const QByteArray &bytes) {
-    QFile f(path);
-    if (!f.open(QIODevice::WriteOnly))
-        qFatal("cannot write %s", qPrintable(path));
-    f.write(bytes);
-    return path;
-}
-
-QString failure(const std::function<void()> &f) {
-    try {
-        f();
-    } catch (const platform::Error &e) {
-        return e.Description();
-    }
-    return {};
-}
+using testing::failure;
+using testing::writeFile;
 
 ImportOptions options(std::optional<ItemKind> kind = ItemKind::Car) {
     ImportOptions o;
